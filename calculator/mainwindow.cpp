@@ -1,0 +1,130 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "app/appinfo.h"
+#include "vat.h"
+
+#include <QCloseEvent>
+#include <QSettings>
+
+namespace {
+const char geometryKey[] = "geometry";
+const char stateKey[] = "state";
+const int stateVersion = 1;
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(new Ui::MainWindow)
+{
+    ui->setupUi(this);
+    ui->pushButton_add_to_list->setEnabled(false);
+    connect(ui->buttonGroup, &QButtonGroup::buttonClicked, this, &MainWindow::radioClicked);
+
+    AppInfo::applyIdentity();
+    settings = new QSettings(this);
+    restoreGeometry(settings->value(geometryKey).toByteArray());
+    restoreState(settings->value(stateKey).toByteArray(), stateVersion);
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    settings->setValue(geometryKey, saveGeometry());
+    settings->setValue(stateKey, saveState(stateVersion));
+    settings->sync();
+    event->accept();
+}
+
+// The value a box shows, read back from its text: in the box's locale first,
+// then with "." as the decimal point; anything else counts as 0.
+double MainWindow::shownValue(const QDoubleSpinBox *box)
+{
+    const QString text = box->text();
+    bool ok = false;
+    double value = box->locale().toDouble(text, &ok);
+    if (!ok)
+        value = text.toDouble(&ok);
+    return ok ? value : 0.0;
+}
+
+void MainWindow::calculateFpa(double poso, double fpa)
+{
+    const auto direction = ui->pushButton_deFpa->isChecked() ? Vat::Direction::ExtractVat
+                                                             : Vat::Direction::AddVat;
+    const Vat::Amounts amounts = Vat::compute(poso, fpa, direction);
+    ui->doubleSpinBox_final_poso->setValue(amounts.result());
+    ui->doubleSpinBox_additional_poso->setValue(amounts.vat());
+}
+
+// Keeps the add-to-list button enabled exactly while price and rate are both
+// non-zero; newValue is the input that just changed.
+void MainWindow::updateAddToListButton(double newValue, const QDoubleSpinBox *otherInput)
+{
+    QPushButton *button = ui->pushButton_add_to_list;
+    if (newValue == 0)
+        button->setEnabled(false);
+    else if (!button->isEnabled() && shownValue(otherInput) != 0)
+        button->setEnabled(true);
+}
+
+void MainWindow::on_doubleSpinBox_poso_valueChanged(double arg1)
+{
+    calculateFpa(arg1, shownValue(ui->doubleSpinBox_fpa));
+    updateAddToListButton(arg1, ui->doubleSpinBox_fpa);
+}
+
+void MainWindow::on_doubleSpinBox_fpa_valueChanged(double arg1)
+{
+    calculateFpa(shownValue(ui->doubleSpinBox_poso), arg1);
+    updateAddToListButton(arg1, ui->doubleSpinBox_poso);
+}
+
+void MainWindow::radioClicked(QAbstractButton *id)
+{
+    // "6.5%" -> 6.5: the rate is the button's text without its "%".
+    QString rateText = id->text();
+    rateText.chop(1);
+    const double rate = rateText.toDouble();
+
+    calculateFpa(shownValue(ui->doubleSpinBox_poso), rate);
+    ui->doubleSpinBox_fpa->setValue(rate);
+}
+
+void MainWindow::on_pushButton_deFpa_toggled(bool checked)
+{
+    if (checked) {
+        ui->label_3->setText(tr("Τελική Τιμή:"));
+        ui->label_6->setText(tr("Αφαιρούμενη Τιμή:"));
+        ui->label_7->setText(tr("Αρχική Τιμή:"));
+    } else {
+        ui->label_3->setText(tr("Αρχική Τιμή:"));
+        ui->label_6->setText(tr("Προστιθέμενη Τιμή:"));
+        ui->label_7->setText(tr("Τελική Τιμή:"));
+    }
+    calculateFpa(shownValue(ui->doubleSpinBox_poso), shownValue(ui->doubleSpinBox_fpa));
+}
+
+void MainWindow::on_pushButton_toggle_ontop_toggled(bool)
+{
+}
+
+void MainWindow::on_pushButton_add_to_list_clicked()
+{
+}
+
+void MainWindow::on_pushButton_about_clicked()
+{
+}
+
+void MainWindow::on_pushButton_clipBoard_clicked()
+{
+}
+
+void MainWindow::on_pushButton_contact_clicked()
+{
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QAbstractButton;
+class QDoubleSpinBox;
+class QSettings;
+
+QT_BEGIN_NAMESPACE
+namespace Ui {
+class MainWindow;
+}
+QT_END_NAMESPACE
+
+// The calculator: a price, a VAT rate, and the VAT and final amount computed
+// from them in either direction.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void on_doubleSpinBox_poso_valueChanged(double arg1);
+    void on_doubleSpinBox_fpa_valueChanged(double arg1);
+    void radioClicked(QAbstractButton *id);
+    void on_pushButton_toggle_ontop_toggled(bool checked);
+    void on_pushButton_add_to_list_clicked();
+    void on_pushButton_about_clicked();
+    void on_pushButton_clipBoard_clicked();
+    void on_pushButton_contact_clicked();
+    void on_pushButton_deFpa_toggled(bool checked);
+
+private:
+    void calculateFpa(double poso, double fpa);
+    void updateAddToListButton(double newValue, const QDoubleSpinBox *otherInput);
+    static double shownValue(const QDoubleSpinBox *box);
+
+    Ui::MainWindow *ui;
+    QSettings *settings;
+};

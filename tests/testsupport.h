@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QApplication>
+#include <QList>
+#include <QString>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+class QMessageBox;
+
+namespace TestSupport {
+
+// Points HOME and the XDG directories at a throw-away folder, so that no test
+// ever reads or writes the real user's settings or saved list, and picks the
+// offscreen platform unless another is asked for.
+void prepareEnvironment();
+// Greek number formatting ("23,00"), as the program's users see it.
+void useGreekLocale();
+
+// Where the program keeps list.xml in this test run.
+QString dataDirectory();
+
+// What a modal message box showed before it was answered.
+struct SeenBox {
+    QString title;
+    QString text;
+    QStringList buttons;
+};
+
+// Answers the modal message boxes that the code under test opens, one after
+// another, by clicking the button whose text is given (empty: the default or
+// the only button), and records what each box showed.
+class BoxAnswerer : public QObject
+{
+public:
+    explicit BoxAnswerer(QStringList answers = {});
+    ~BoxAnswerer() override;
+
+    QList<SeenBox> seen;
+
+private:
+    void poll();
+
+    QStringList answers;
+    QTimer timer;
+};
+
+} // namespace TestSupport
+
+#define METRINO_TEST_MAIN(TestClass)                                                               \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        TestSupport::prepareEnvironment();                                                         \
+        QApplication app(argc, argv);                                                              \
+        TestSupport::useGreekLocale();                                                             \
+        TestClass test;                                                                            \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }

@@ -1,0 +1,341 @@
+#include "calculator/mainwindow.h"
+#include "testsupport.h"
+
+#include <QAbstractButton>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QImageReader>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+// The calculator window as a user sees it, reached through its object names.
+struct Calculator {
+    MainWindow window;
+
+    Calculator() { window.show(); }
+
+    template <typename T = QWidget>
+    T *widget(const char *name) const
+    {
+        auto *found = window.findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no widget named %s", name);
+        return found;
+    }
+    QDoubleSpinBox *price() const { return widget<QDoubleSpinBox>("doubleSpinBox_poso"); }
+    QDoubleSpinBox *rate() const { return widget<QDoubleSpinBox>("doubleSpinBox_fpa"); }
+    QDoubleSpinBox *vat() const { return widget<QDoubleSpinBox>("doubleSpinBox_additional_poso"); }
+    QDoubleSpinBox *final() const { return widget<QDoubleSpinBox>("doubleSpinBox_final_poso"); }
+    QPushButton *button(const char *name) const { return widget<QPushButton>(name); }
+    QPushButton *addToList() const { return button("pushButton_add_to_list"); }
+    QRadioButton *rateButton(const char *name) const { return widget<QRadioButton>(name); }
+    QString label(const char *name) const { return widget<QLabel>(name)->text(); }
+
+    // Replaces a box's text by typing, as a user would.
+    void type(QDoubleSpinBox *box, const QString &text)
+    {
+        box->selectAll();
+        QTest::keyClicks(box, text);
+    }
+    QString results() const { return vat()->text() + " / " + final()->text(); }
+};
+
+} // namespace
+
+class TestCalculator : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsEmptyAtItsFixedSize();
+    void addsAndExtractsVat();
+    void switchingModeRelabelsAndRecomputes();
+    void rateButtonsWriteTheRateBox();
+    void clickingTheShownRateEmitsNoRateChange();
+    void addToListFollowsPriceAndRate();
+    void largestInputsStayInRange();
+    void readsBoxesInADotLocale();
+    void tabChainFollowsTheForm();
+    void geometrySurvivesARestartButModesDoNot();
+    void everyImageResolvesWithItsSize_data();
+    void everyImageResolvesWithItsSize();
+    void imagePathsAreCaseSensitive();
+};
+
+void TestCalculator::startsEmptyAtItsFixedSize()
+{
+    Calculator calc;
+    QCOMPARE(calc.window.windowTitle(), QString("Φ.Π.Α. μετρίνο"));
+    QCOMPARE(calc.window.minimumSize(), QSize(220, 240));
+    QCOMPARE(calc.window.maximumSize(), QSize(220, 240));
+    QCOMPARE(calc.window.size(), QSize(220, 240));
+    QVERIFY(!calc.window.windowIcon().isNull());
+
+    QCOMPARE(calc.price()->text(), QString("0,00"));
+    QCOMPARE(calc.rate()->text(), QString("23,00"));
+    QCOMPARE(calc.results(), QString("0,00 / 0,00"));
+    QVERIFY(calc.rateButton("radioButton_fpa")->isChecked());
+    QVERIFY(!calc.addToList()->isEnabled());
+    QVERIFY(!calc.button("pushButton_deFpa")->isChecked());
+    QVERIFY(!calc.button("pushButton_toggle_ontop")->isChecked());
+
+    // The result boxes can be neither edited nor stepped.
+    for (QDoubleSpinBox *box : {calc.vat(), calc.final()}) {
+        QVERIFY(box->isReadOnly());
+        QCOMPARE(box->buttonSymbols(), QAbstractSpinBox::NoButtons);
+    }
+    // The bottom row shows icons only; the tool tips tell what they do.
+    const QStringList tips = {"Αντιγραφή Τελικού Ποσού στο Clipboard",
+                              "Άνοιγμα Λίστας & Πρόσθεση Δεδομένων", "Αποφορολόγηση",
+                              "Επικοινωνία", "Πληροφορίες - Σχετικά", "Πάντα Στο Προσκήνιο"};
+    const char *names[] = {"pushButton_clipBoard", "pushButton_add_to_list", "pushButton_deFpa",
+                           "pushButton_contact", "pushButton_about", "pushButton_toggle_ontop"};
+    for (int i = 0; i < tips.size(); ++i) {
+        QPushButton *button = calc.button(names[i]);
+        QCOMPARE(button->toolTip(), tips[i]);
+        QVERIFY(button->text().isEmpty());
+        QVERIFY(!button->icon().isNull());
+    }
+}
+
+void TestCalculator::addsAndExtractsVat()
+{
+    Calculator calc;
+    calc.type(calc.price(), "100");
+    QCOMPARE(calc.results(), QString("23,00 / 123,00"));
+
+    calc.type(calc.price(), "123,45");
+    QCOMPARE(calc.results(), QString("28,39 / 151,84"));
+
+    calc.button("pushButton_deFpa")->click();
+    calc.type(calc.price(), "106,5");
+    calc.rateButton("radioButton_fpa_5")->click();
+    QCOMPARE(calc.results(), QString("6,50 / 100,00"));
+
+    // Cents that binary rounding would not add up: 1,00 at 6,5 %.
+    calc.button("pushButton_deFpa")->click();
+    calc.type(calc.price(), "1");
+    QCOMPARE(calc.results(), QString("0,07 / 1,07"));
+}
+
+void TestCalculator::switchingModeRelabelsAndRecomputes()
+{
+    Calculator calc;
+    calc.type(calc.price(), "123");
+    QCOMPARE(calc.results(), QString("28,29 / 151,29"));
+    QPushButton *deFpa = calc.button("pushButton_deFpa");
+
+    deFpa->click();
+    QCOMPARE(calc.results(), QString("23,00 / 100,00"));
+    QCOMPARE(calc.label("label_3"), QString("Τελική Τιμή:"));
+    QCOMPARE(calc.label("label_6"), QString("Αφαιρούμενη Τιμή:"));
+    QCOMPARE(calc.label("label_7"), QString("Αρχική Τιμή:"));
+
+    deFpa->click();
+    QCOMPARE(calc.results(), QString("28,29 / 151,29"));
+    QCOMPARE(calc.label("label_3"), QString("Αρχική Τιμή:"));
+    QCOMPARE(calc.label("label_6"), QString("Προστιθέμενη Τιμή:"));
+    QCOMPARE(calc.label("label_7"), QString("Τελική Τιμή:"));
+}
+
+void TestCalculator::rateButtonsWriteTheRateBox()
+{
+    Calculator calc;
+    calc.type(calc.price(), "200");
+    calc.rateButton("radioButton_fpa_5")->click();
+    QCOMPARE(calc.rate()->text(), QString("6,50"));
+    QCOMPARE(calc.results(), QString("13,00 / 213,00"));
+
+    const QList<QPair<const char *, QString>> buttons = {
+        {"radioButton_fpa", "23,00"}, {"radioButton_fpa_3", "13,00"}, {"radioButton_fpa_2", "16,00"},
+        {"radioButton_fpa_4", "9,00"}, {"radioButton_fpa_6", "5,00"}};
+    for (const auto &[name, shown] : buttons) {
+        calc.rateButton(name)->click();
+        QCOMPARE(calc.rate()->text(), shown);
+    }
+
+    // A typed rate leaves the checked button alone; clicking it puts its rate back.
+    calc.rateButton("radioButton_fpa")->click();
+    calc.type(calc.rate(), "10");
+    QCOMPARE(calc.results(), QString("20,00 / 220,00"));
+    QVERIFY(calc.rateButton("radioButton_fpa")->isChecked());
+    calc.rateButton("radioButton_fpa")->click();
+    QCOMPARE(calc.rate()->text(), QString("23,00"));
+    QCOMPARE(calc.results(), QString("46,00 / 246,00"));
+}
+
+void TestCalculator::clickingTheShownRateEmitsNoRateChange()
+{
+    Calculator calc;
+    calc.type(calc.price(), "50");
+    QSignalSpy rateChanges(calc.rate(), &QDoubleSpinBox::valueChanged);
+    calc.rateButton("radioButton_fpa")->click();
+    QCOMPARE(rateChanges.count(), 0);
+    QCOMPARE(calc.results(), QString("11,50 / 61,50"));
+}
+
+void TestCalculator::addToListFollowsPriceAndRate()
+{
+    Calculator calc;
+    QPushButton *add = calc.addToList();
+    QVERIFY(!add->isEnabled());
+
+    calc.type(calc.price(), "5");
+    QVERIFY(add->isEnabled());
+
+    calc.type(calc.rate(), "0");
+    QVERIFY(!add->isEnabled());
+    QCOMPARE(calc.results(), QString("0,00 / 5,00"));
+
+    calc.rateButton("radioButton_fpa_3")->click();
+    QVERIFY(add->isEnabled());
+
+    calc.button("pushButton_deFpa")->click();
+    QVERIFY(add->isEnabled());
+
+    calc.type(calc.price(), "0");
+    QVERIFY(!add->isEnabled());
+    QCOMPARE(calc.results(), QString("0,00 / 0,00"));
+
+    // Both inputs back to non-zero, in the other order.
+    calc.type(calc.rate(), "0");
+    calc.type(calc.price(), "8");
+    QVERIFY(!add->isEnabled());
+    calc.type(calc.rate(), "24");
+    QVERIFY(add->isEnabled());
+}
+
+void TestCalculator::largestInputsStayInRange()
+{
+    Calculator calc;
+    calc.type(calc.price(), "999999");
+    calc.type(calc.rate(), "99,99");
+    QCOMPARE(calc.results(), QString("999899,00 / 1999898,00"));
+
+    // The boxes clamp what is typed beyond their range.
+    calc.type(calc.price(), "1234567");
+    QVERIFY(calc.price()->value() <= 999999);
+}
+
+void TestCalculator::readsBoxesInADotLocale()
+{
+    QLocale::setDefault(QLocale::c());
+    {
+        Calculator calc;
+        QCOMPARE(calc.rate()->text(), QString("23.00"));
+        calc.type(calc.price(), "100");
+        QCOMPARE(calc.results(), QString("23.00 / 123.00"));
+        calc.rateButton("radioButton_fpa_5")->click();
+        calc.button("pushButton_deFpa")->click();
+        QCOMPARE(calc.results(), QString("6.10 / 93.90"));
+    }
+    TestSupport::useGreekLocale();
+}
+
+void TestCalculator::tabChainFollowsTheForm()
+{
+    Calculator calc;
+    const QStringList expected = {
+        "doubleSpinBox_poso",   "doubleSpinBox_fpa",      "doubleSpinBox_additional_poso",
+        "doubleSpinBox_final_poso", "radioButton_fpa",    "radioButton_fpa_3",
+        "radioButton_fpa_5",    "radioButton_fpa_4",      "radioButton_fpa_6",
+        "pushButton_clipBoard", "pushButton_add_to_list", "pushButton_contact",
+        "pushButton_about",     "pushButton_toggle_ontop"};
+
+    QStringList chain;
+    QWidget *widget = calc.price();
+    do {
+        if (widget->focusPolicy() & Qt::TabFocus && expected.contains(widget->objectName()))
+            chain << widget->objectName();
+        widget = widget->nextInFocusChain();
+    } while (widget != calc.price());
+    QCOMPARE(chain, expected);
+}
+
+void TestCalculator::geometrySurvivesARestartButModesDoNot()
+{
+    QPoint placedAt;
+    {
+        Calculator calc;
+        calc.window.move(140, 90);
+        placedAt = calc.window.pos();
+        calc.type(calc.price(), "12");
+        calc.button("pushButton_deFpa")->click();
+        calc.rateButton("radioButton_fpa_3")->click();
+        calc.window.close();
+    }
+    Calculator again;
+    QCOMPARE(again.window.pos(), placedAt);
+    QCOMPARE(again.window.size(), QSize(220, 240));
+    QCOMPARE(again.price()->text(), QString("0,00"));
+    QCOMPARE(again.rate()->text(), QString("23,00"));
+    QVERIFY(!again.button("pushButton_deFpa")->isChecked());
+}
+
+void TestCalculator::everyImageResolvesWithItsSize_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QByteArray>("format");
+
+    const struct {
+        const char *name;
+        int width, height;
+        const char *format;
+    } images[] = {
+        {"logo3.png", 84, 84, "png"},           {"icon_clipboard.png", 32, 32, "png"},
+        {"lista.png", 16, 16, "png"},           {"defpa.png", 30, 20, "png"},
+        {"contactus.png", 33, 23, "png"},       {"Help-portal_about.png", 40, 40, "png"},
+        {"always-on-top.png", 48, 48, "png"},   {"update.png", 48, 48, "png"},
+        {"about_vert_bar.png", 72, 245, "png"}, {"people.png", 140, 140, "png"},
+        {"paypal-donate.png", 32, 32, "png"},   {"list.png", 32, 32, "png"},
+        {"logo.png", 64, 64, "png"},            {"money-sheet-11.png", 48, 48, "png"},
+        {"geld.png", 64, 64, "png"},            {"delete.png", 22, 22, "png"},
+        {"clear.png", 32, 32, "png"},           {"paypal_button.png", 48, 29, "png"},
+        {"donate.gif", 40, 20, "gif"},          {"Paypal_DonateButton.gif", 62, 31, "gif"},
+    };
+    for (const auto &image : images)
+        QTest::newRow(image.name) << QString(image.name) << QSize(image.width, image.height)
+                                  << QByteArray(image.format);
+}
+
+void TestCalculator::everyImageResolvesWithItsSize()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+    QFETCH(QByteArray, format);
+
+    QImageReader reader(":/images/" + name);
+    QCOMPARE(reader.format(), format);
+    const QImage image = reader.read();
+    QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
+    QCOMPARE(image.size(), size);
+
+    // PNG header: colour type 6 is RGBA, 3 a palette; the clipboard icon is interlaced.
+    QFile file(":/images/" + name);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray head = file.read(32);
+    if (format == "png") {
+        const int colourType = head.at(25);
+        QCOMPARE(colourType, name == "lista.png" ? 3 : 6);
+        QCOMPARE(int(head.at(28)), name == "icon_clipboard.png" ? 1 : 0);
+    } else {
+        QVERIFY(head.startsWith("GIF89a"));
+        QCOMPARE(head.at(10) & 0x87, 0x87); // a global table of 256 colours
+    }
+}
+
+void TestCalculator::imagePathsAreCaseSensitive()
+{
+    QVERIFY(QFile::exists(":/images/Help-portal_about.png"));
+    QVERIFY(!QFile::exists(":/images/help-portal_about.png"));
+    QVERIFY(QPixmap(":/images/help-portal_about.png").isNull());
+}
+
+METRINO_TEST_MAIN(TestCalculator)
+#include "tst_calculator.moc"
