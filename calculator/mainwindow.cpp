@@ -2,9 +2,13 @@
 #include "ui_mainwindow.h"
 
 #include "app/appinfo.h"
+#include "list/list.h"
 #include "vat.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMessageBox>
 #include <QSettings>
 
 namespace {
@@ -20,6 +24,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->setupUi(this);
     ui->pushButton_add_to_list->setEnabled(false);
     connect(ui->buttonGroup, &QButtonGroup::buttonClicked, this, &MainWindow::radioClicked);
+    list = new List(this);
 
     AppInfo::applyIdentity();
     settings = new QSettings(this);
@@ -37,6 +42,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     settings->setValue(geometryKey, saveGeometry());
     settings->setValue(stateKey, saveState(stateVersion));
     settings->sync();
+    list->saveList();
     event->accept();
 }
 
@@ -109,20 +115,51 @@ void MainWindow::on_pushButton_deFpa_toggled(bool checked)
     calculateFpa(shownValue(ui->doubleSpinBox_poso), shownValue(ui->doubleSpinBox_fpa));
 }
 
-void MainWindow::on_pushButton_toggle_ontop_toggled(bool)
+void MainWindow::on_pushButton_toggle_ontop_toggled(bool checked)
 {
+    const Qt::WindowFlags onTop = Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint;
+    setWindowFlags(checked ? windowFlags() | onTop : windowFlags() & ~onTop);
+    show(); // changing the flags hides the window
 }
 
 void MainWindow::on_pushButton_add_to_list_clicked()
 {
+    if (list->isHidden())
+        list->show();
+
+    if (shownValue(ui->doubleSpinBox_poso) == 0) {
+        QMessageBox::critical(this, tr("Σφάλμα"),
+                              tr("Εισάγατε μηδενική Tιμή Προϊόντος. \nΠαρακαλώ ξαναδοκιμάστε.\n"
+                                 "Σας ευχαριστώ πολύ."));
+        return;
+    }
+    if (shownValue(ui->doubleSpinBox_fpa) == 0) {
+        QMessageBox::critical(this, tr("Σφάλμα"),
+                              tr("Εισάγατε μηδενική Τιμή Φ.Π.Α. \nΠαρακαλώ ξαναδοκιμάστε.\n"
+                                 "Σας ευχαριστώ πολύ."));
+        return;
+    }
+
+    // The list always holds net amount, rate, VAT and gross amount.
+    const bool extracting = ui->pushButton_deFpa->isChecked();
+    const QDoubleSpinBox *net = extracting ? ui->doubleSpinBox_final_poso : ui->doubleSpinBox_poso;
+    const QDoubleSpinBox *gross = extracting ? ui->doubleSpinBox_poso : ui->doubleSpinBox_final_poso;
+    list->addEntry(net->text(), ui->doubleSpinBox_fpa->text(),
+                   ui->doubleSpinBox_additional_poso->text(), gross->text());
 }
 
 void MainWindow::on_pushButton_about_clicked()
 {
 }
 
+// Copies the final amount in a form that any program reads back as a number,
+// whatever the user's locale: "123", "12.5", "1.23457e+06".
 void MainWindow::on_pushButton_clipBoard_clicked()
 {
+    const QString amount = QString::number(ui->doubleSpinBox_final_poso->value(), 'g', 6);
+    QGuiApplication::clipboard()->setText(amount, QClipboard::Clipboard);
+    QMessageBox::information(this, tr("Αντιγραφή στο Clipboard"),
+                             tr("Η τελική τιμή έχει αντιγραφεί στο Clipboard"));
 }
 
 void MainWindow::on_pushButton_contact_clicked()

@@ -5,6 +5,7 @@
 class QAbstractButton;
 class QDoubleSpinBox;
 class QSettings;
+class List;
 
 QT_BEGIN_NAMESPACE
 namespace Ui {
@@ -42,5 +43,6 @@ private:
     static double shownValue(const QDoubleSpinBox *box);
 
     Ui::MainWindow *ui;
+    List *list;
     QSettings *settings;
 };

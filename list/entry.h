@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// One saved calculation: the four texts that the calculator displayed, in
+// column order. The list never reads them as numbers; two entries are the
+// same entry when all four texts are equal.
+struct Entry {
+    QString poso;      // price before VAT
+    QString fpa;       // VAT rate
+    QString extraPoso; // VAT amount
+    QString finalPoso; // price with VAT
+
+    friend bool operator==(const Entry &a, const Entry &b)
+    {
+        return a.poso == b.poso && a.fpa == b.fpa && a.extraPoso == b.extraPoso
+               && a.finalPoso == b.finalPoso;
+    }
+    friend bool operator!=(const Entry &a, const Entry &b) { return !(a == b); }
+};
+
+// The entries of one tab, top row first.
+using EntryGroup = QList<Entry>;

@@ -1,0 +1,228 @@
+#include "list.h"
+#include "ui_list.h"
+
+#include "app/appinfo.h"
+#include "listfile.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDir>
+#include <QMenu>
+#include <QStandardPaths>
+
+namespace {
+
+enum Column { PosoColumn, FpaColumn, ExtraPosoColumn, FinalPosoColumn, ColumnCount };
+const int allTab = 0;
+const int otherRatesTab = 7;
+
+const char hoverStyle[] = "::item:hover { color:rgb(255,255,255); background-color:rgb(222,144,0); }";
+
+QString cellText(const QTableWidget *table, int row, int column)
+{
+    const QTableWidgetItem *item = table->item(row, column);
+    return item ? item->text() : QString();
+}
+
+Entry entryAt(const QTableWidget *table, int row)
+{
+    return {cellText(table, row, PosoColumn), cellText(table, row, FpaColumn),
+            cellText(table, row, ExtraPosoColumn), cellText(table, row, FinalPosoColumn)};
+}
+
+// Puts an entry into a row that already exists: centred cells, the final
+// amount in bold.
+void setRow(QTableWidget *table, int row, const Entry &entry)
+{
+    static const QFont boldFont = [] {
+        QFont font;
+        font.setBold(true);
+        return font;
+    }();
+    const QString *texts[ColumnCount] = {&entry.poso, &entry.fpa, &entry.extraPoso,
+                                         &entry.finalPoso};
+    for (int column = 0; column < ColumnCount; ++column) {
+        auto *item = new QTableWidgetItem(*texts[column]);
+        item->setTextAlignment(Qt::AlignCenter);
+        if (column == FinalPosoColumn)
+            item->setFont(boldFont);
+        table->setItem(row, column, item);
+    }
+}
+
+} // namespace
+
+List::List(QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::List)
+{
+    ui->setupUi(this);
+    prepareDataLocation();
+
+    tables = {ui->tableWidget,   ui->tableWidget_23, ui->tableWidget_13, ui->tableWidget_65,
+              ui->tableWidget_9, ui->tableWidget_16, ui->tableWidget_5,  ui->tableWidget_loipa};
+    for (QTableWidget *table : std::as_const(tables))
+        setUpTable(table);
+
+    removeSelectedAction = new QAction(QStringLiteral("Διαγραφή επιλεγμένων τιμών"), this);
+    connect(removeSelectedAction, &QAction::triggered, this, &List::removeSelectedItem);
+    removeAllAction = new QAction(QStringLiteral("Διαγραφή όλων των τιμών της καρτέλας"), this);
+    connect(removeAllAction, &QAction::triggered, this, &List::removeItems);
+
+    loadList();
+}
+
+List::~List()
+{
+    delete ui;
+}
+
+void List::closeEvent(QCloseEvent *event)
+{
+    saveList();
+    event->accept();
+}
+
+// The list file lives in the per-user data folder, which depends on the
+// application identity; make sure both exist before the file is read.
+void List::prepareDataLocation()
+{
+    AppInfo::applyIdentity();
+    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+
+void List::setUpTable(QTableWidget *table)
+{
+    table->resizeColumnsToContents();
+    connect(table, &QWidget::customContextMenuRequested, this, &List::ShowContextMenu);
+    table->setContextMenuPolicy(Qt::CustomContextMenu);
+    table->setStyleSheet(QLatin1String(hoverStyle));
+}
+
+QString List::listFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+           + QLatin1String("/list.xml");
+}
+
+QTableWidget *List::currentTable() const
+{
+    return tables.at(ui->tabWidget->currentIndex());
+}
+
+int List::tabForRate(const QString &fpa)
+{
+    static const QStringList fixedRates = {QStringLiteral("23,00"), QStringLiteral("13,00"),
+                                           QStringLiteral("6,50"),  QStringLiteral("9,00"),
+                                           QStringLiteral("16,00"), QStringLiteral("5,00")};
+    const int index = fixedRates.indexOf(fpa);
+    return index < 0 ? otherRatesTab : index + 1;
+}
+
+int List::findRow(const QTableWidget *table, const Entry &entry)
+{
+    for (int row = 0; row < table->rowCount(); ++row) {
+        if (entryAt(table, row) == entry)
+            return row;
+    }
+    return -1;
+}
+
+bool List::containsInAll(const Entry &entry) const
+{
+    return findRow(ui->tableWidget, entry) >= 0;
+}
+
+void List::addEntry(const QString &poso, const QString &fpa, const QString &extraPoso,
+                    const QString &finalPoso)
+{
+    const Entry entry{poso, fpa, extraPoso, finalPoso};
+    const int tab = tabForRate(fpa);
+    QTableWidget *rateTable = tables.at(tab);
+
+    const int existingRow = findRow(rateTable, entry);
+    if (existingRow >= 0) {
+        ui->tabWidget->setCurrentIndex(tab);
+        rateTable->selectRow(existingRow);
+    } else {
+        appendRow(rateTable, entry, tab);
+    }
+
+    if (!containsInAll(entry))
+        appendRow(ui->tableWidget, entry, allTab);
+}
+
+void List::appendRow(QTableWidget *table, const Entry &entry, int tabIndex)
+{
+    const int row = table->rowCount();
+    table->insertRow(row);
+    setRow(table, row, entry);
+    if (tabIndex != allTab) {
+        ui->tabWidget->setCurrentIndex(tabIndex);
+        table->setCurrentItem(table->item(row, PosoColumn));
+    }
+}
+
+void List::ShowContextMenu(const QPoint &)
+{
+    const QTableWidget *table = currentTable();
+    if (table->rowCount() == 0)
+        return;
+
+    QMenu menu;
+    if (!table->selectedItems().isEmpty())
+        menu.addAction(removeSelectedAction);
+    menu.addAction(removeAllAction);
+    menu.exec(QCursor::pos());
+}
+
+void List::removeSelectedItem()
+{
+    QTableWidget *table = currentTable();
+    const int row = table->currentRow();
+    if (row >= 0 && table->rowCount() > 0)
+        table->removeRow(row);
+}
+
+void List::removeItems()
+{
+    currentTable()->setRowCount(0);
+}
+
+void List::loadList()
+{
+    const QString path = listFilePath();
+    const ListFile::ReadResult file = ListFile::read(path, tables.size());
+    if (file.status == ListFile::ReadResult::Unreadable)
+        keepUnreadableFile = ListFile::keepCopy(path).isEmpty();
+
+    for (int i = 0; i < file.groups.size(); ++i)
+        fillTable(tables.at(i), file.groups.at(i));
+}
+
+void List::fillTable(QTableWidget *table, const EntryGroup &entries)
+{
+    const int firstRow = table->rowCount();
+    table->setRowCount(firstRow + entries.size());
+    for (int i = 0; i < entries.size(); ++i)
+        setRow(table, firstRow + i, entries.at(i));
+}
+
+void List::saveList()
+{
+    if (keepUnreadableFile)
+        return;
+
+    QStringList names;
+    QList<EntryGroup> groups;
+    for (int i = 0; i < tables.size(); ++i) {
+        names << ui->tabWidget->tabText(i);
+        const QTableWidget *table = tables.at(i);
+        EntryGroup entries;
+        entries.reserve(table->rowCount());
+        for (int row = 0; row < table->rowCount(); ++row)
+            entries << entryAt(table, row);
+        groups << entries;
+    }
+    ListFile::write(listFilePath(), names, groups);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "entry.h"
+
+#include <QStringList>
+
+// The saved list on disk, list.xml:
+//
+//   <fpa>
+//    <fpa-tab name="23%" ID="1">
+//     <fpa-item poso="100,00" fpa="23,00" extraPoso="23,00" finalPoso="123,00" Id="0"/>
+//    </fpa-tab>
+//    ...
+//   </fpa>
+//
+// UTF-8 without a declaration, one space of indentation per level. Groups are
+// matched to tabs by their position, rows by their order; the names and the
+// ID/Id attributes are written for people and ignored when reading.
+namespace ListFile {
+
+struct ReadResult {
+    enum Status {
+        Missing,   // no file yet
+        Complete,  // the whole file was read
+        Unreadable // the file exists but could not be opened or parsed to its end
+    };
+    Status status = Missing;
+    // At most the number of groups asked for; the rows found before any error.
+    QList<EntryGroup> groups;
+};
+
+ReadResult read(const QString &path, int groupCount);
+
+// Replaces the file with the given groups, or leaves the previous file as it
+// was when the new one cannot be written completely.
+bool write(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups);
+
+// Copies a file that could not be read next to it, under a name that no
+// earlier copy has, before it gets replaced. Returns the copy's path, or an
+// empty string when no copy could be made.
+QString keepCopy(const QString &path);
+
+} // namespace ListFile

@@ -1,0 +1,496 @@
+#include "list/list.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+const char *const tableNames[] = {"tableWidget",   "tableWidget_23", "tableWidget_13",
+                                  "tableWidget_65", "tableWidget_9",  "tableWidget_16",
+                                  "tableWidget_5",  "tableWidget_loipa"};
+const QStringList tabTitles = {"Όλα", "23%", "13%", "6.5%", "9%", "16%", "5%", "Λοιπά"};
+
+QString listPath() { return TestSupport::dataDirectory() + "/list.xml"; }
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+// The list window reached through its object names.
+struct ListWindow {
+    List window;
+
+    QTableWidget *table(int tab) const
+    {
+        return window.findChild<QTableWidget *>(QLatin1String(tableNames[tab]));
+    }
+    QTabWidget *tabs() const { return window.findChild<QTabWidget *>("tabWidget"); }
+
+    // Every row of a tab, its cells joined by "|".
+    QStringList rows(int tab) const
+    {
+        QStringList result;
+        const QTableWidget *t = table(tab);
+        for (int row = 0; row < t->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < t->columnCount(); ++column)
+                cells << (t->item(row, column) ? t->item(row, column)->text() : "<none>");
+            result << cells.join('|');
+        }
+        return result;
+    }
+    void add(const QString &poso, const QString &fpa, const QString &extra, const QString &final)
+    {
+        window.addEntry(poso, fpa, extra, final);
+    }
+    void removeRow(int tab, int row)
+    {
+        tabs()->setCurrentIndex(tab);
+        table(tab)->selectRow(row);
+        chooseFromContextMenu(tab, "Διαγραφή επιλεγμένων τιμών");
+    }
+    // Right-clicks the table of a tab; answers the menu by choosing the named
+    // command (or none) and returns the commands the menu offered.
+    QStringList chooseFromContextMenu(int tab, const QString &command = QString())
+    {
+        tabs()->setCurrentIndex(tab);
+        QStringList offered;
+        QTimer menuWatch; // dies with this call, also when no menu opens
+        menuWatch.setSingleShot(true);
+        QObject::connect(&menuWatch, &QTimer::timeout, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            QAction *chosen = nullptr;
+            for (QAction *action : menu->actions()) {
+                offered << action->text();
+                if (action->text() == command)
+                    chosen = action;
+            }
+            if (chosen)
+                menu->setActiveAction(chosen);
+            QTest::keyClick(menu, chosen ? Qt::Key_Return : Qt::Key_Escape);
+        });
+        menuWatch.start(50);
+        emit table(tab)->customContextMenuRequested(QPoint(5, 5));
+        return offered;
+    }
+};
+
+const QString entry100 = "100,00|23,00|23,00|123,00";
+
+} // namespace
+
+class TestList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void showsEightTabsOfReadOnlyTables();
+    void routesByExactRateText_data();
+    void routesByExactRateText();
+    void addsEachEntryOncePerTable();
+    void copiesInTheTwoTabsAreIndependent();
+    void newRowsGoToTheEnd();
+    void contextMenuOffersWhatApplies();
+    void removingAllEmptiesOnlyTheCurrentTab();
+    void keyboardDoesNotDelete();
+
+    void firstCloseWritesEightEmptyGroups();
+    void writesOneEntryInItsTwoGroups();
+    void restartShowsTheSameRows();
+    void readsHandMadeFiles_data();
+    void readsHandMadeFiles();
+    void keepsACopyOfAnUnreadableFile();
+    void neverOverwritesAFileItCouldNotCopy();
+    void failedWriteLeavesThePreviousFile();
+};
+
+void TestList::init()
+{
+    QDir data(TestSupport::dataDirectory());
+    for (const QString &name : data.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFileInfo info(data.filePath(name));
+        if (info.isDir())
+            QDir(info.filePath()).removeRecursively();
+        else
+            QFile::remove(info.filePath());
+    }
+}
+
+void TestList::showsEightTabsOfReadOnlyTables()
+{
+    ListWindow list;
+    QCOMPARE(list.window.windowTitle(), QString("Φ.Π.Α. μετρίνο: Λίστα"));
+    QCOMPARE(list.window.size(), QSize(641, 335));
+    QVERIFY(QDir(TestSupport::dataDirectory()).exists());
+
+    QTabWidget *tabs = list.tabs();
+    QCOMPARE(tabs->count(), 8);
+    QCOMPARE(tabs->currentIndex(), 5);
+    const QStringList headers = {"Αρχική Τιμή", "Ποσοστό Φ.Π.Α.", "Προστιθέμενη Τιμή", "Τελική Τιμή"};
+    for (int tab = 0; tab < 8; ++tab) {
+        QCOMPARE(tabs->tabText(tab), tabTitles[tab]);
+        QTableWidget *table = list.table(tab);
+        QCOMPARE(tabs->widget(tab), table->parentWidget());
+        QCOMPARE(table->columnCount(), 4);
+        for (int column = 0; column < 4; ++column)
+            QCOMPARE(table->horizontalHeaderItem(column)->text(), headers[column]);
+        QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QCOMPARE(table->selectionMode(), QAbstractItemView::SingleSelection);
+        QCOMPARE(table->selectionBehavior(), QAbstractItemView::SelectRows);
+        QVERIFY(table->alternatingRowColors());
+        QVERIFY(table->horizontalHeader()->stretchLastSection());
+        QCOMPARE(table->contextMenuPolicy(), Qt::CustomContextMenu);
+        QVERIFY(table->styleSheet().contains("rgb(222,144,0)"));
+    }
+}
+
+void TestList::routesByExactRateText_data()
+{
+    QTest::addColumn<QString>("rate");
+    QTest::addColumn<int>("tab");
+    QTest::newRow("23") << "23,00" << 1;
+    QTest::newRow("13") << "13,00" << 2;
+    QTest::newRow("6.5") << "6,50" << 3;
+    QTest::newRow("9") << "9,00" << 4;
+    QTest::newRow("16") << "16,00" << 5;
+    QTest::newRow("5") << "5,00" << 6;
+    QTest::newRow("24") << "24,00" << 7;
+    QTest::newRow("0.5") << "0,50" << 7;
+    QTest::newRow("dot") << "23.00" << 7;
+}
+
+void TestList::routesByExactRateText()
+{
+    QFETCH(QString, rate);
+    QFETCH(int, tab);
+
+    ListWindow list;
+    list.add("10,00", rate, "1,00", "11,00");
+    for (int other = 1; other < 8; ++other)
+        QCOMPARE(list.table(other)->rowCount(), other == tab ? 1 : 0);
+    QCOMPARE(list.rows(0), QStringList{"10,00|" + rate + "|1,00|11,00"});
+    QCOMPARE(list.tabs()->currentIndex(), tab);
+}
+
+void TestList::addsEachEntryOncePerTable()
+{
+    ListWindow list;
+    list.add("100,00", "23,00", "23,00", "123,00");
+    QCOMPARE(list.rows(1), QStringList{entry100});
+    QCOMPARE(list.rows(0), QStringList{entry100});
+    QCOMPARE(list.tabs()->currentIndex(), 1);
+    QCOMPARE(list.table(1)->currentRow(), 0);
+    QCOMPARE(list.table(1)->selectedItems().size(), 4);
+
+    for (int tab : {0, 1}) {
+        for (int column = 0; column < 4; ++column) {
+            const QTableWidgetItem *item = list.table(tab)->item(0, column);
+            QCOMPARE(item->textAlignment(), int(Qt::AlignCenter));
+            QCOMPARE(item->font().bold(), column == 3);
+        }
+    }
+
+    // The same entry again: nothing new, its row selected in its rate tab.
+    list.add("50,00", "23,00", "11,50", "61,50");
+    list.tabs()->setCurrentIndex(5);
+    list.add("100,00", "23,00", "23,00", "123,00");
+    QCOMPARE(list.table(1)->rowCount(), 2);
+    QCOMPARE(list.table(0)->rowCount(), 2);
+    QCOMPARE(list.tabs()->currentIndex(), 1);
+    QCOMPARE(list.table(1)->currentRow(), 0);
+
+    // Entries differing in one text are separate rows.
+    list.add("100,00", "13,00", "23,00", "123,00");
+    QCOMPARE(list.table(0)->rowCount(), 3);
+    QCOMPARE(list.table(2)->rowCount(), 1);
+}
+
+void TestList::copiesInTheTwoTabsAreIndependent()
+{
+    ListWindow list;
+    list.add("100,00", "23,00", "23,00", "123,00");
+
+    list.removeRow(0, 0);
+    QCOMPARE(list.rows(0), QStringList());
+    QCOMPARE(list.rows(1), QStringList{entry100});
+    list.add("100,00", "23,00", "23,00", "123,00");
+    QCOMPARE(list.rows(0), QStringList{entry100});
+    QCOMPARE(list.rows(1), QStringList{entry100});
+
+    list.removeRow(1, 0);
+    QCOMPARE(list.rows(1), QStringList());
+    list.add("100,00", "23,00", "23,00", "123,00");
+    QCOMPARE(list.rows(0), QStringList{entry100});
+    QCOMPARE(list.rows(1), QStringList{entry100});
+}
+
+void TestList::newRowsGoToTheEnd()
+{
+    ListWindow list;
+    list.add("1,00", "5,00", "0,05", "1,05");
+    list.add("2,00", "5,00", "0,10", "2,10");
+    list.table(6)->selectRow(0);
+    list.add("3,00", "5,00", "0,15", "3,15");
+    QCOMPARE(list.rows(6), (QStringList{"1,00|5,00|0,05|1,05", "2,00|5,00|0,10|2,10",
+                                        "3,00|5,00|0,15|3,15"}));
+    QCOMPARE(list.table(6)->currentRow(), 2);
+    QCOMPARE(list.rows(0).size(), 3);
+}
+
+void TestList::contextMenuOffersWhatApplies()
+{
+    ListWindow list;
+    list.window.show();
+    QCOMPARE(list.chooseFromContextMenu(1), QStringList());
+
+    list.add("100,00", "23,00", "23,00", "123,00");
+    list.table(1)->clearSelection();
+    list.table(1)->setCurrentItem(nullptr);
+    QCOMPARE(list.chooseFromContextMenu(1),
+             QStringList{"Διαγραφή όλων των τιμών της καρτέλας"});
+
+    list.table(1)->selectRow(0);
+    QCOMPARE(list.chooseFromContextMenu(1),
+             (QStringList{"Διαγραφή επιλεγμένων τιμών", "Διαγραφή όλων των τιμών της καρτέλας"}));
+    QCOMPARE(list.table(1)->rowCount(), 1);
+
+    list.chooseFromContextMenu(1, "Διαγραφή επιλεγμένων τιμών");
+    QCOMPARE(list.table(1)->rowCount(), 0);
+    QCOMPARE(list.table(0)->rowCount(), 1);
+}
+
+void TestList::removingAllEmptiesOnlyTheCurrentTab()
+{
+    ListWindow list;
+    list.window.show();
+    list.add("100,00", "23,00", "23,00", "123,00");
+    list.add("200,00", "23,00", "46,00", "246,00");
+    list.add("100,00", "9,00", "9,00", "109,00");
+
+    list.chooseFromContextMenu(0, "Διαγραφή όλων των τιμών της καρτέλας");
+    QCOMPARE(list.table(0)->rowCount(), 0);
+    QCOMPARE(list.table(1)->rowCount(), 2);
+    QCOMPARE(list.table(4)->rowCount(), 1);
+
+    list.chooseFromContextMenu(1, "Διαγραφή όλων των τιμών της καρτέλας");
+    QCOMPARE(list.table(1)->rowCount(), 0);
+    QCOMPARE(list.table(4)->rowCount(), 1);
+}
+
+void TestList::keyboardDoesNotDelete()
+{
+    ListWindow list;
+    list.window.show();
+    list.add("100,00", "23,00", "23,00", "123,00");
+    QTableWidget *table = list.table(1);
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Delete);
+    QTest::keyClicks(table, "9");
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {},
+                       table->visualItemRect(table->item(0, 0)).center());
+    QCOMPARE(list.rows(1), QStringList{entry100});
+}
+
+void TestList::firstCloseWritesEightEmptyGroups()
+{
+    {
+        ListWindow list;
+        list.window.show();
+        list.window.close();
+        QVERIFY(list.window.isHidden());
+    }
+    QCOMPARE(readFile(listPath()), QByteArray("<fpa>\n"
+                                              " <fpa-tab name=\"Όλα\" ID=\"0\"/>\n"
+                                              " <fpa-tab name=\"23%\" ID=\"1\"/>\n"
+                                              " <fpa-tab name=\"13%\" ID=\"2\"/>\n"
+                                              " <fpa-tab name=\"6.5%\" ID=\"3\"/>\n"
+                                              " <fpa-tab name=\"9%\" ID=\"4\"/>\n"
+                                              " <fpa-tab name=\"16%\" ID=\"5\"/>\n"
+                                              " <fpa-tab name=\"5%\" ID=\"6\"/>\n"
+                                              " <fpa-tab name=\"Λοιπά\" ID=\"7\"/>\n"
+                                              "</fpa>\n"));
+}
+
+void TestList::writesOneEntryInItsTwoGroups()
+{
+    {
+        ListWindow list;
+        list.add("100,00", "23,00", "23,00", "123,00");
+        list.window.saveList();
+    }
+    const QByteArray item = "  <fpa-item poso=\"100,00\" fpa=\"23,00\" extraPoso=\"23,00\" "
+                            "finalPoso=\"123,00\" Id=\"0\"/>\n";
+    QCOMPARE(readFile(listPath()), "<fpa>\n"
+                                   " <fpa-tab name=\"Όλα\" ID=\"0\">\n"
+                                   + item + " </fpa-tab>\n"
+                                   " <fpa-tab name=\"23%\" ID=\"1\">\n"
+                                   + item + " </fpa-tab>\n"
+                                   " <fpa-tab name=\"13%\" ID=\"2\"/>\n"
+                                   " <fpa-tab name=\"6.5%\" ID=\"3\"/>\n"
+                                   " <fpa-tab name=\"9%\" ID=\"4\"/>\n"
+                                   " <fpa-tab name=\"16%\" ID=\"5\"/>\n"
+                                   " <fpa-tab name=\"5%\" ID=\"6\"/>\n"
+                                   " <fpa-tab name=\"Λοιπά\" ID=\"7\"/>\n"
+                                   "</fpa>\n");
+}
+
+void TestList::restartShowsTheSameRows()
+{
+    const QString odd = "a<b>&\"c\"\n'd'";
+    {
+        ListWindow list;
+        list.add("100,00", "23,00", "23,00", "123,00");
+        list.add("1,00", "6,50", "0,07", "1,07");
+        list.add("2,00", "7,00", "0,14", "2,14");
+        list.add(odd, odd, "", " ");
+        list.window.saveList();
+    }
+    ListWindow again;
+    QCOMPARE(again.rows(0), (QStringList{entry100, "1,00|6,50|0,07|1,07", "2,00|7,00|0,14|2,14",
+                                         odd + "|" + odd + "||" + " "}));
+    QCOMPARE(again.rows(1), QStringList{entry100});
+    QCOMPARE(again.rows(3), QStringList{"1,00|6,50|0,07|1,07"});
+    QCOMPARE(again.rows(7), (QStringList{"2,00|7,00|0,14|2,14", odd + "|" + odd + "||" + " "}));
+    QCOMPARE(again.tabs()->currentIndex(), 5);
+    const QTableWidgetItem *last = again.table(3)->item(0, 3);
+    QCOMPARE(last->textAlignment(), int(Qt::AlignCenter));
+    QVERIFY(last->font().bold());
+    QVERIFY(!again.table(3)->item(0, 2)->font().bold());
+}
+
+void TestList::readsHandMadeFiles_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("expected"); // "tab:row" per loaded row
+
+    const QByteArray a = "<fpa-item poso=\"1\" fpa=\"23,00\" extraPoso=\"2\" finalPoso=\"3\" Id=\"0\"/>";
+    const QByteArray b = "<fpa-item poso=\"4\" fpa=\"13,00\" extraPoso=\"5\" finalPoso=\"6\" Id=\"0\"/>";
+
+    QTest::newRow("groups by position, not by name or ID")
+        << "<fpa><fpa-tab name=\"13%\" ID=\"2\">" + b + "</fpa-tab><fpa-tab name=\"Όλα\" ID=\"0\">" + a
+               + "</fpa-tab></fpa>"
+        << QStringList{"0:4|13,00|5|6", "1:1|23,00|2|3"};
+    QTest::newRow("missing attribute")
+        << QByteArray("<fpa><fpa-tab><fpa-item poso=\"1\" extraPoso=\"2\" finalPoso=\"3\"/></fpa-tab></fpa>")
+        << QStringList{"0:1||2|3"};
+    QTest::newRow("other root name") << "<lista><fpa-tab>" + a + "</fpa-tab></lista>"
+                                     << QStringList{"0:1|23,00|2|3"};
+    QTest::newRow("duplicates kept") << "<fpa><fpa-tab/><fpa-tab>" + a + a + "</fpa-tab></fpa>"
+                                     << QStringList{"1:1|23,00|2|3", "1:1|23,00|2|3"};
+    QTest::newRow("items at any depth")
+        << "<fpa><x><fpa-tab><y>" + a + "</y></fpa-tab></x>" + b + "</fpa>"
+        << QStringList{"0:1|23,00|2|3"};
+    QByteArray nine = "<fpa>";
+    for (int i = 0; i < 9; ++i)
+        nine += "<fpa-tab>" + a + "</fpa-tab>";
+    QTest::newRow("more than eight groups") << nine + "</fpa>"
+                                            << QStringList{"0:1|23,00|2|3", "1:1|23,00|2|3",
+                                                           "2:1|23,00|2|3", "3:1|23,00|2|3",
+                                                           "4:1|23,00|2|3", "5:1|23,00|2|3",
+                                                           "6:1|23,00|2|3", "7:1|23,00|2|3"};
+    QTest::newRow("declaration and BOM") << "\xEF\xBB\xBF<?xml version=\"1.0\"?><fpa><fpa-tab name=\"Όλα\">"
+                                                + a + "</fpa-tab></fpa>"
+                                         << QStringList{"0:1|23,00|2|3"};
+    QTest::newRow("no elements") << QByteArray("   ") << QStringList();
+    QTest::newRow("binary junk") << QByteArray("\x00\x01\xff\xfe<<>>&&", 10) << QStringList();
+}
+
+void TestList::readsHandMadeFiles()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, expected);
+
+    writeFile(listPath(), content);
+    ListWindow list;
+    QStringList loaded;
+    for (int tab = 0; tab < 8; ++tab) {
+        for (const QString &row : list.rows(tab))
+            loaded << QString::number(tab) + ":" + row;
+    }
+    QCOMPARE(loaded, expected);
+    QCOMPARE(list.tabs()->currentIndex(), 5);
+}
+
+void TestList::keepsACopyOfAnUnreadableFile()
+{
+    const QByteArray truncated = "<fpa>\n <fpa-tab name=\"Όλα\" ID=\"0\">\n"
+                                 "  <fpa-item poso=\"1,00\" fpa=\"5,00\" extraPoso=\"0,05\" finalPoso=\"1,05\" Id=\"0\"/>\n"
+                                 "  <fpa-item poso=\"2,00\" fpa=\"5,00\" extraPo";
+    const QString firstCopy = TestSupport::dataDirectory() + "/list.unreadable-1.xml";
+    const QString secondCopy = TestSupport::dataDirectory() + "/list.unreadable-2.xml";
+    writeFile(firstCopy, "an earlier copy");
+    writeFile(listPath(), truncated);
+    {
+        ListWindow list;
+        QCOMPARE(list.rows(0), QStringList{"1,00|5,00|0,05|1,05"});
+        list.add("3,00", "5,00", "0,15", "3,15");
+        list.window.saveList();
+    }
+    QCOMPARE(readFile(firstCopy), QByteArray("an earlier copy"));
+    QCOMPARE(readFile(secondCopy), truncated);
+    // The rows that could be read are written back with the new one.
+    ListWindow again;
+    QCOMPARE(again.rows(0), (QStringList{"1,00|5,00|0,05|1,05", "3,00|5,00|0,15|3,15"}));
+}
+
+void TestList::neverOverwritesAFileItCouldNotCopy()
+{
+    // A list.xml that cannot be opened (here a folder) cannot be copied either.
+    QDir(TestSupport::dataDirectory()).mkpath("list.xml");
+    {
+        ListWindow list;
+        list.add("1,00", "5,00", "0,05", "1,05");
+        list.window.saveList();
+    }
+    QVERIFY(QFileInfo(listPath()).isDir());
+}
+
+// A disk that fills up halfway through the write, simulated with a file size
+// limit that holds for every user, root included.
+void TestList::failedWriteLeavesThePreviousFile()
+{
+    const QByteArray previous = "<fpa><fpa-tab><fpa-item poso=\"7\"/></fpa-tab></fpa>";
+    writeFile(listPath(), previous);
+    {
+        ListWindow list;
+        for (int i = 0; i < 50; ++i)
+            list.add(QString::number(i), "5,00", "0,05", "1,05");
+
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit original{};
+        getrlimit(RLIMIT_FSIZE, &original);
+        rlimit small = original;
+        small.rlim_cur = 1000;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        list.window.saveList();
+        setrlimit(RLIMIT_FSIZE, &original);
+    }
+    QCOMPARE(readFile(listPath()), previous);
+    QCOMPARE(QDir(TestSupport::dataDirectory()).entryList(QDir::Files), QStringList{"list.xml"});
+}
+
+METRINO_TEST_MAIN(TestList)
+#include "tst_list.moc"
