@@ -58,6 +58,13 @@ double MainWindow::shownValue(const QDoubleSpinBox *box)
     return ok ? value : 0.0;
 }
 
+// The box's value as the box writes it, "23,00", also while the user is still
+// typing in it and the box holds "23".
+QString MainWindow::displayedText(const QDoubleSpinBox *box)
+{
+    return box->textFromValue(box->value());
+}
+
 void MainWindow::calculateFpa(double poso, double fpa)
 {
     const auto direction = ui->pushButton_deFpa->isChecked() ? Vat::Direction::ExtractVat
@@ -144,8 +151,8 @@ void MainWindow::on_pushButton_add_to_list_clicked()
     const bool extracting = ui->pushButton_deFpa->isChecked();
     const QDoubleSpinBox *net = extracting ? ui->doubleSpinBox_final_poso : ui->doubleSpinBox_poso;
     const QDoubleSpinBox *gross = extracting ? ui->doubleSpinBox_poso : ui->doubleSpinBox_final_poso;
-    list->addEntry(net->text(), ui->doubleSpinBox_fpa->text(),
-                   ui->doubleSpinBox_additional_poso->text(), gross->text());
+    list->addEntry(displayedText(net), displayedText(ui->doubleSpinBox_fpa),
+                   displayedText(ui->doubleSpinBox_additional_poso), displayedText(gross));
 }
 
 void MainWindow::on_pushButton_about_clicked()

@@ -41,6 +41,7 @@ private:
     void calculateFpa(double poso, double fpa);
     void updateAddToListButton(double newValue, const QDoubleSpinBox *otherInput);
     static double shownValue(const QDoubleSpinBox *box);
+    static QString displayedText(const QDoubleSpinBox *box);
 
     Ui::MainWindow *ui;
     List *list;
