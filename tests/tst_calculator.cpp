@@ -2,6 +2,8 @@
 #include "testsupport.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QDialog>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QImageReader>
@@ -9,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTableWidget>
 #include <QtTest>
 
 namespace {
@@ -43,6 +46,29 @@ struct Calculator {
         QTest::keyClicks(box, text);
     }
     QString results() const { return vat()->text() + " / " + final()->text(); }
+
+    QDialog *list() const { return widget<QDialog>("List"); }
+    QTableWidget *listTable(const char *name) const
+    {
+        return list()->findChild<QTableWidget *>(QLatin1String(name));
+    }
+    QStringList listRows(const char *table) const
+    {
+        QStringList rows;
+        const QTableWidget *t = listTable(table);
+        for (int row = 0; row < t->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < t->columnCount(); ++column)
+                cells << t->item(row, column)->text();
+            rows << cells.join('|');
+        }
+        return rows;
+    }
+    // The add-to-list command, also when its button is disabled.
+    void addToListCommand()
+    {
+        QMetaObject::invokeMethod(&window, "on_pushButton_add_to_list_clicked");
+    }
 };
 
 } // namespace
@@ -52,6 +78,7 @@ class TestCalculator : public QObject
     Q_OBJECT
 
 private slots:
+    void init();
     void startsEmptyAtItsFixedSize();
     void addsAndExtractsVat();
     void switchingModeRelabelsAndRecomputes();
@@ -62,10 +89,23 @@ private slots:
     void readsBoxesInADotLocale();
     void tabChainFollowsTheForm();
     void geometrySurvivesARestartButModesDoNot();
+    void copiesTheFinalAmountInGeneralFormat_data();
+    void copiesTheFinalAmountInGeneralFormat();
+    void staysOnTopAndBackWithTheSameFlags();
+    void addToListRefusesZeroes();
+    void addToListFilesNetRateVatGross();
+    void addToListReopensAClosedList();
+    void closingWritesTheList();
     void everyImageResolvesWithItsSize_data();
     void everyImageResolvesWithItsSize();
     void imagePathsAreCaseSensitive();
 };
+
+// Every test starts with no saved list.
+void TestCalculator::init()
+{
+    QFile::remove(TestSupport::dataDirectory() + "/list.xml");
+}
 
 void TestCalculator::startsEmptyAtItsFixedSize()
 {
@@ -275,6 +315,126 @@ void TestCalculator::geometrySurvivesARestartButModesDoNot()
     QCOMPARE(again.price()->text(), QString("0,00"));
     QCOMPARE(again.rate()->text(), QString("23,00"));
     QVERIFY(!again.button("pushButton_deFpa")->isChecked());
+}
+
+void TestCalculator::copiesTheFinalAmountInGeneralFormat_data()
+{
+    QTest::addColumn<double>("amount");
+    QTest::addColumn<QString>("copied");
+    QTest::newRow("whole") << 123.0 << "123";
+    QTest::newRow("one decimal") << 12.5 << "12.5";
+    QTest::newRow("six digits") << 12345.67 << "12345.7";
+    QTest::newRow("millions") << 1234567.89 << "1.23457e+06";
+    QTest::newRow("rounds up to a million") << 999999.99 << "1e+06";
+}
+
+void TestCalculator::copiesTheFinalAmountInGeneralFormat()
+{
+    QFETCH(double, amount);
+    QFETCH(QString, copied);
+
+    Calculator calc;
+    calc.final()->setValue(amount);
+    TestSupport::BoxAnswerer answerer;
+    calc.button("pushButton_clipBoard")->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(QClipboard::Clipboard), copied);
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].title, QString("Αντιγραφή στο Clipboard"));
+    QCOMPARE(answerer.seen[0].text, QString("Η τελική τιμή έχει αντιγραφεί στο Clipboard"));
+    QCOMPARE(answerer.seen[0].buttons.size(), 1);
+}
+
+void TestCalculator::staysOnTopAndBackWithTheSameFlags()
+{
+    Calculator calc;
+    const Qt::WindowFlags before = calc.window.windowFlags();
+    QPushButton *onTop = calc.button("pushButton_toggle_ontop");
+
+    onTop->click();
+    QVERIFY(calc.window.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(calc.window.windowFlags() & Qt::CustomizeWindowHint);
+    QVERIFY(calc.window.isVisible());
+
+    onTop->click();
+    QCOMPARE(calc.window.windowFlags(), before);
+    QVERIFY(calc.window.isVisible());
+}
+
+void TestCalculator::addToListRefusesZeroes()
+{
+    Calculator calc;
+    QVERIFY(calc.list()->isHidden());
+    {
+        TestSupport::BoxAnswerer answerer;
+        calc.addToListCommand();
+        QVERIFY(calc.list()->isVisible());
+        QCOMPARE(answerer.seen.size(), 1);
+        QCOMPARE(answerer.seen[0].title, QString("Σφάλμα"));
+        // "Tιμή" begins with a Latin T in this message.
+        QCOMPARE(answerer.seen[0].text, QString("Εισάγατε μηδενική T") + QString("ιμή Προϊόντος. \n"
+                                                "Παρακαλώ ξαναδοκιμάστε.\nΣας ευχαριστώ πολύ."));
+    }
+    calc.type(calc.price(), "10");
+    calc.type(calc.rate(), "0");
+    {
+        TestSupport::BoxAnswerer answerer;
+        calc.addToListCommand();
+        QCOMPARE(answerer.seen.size(), 1);
+        QCOMPARE(answerer.seen[0].text, QString("Εισάγατε μηδενική Τιμή Φ.Π.Α. \n"
+                                                "Παρακαλώ ξαναδοκιμάστε.\nΣας ευχαριστώ πολύ."));
+    }
+    QCOMPARE(calc.listRows("tableWidget"), QStringList());
+}
+
+void TestCalculator::addToListFilesNetRateVatGross()
+{
+    Calculator calc;
+    calc.type(calc.price(), "100");
+    calc.addToList()->click();
+    QVERIFY(calc.list()->isVisible());
+
+    calc.button("pushButton_deFpa")->click();
+    calc.type(calc.price(), "123");
+    calc.addToList()->click();
+
+    const QStringList expected = {"100,00|23,00|23,00|123,00"};
+    QCOMPARE(calc.listRows("tableWidget_23"), expected);
+    QCOMPARE(calc.listRows("tableWidget"), expected);
+
+    calc.rateButton("radioButton_fpa_5")->click();
+    calc.addToList()->click();
+    QCOMPARE(calc.listRows("tableWidget_65"), QStringList{"115,49|6,50|7,51|123,00"});
+}
+
+void TestCalculator::addToListReopensAClosedList()
+{
+    Calculator calc;
+    calc.type(calc.price(), "10");
+    calc.addToList()->click();
+    calc.list()->close();
+    QVERIFY(calc.list()->isHidden());
+
+    calc.type(calc.price(), "20");
+    calc.addToList()->click();
+    QVERIFY(calc.list()->isVisible());
+    QCOMPARE(calc.listRows("tableWidget_23").size(), 2);
+}
+
+void TestCalculator::closingWritesTheList()
+{
+    const QString path = TestSupport::dataDirectory() + "/list.xml";
+    {
+        Calculator calc;
+        calc.type(calc.price(), "7");
+        calc.addToList()->click();
+        calc.window.close();
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("poso=\"7,00\" fpa=\"23,00\" extraPoso=\"1,61\" finalPoso=\"8,61\""));
+
+    Calculator again;
+    QCOMPARE(again.listRows("tableWidget_23"), QStringList{"7,00|23,00|1,61|8,61"});
 }
 
 void TestCalculator::everyImageResolvesWithItsSize_data()
