@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QXmlStreamReader>
-#include <QXmlStreamWriter>
 
 #include <vector>
 
@@ -13,16 +12,53 @@ namespace ListFile {
 
 namespace {
 
-const QString rootTag = QStringLiteral("fpa");
 const QString groupTag = QStringLiteral("fpa-tab");
 const QString itemTag = QStringLiteral("fpa-item");
 
 Entry entryFrom(const QXmlStreamAttributes &attributes)
 {
-    return {attributes.value(QLatin1String("poso")).toString(),
-            attributes.value(QLatin1String("fpa")).toString(),
-            attributes.value(QLatin1String("extraPoso")).toString(),
-            attributes.value(QLatin1String("finalPoso")).toString()};
+    Entry entry;
+    for (const QXmlStreamAttribute &attribute : attributes) {
+        const QStringView name = attribute.name();
+        if (name == QLatin1String("poso"))
+            entry.poso = attribute.value().toString();
+        else if (name == QLatin1String("fpa"))
+            entry.fpa = attribute.value().toString();
+        else if (name == QLatin1String("extraPoso"))
+            entry.extraPoso = attribute.value().toString();
+        else if (name == QLatin1String("finalPoso"))
+            entry.finalPoso = attribute.value().toString();
+    }
+    return entry;
+}
+
+// The file is written by hand rather than through QXmlStreamWriter, which
+// takes three times as long for a list of many thousand rows.
+const int writeChunkSize = 1 << 20;
+
+// Appends  name="value"  with the value escaped for an XML attribute.
+void appendAttribute(QByteArray &out, const char *name, const QString &value)
+{
+    out += ' ';
+    out += name;
+    out += "=\"";
+    const QByteArray utf8 = value.toUtf8();
+    for (const char c : utf8) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\t': out += "&#9;"; break;
+        case '\n': out += "&#10;"; break;
+        case '\r': out += "&#13;"; break;
+        default:
+            // Other control characters cannot stand in an XML document at all.
+            if (static_cast<unsigned char>(c) >= 0x20)
+                out += c;
+        }
+    }
+    out += '"';
 }
 
 } // namespace
@@ -30,19 +66,22 @@ Entry entryFrom(const QXmlStreamAttributes &attributes)
 // Groups are the fpa-tab elements at any depth below the root element, in
 // document order, and a group's rows are the fpa-item elements at any depth
 // below it. The root may have any name.
-ReadResult read(const QString &path, int groupCount)
+ReadStatus read(const QString &path, int groupCount, const GroupReady &groupReady)
 {
-    ReadResult result;
     QFile file(path);
     if (!file.exists())
-        return result;
-    result.status = ReadResult::Unreadable;
+        return ReadStatus::Missing;
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return result;
-    result.groups.resize(groupCount);
+        return ReadStatus::Unreadable;
 
+    std::vector<EntryGroup> rows(groupCount);
     // For each open element, the index of the group it starts, or -1.
     std::vector<int> openElements;
+    const auto handOver = [&](int group) {
+        if (group >= 0 && group < groupCount)
+            groupReady(group, std::move(rows[group]));
+    };
+
     int groupsSeen = 0;
     QXmlStreamReader xml(&file);
     while (!xml.atEnd()) {
@@ -58,21 +97,23 @@ ReadResult read(const QString &path, int groupCount)
                     const Entry entry = entryFrom(xml.attributes());
                     for (const int group : openElements) {
                         if (group >= 0 && group < groupCount)
-                            result.groups[group].append(entry);
+                            rows[group].append(entry);
                     }
                 }
             }
             break;
         case QXmlStreamReader::EndElement:
+            handOver(openElements.back());
             openElements.pop_back();
             break;
         default:
             break;
         }
     }
-    if (!xml.hasError())
-        result.status = ReadResult::Complete;
-    return result;
+    // A broken file leaves groups open: hand over what they hold.
+    for (const int group : openElements)
+        handOver(group);
+    return xml.hasError() ? ReadStatus::Unreadable : ReadStatus::Complete;
 }
 
 bool write(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups)
@@ -81,33 +122,36 @@ bool write(const QString &path, const QStringList &groupNames, const QList<Entry
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
 
-    QXmlStreamWriter xml(&file);
-    xml.writeStartElement(rootTag);
-    // Formatting starts inside the root, so that the file begins with its tag.
-    xml.setAutoFormatting(true);
-    xml.setAutoFormattingIndent(1);
+    QByteArray out = "<fpa>\n";
     for (int i = 0; i < groupNames.size(); ++i) {
-        xml.writeStartElement(groupTag);
-        xml.writeAttribute(QLatin1String("name"), groupNames.at(i));
-        xml.writeAttribute(QLatin1String("ID"), QString::number(i));
         const EntryGroup &group = groups.value(i);
+        out += " <fpa-tab";
+        appendAttribute(out, "name", groupNames.at(i));
+        appendAttribute(out, "ID", QString::number(i));
+        out += group.isEmpty() ? "/>\n" : ">\n";
         for (int row = 0; row < group.size(); ++row) {
             const Entry &entry = group.at(row);
-            xml.writeEmptyElement(itemTag);
-            xml.writeAttribute(QLatin1String("poso"), entry.poso);
-            xml.writeAttribute(QLatin1String("fpa"), entry.fpa);
-            xml.writeAttribute(QLatin1String("extraPoso"), entry.extraPoso);
-            xml.writeAttribute(QLatin1String("finalPoso"), entry.finalPoso);
-            xml.writeAttribute(QLatin1String("Id"), QString::number(row));
+            out += "  <fpa-item";
+            appendAttribute(out, "poso", entry.poso);
+            appendAttribute(out, "fpa", entry.fpa);
+            appendAttribute(out, "extraPoso", entry.extraPoso);
+            appendAttribute(out, "finalPoso", entry.finalPoso);
+            appendAttribute(out, "Id", QString::number(row));
+            out += "/>\n";
+            if (out.size() > writeChunkSize) {
+                file.write(out);
+                out.clear();
+            }
         }
-        xml.writeEndElement();
+        if (!group.isEmpty())
+            out += " </fpa-tab>\n";
     }
-    xml.writeEndElement();
-    xml.writeCharacters(QStringLiteral("\n"));
+    out += "</fpa>\n";
+    file.write(out);
 
     // commit() alone does not notice a write that failed while its data sat
     // in the buffer (a full disk): flush first and check.
-    if (xml.hasError() || !file.flush() || file.error() != QFileDevice::NoError) {
+    if (!file.flush() || file.error() != QFileDevice::NoError) {
         file.cancelWriting();
         return false;
     }

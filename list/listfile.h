@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 // The saved list on disk, list.xml:
 //
 //   <fpa>
@@ -18,18 +20,19 @@
 // ID/Id attributes are written for people and ignored when reading.
 namespace ListFile {
 
-struct ReadResult {
-    enum Status {
-        Missing,   // no file yet
-        Complete,  // the whole file was read
-        Unreadable // the file exists but could not be opened or parsed to its end
-    };
-    Status status = Missing;
-    // At most the number of groups asked for; the rows found before any error.
-    QList<EntryGroup> groups;
+enum class ReadStatus {
+    Missing,   // no file yet
+    Complete,  // the whole file was read
+    Unreadable // the file exists but could not be opened or parsed to its end
 };
 
-ReadResult read(const QString &path, int groupCount);
+// Receives a group as soon as its last row has been read: groups are handed
+// over once each, though not necessarily in index order.
+using GroupReady = std::function<void(int index, EntryGroup &&entries)>;
+
+// Reads at most groupCount groups; of a file that is cut short or broken, the
+// rows found before the fault.
+ReadStatus read(const QString &path, int groupCount, const GroupReady &groupReady);
 
 // Replaces the file with the given groups, or leaves the previous file as it
 // was when the new one cannot be written completely.
