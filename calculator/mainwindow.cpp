@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QSettings>
+#include <QTextDocumentFragment>
 
 namespace {
 const char geometryKey[] = "geometry";
@@ -22,6 +23,8 @@ MainWindow::MainWindow(QWidget *parent)
     , ui(new Ui::MainWindow)
 {
     ui->setupUi(this);
+    makeCommandButtonsAccessible();
+    nameNumberBoxesAfterLabels();
     ui->pushButton_add_to_list->setEnabled(false);
     connect(ui->buttonGroup, &QButtonGroup::buttonClicked, this, &MainWindow::radioClicked);
     list = new List(this);
@@ -44,6 +47,33 @@ void MainWindow::closeEvent(QCloseEvent *event)
     settings->sync();
     list->saveList();
     event->accept();
+}
+
+// The bottom row shows icons only: screen readers announce the tool tip
+// instead, and Enter presses a focused button as Space does.
+void MainWindow::makeCommandButtonsAccessible()
+{
+    for (QPushButton *button : ui->frame_3->findChildren<QPushButton *>()) {
+        button->setAccessibleName(button->toolTip());
+        button->setAutoDefault(true);
+    }
+}
+
+// A number box is announced by the label above it ("Τελική Τιμή"), which
+// changes with the mode.
+void MainWindow::nameNumberBoxesAfterLabels()
+{
+    const std::pair<const QLabel *, QDoubleSpinBox *> labelled[] = {
+        {ui->label_3, ui->doubleSpinBox_poso},
+        {ui->label_4, ui->doubleSpinBox_fpa},
+        {ui->label_6, ui->doubleSpinBox_additional_poso},
+        {ui->label_7, ui->doubleSpinBox_final_poso}};
+    for (const auto &[label, box] : labelled) {
+        QString name = QTextDocumentFragment::fromHtml(label->text()).toPlainText().trimmed();
+        if (name.endsWith(QLatin1Char(':')))
+            name.chop(1);
+        box->setAccessibleName(name);
+    }
 }
 
 // The value a box shows, read back from its text: in the box's locale first,
@@ -119,6 +149,7 @@ void MainWindow::on_pushButton_deFpa_toggled(bool checked)
         ui->label_6->setText(tr("Προστιθέμενη Τιμή:"));
         ui->label_7->setText(tr("Τελική Τιμή:"));
     }
+    nameNumberBoxesAfterLabels();
     calculateFpa(shownValue(ui->doubleSpinBox_poso), shownValue(ui->doubleSpinBox_fpa));
 }
 

@@ -38,6 +38,8 @@ private slots:
     void on_pushButton_deFpa_toggled(bool checked);
 
 private:
+    void makeCommandButtonsAccessible();
+    void nameNumberBoxesAfterLabels();
     void calculateFpa(double poso, double fpa);
     void updateAddToListButton(double newValue, const QDoubleSpinBox *otherInput);
     static double shownValue(const QDoubleSpinBox *box);

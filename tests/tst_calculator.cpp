@@ -2,6 +2,7 @@
 #include "testsupport.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QClipboard>
 #include <QDialog>
 #include <QDoubleSpinBox>
@@ -87,6 +88,9 @@ private slots:
     void addToListFollowsPriceAndRate();
     void largestInputsStayInRange();
     void readsBoxesInADotLocale();
+    void takesATypedDotAsTheDecimalPoint();
+    void announcesEveryControlByName();
+    void pressesButtonsFromTheKeyboard();
     void tabChainFollowsTheForm();
     void geometrySurvivesARestartButModesDoNot();
     void copiesTheFinalAmountInGeneralFormat_data();
@@ -275,6 +279,67 @@ void TestCalculator::readsBoxesInADotLocale()
         QCOMPARE(calc.results(), QString("6.10 / 93.90"));
     }
     TestSupport::useGreekLocale();
+}
+
+void TestCalculator::takesATypedDotAsTheDecimalPoint()
+{
+    Calculator calc;
+    calc.type(calc.price(), "12.5");
+    QCOMPARE(calc.price()->value(), 12.5);
+    QCOMPARE(calc.results(), QString("2,88 / 15,38"));
+
+    calc.price()->selectAll();
+    QTest::keyClicks(calc.price(), "7");
+    QTest::keyClick(calc.price(), Qt::Key_Period, Qt::KeypadModifier);
+    QTest::keyClicks(calc.price(), "25");
+    QCOMPARE(calc.price()->value(), 7.25);
+
+    calc.type(calc.price(), "12,5");
+    QCOMPARE(calc.price()->value(), 12.5);
+
+    calc.type(calc.rate(), "6.5");
+    QCOMPARE(calc.rate()->value(), 6.5);
+    QCOMPARE(calc.results(), QString("0,81 / 13,31"));
+}
+
+void TestCalculator::announcesEveryControlByName()
+{
+    Calculator calc;
+    const auto nameOf = [](QWidget *widget) {
+        return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+    };
+    for (QPushButton *button : calc.widget("frame_3")->findChildren<QPushButton *>())
+        QCOMPARE(nameOf(button), button->toolTip());
+    QCOMPARE(nameOf(calc.button("pushButton_deFpa")), QString("Αποφορολόγηση"));
+
+    QCOMPARE(nameOf(calc.price()), QString("Αρχική Τιμή"));
+    QCOMPARE(nameOf(calc.rate()), QString("Ποσοστό Φ.Π.Α."));
+    QCOMPARE(nameOf(calc.vat()), QString("Προστιθέμενη Τιμή"));
+    QCOMPARE(nameOf(calc.final()), QString("Τελική Τιμή"));
+
+    calc.type(calc.price(), "100");
+    auto *finalBox = QAccessible::queryAccessibleInterface(calc.final());
+    QCOMPARE(finalBox->text(QAccessible::Value), QString("123,00"));
+
+    // The names follow the labels when the mode changes.
+    calc.button("pushButton_deFpa")->click();
+    QCOMPARE(nameOf(calc.price()), QString("Τελική Τιμή"));
+    QCOMPARE(nameOf(calc.vat()), QString("Αφαιρούμενη Τιμή"));
+    QCOMPARE(nameOf(calc.final()), QString("Αρχική Τιμή"));
+}
+
+void TestCalculator::pressesButtonsFromTheKeyboard()
+{
+    Calculator calc;
+    QPushButton *deFpa = calc.button("pushButton_deFpa");
+    QTest::keyClick(deFpa, Qt::Key_Return);
+    QVERIFY(deFpa->isChecked());
+    QTest::keyClick(deFpa, Qt::Key_Space);
+    QVERIFY(!deFpa->isChecked());
+
+    calc.type(calc.price(), "100");
+    QTest::keyClick(calc.addToList(), Qt::Key_Enter);
+    QCOMPARE(calc.listRows("tableWidget_23"), QStringList{"100,00|23,00|23,00|123,00"});
 }
 
 void TestCalculator::tabChainFollowsTheForm()
