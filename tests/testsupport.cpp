@@ -55,6 +55,8 @@ void BoxAnswerer::poll()
     for (QAbstractButton *button : box->buttons())
         record.buttons << button->text();
     seen << record;
+    if (onBox)
+        onBox(box);
 
     const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
     QAbstractButton *toPress = box->defaultButton();

@@ -39,6 +39,8 @@ public:
     ~BoxAnswerer() override;
 
     QList<SeenBox> seen;
+    // Runs for each box once it is seen, before it is answered.
+    std::function<void(QMessageBox *)> onBox;
 
 private:
     void poll();

@@ -1,0 +1,149 @@
+#include "about.h"
+#include "ui_about.h"
+
+#include "app/appinfo.h"
+#include "app/webrequest.h"
+
+#include <QDesktopServices>
+#include <QFontMetrics>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+
+enum VersionComparison { ServerOlder = 0, SameVersion = 1, ServerNewer = 2 };
+
+QString checkTitle()
+{
+    return QStringLiteral("Φ.Π.Α. μετρίνο, Έλεγχος για καινούργια έκδοση");
+}
+
+// The download address comes from the network: only a web page may be handed
+// to the desktop, never a local file or program.
+bool isWebPage(const QUrl &url)
+{
+    const QString scheme = url.scheme();
+    return url.isValid() && !url.host().isEmpty()
+           && (scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) == 0
+               || scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0);
+}
+
+} // namespace
+
+About::About(QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::About)
+{
+    ui->setupUi(this);
+    fitTitle();
+    fillInSiteAndVersion();
+    currentVersion = AppInfo::version();
+    versionUrl = AppInfo::siteUrl(QStringLiteral("/programming/metrino/version.php")).toString();
+}
+
+About::~About()
+{
+    delete ui;
+}
+
+// The dialog's absolute layout was drawn for narrower fonts than some systems
+// use; where the title would wrap and lose its second line, it is made just
+// small enough to stay on one, with a little room before the version beside it.
+void About::fitTitle()
+{
+    const int roomBeforeVersion = 6;
+    QLabel *title = ui->label;
+    QFont font = title->font();
+    const int width = title->contentsRect().width() - roomBeforeVersion;
+    while (QFontMetrics(font).horizontalAdvance(title->text()) > width && font.pointSizeF() > 8)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    if (font != title->font())
+        title->setFont(font);
+}
+
+// The rich texts of the form name the maker's site as "{site}" and "{domain}"
+// and the running version as "{version}"; they are filled in here, so that the
+// links follow the site the program was built for.
+void About::fillInSiteAndVersion()
+{
+    const QString site = AppInfo::siteUrl(QString()).toString().toHtmlEscaped();
+    const QString domain = AppInfo::organisationDomain().toHtmlEscaped();
+    for (QLabel *label : {ui->label_version, ui->label_version_2, ui->label_2, ui->label_17}) {
+        QString text = label->text();
+        text.replace(QLatin1String("{site}"), site)
+            .replace(QLatin1String("{domain}"), domain)
+            .replace(QLatin1String("{version}"), AppInfo::version().toHtmlEscaped());
+        label->setText(text);
+    }
+}
+
+void About::on_pushButton_checkForNewVersion_clicked()
+{
+    const WebRequest::DisabledWhileBusy busy({ui->buttonBox, ui->pushButton_checkForNewVersion});
+    const WebRequest::Reply reply = WebRequest::get(this, versionUrl);
+    if (reply.failed) {
+        showCheckFailed();
+        return;
+    }
+
+    // The record is "version@download address[@anything]", read as Latin-1
+    // and used exactly as received.
+    const QStringList fields = QString::fromLatin1(reply.body).split(QLatin1Char('@'));
+    const QString newestVersion = fields.value(0);
+    switch (compareVersion(newestVersion)) {
+    case SameVersion:
+        QMessageBox::information(this, checkTitle(),
+                                 QStringLiteral("Έχετε την τελευταία έκδοση του Φ.Π.Α. μετρίνου"));
+        break;
+    case ServerNewer:
+        offerDownload(newestVersion, fields.value(1));
+        break;
+    default:
+        showCheckFailed();
+        break;
+    }
+}
+
+// Compares the first three numbers of the two versions as integers; a
+// missing or non-numeric part counts as 0.
+int About::compareVersion(QString serverVersion) const
+{
+    const QStringList server = serverVersion.split(QLatin1Char('.'));
+    const QStringList local = currentVersion.split(QLatin1Char('.'));
+    for (int i = 0; i < 3; ++i) {
+        const int remote = server.value(i).toInt();
+        const int own = local.value(i).toInt();
+        if (remote > own)
+            return ServerNewer;
+        if (remote < own)
+            return ServerOlder;
+    }
+    return SameVersion;
+}
+
+void About::offerDownload(const QString &newVersion, const QString &pageAddress)
+{
+    QMessageBox box(QMessageBox::Information, checkTitle(),
+                    QStringLiteral("Υπάρχει διαθέσιμη μια καινούργια έκδοση: ") + newVersion
+                        + QStringLiteral("\n\nΕσείς έχετε την: ") + currentVersion
+                        + QStringLiteral("\n\nΘέλετε να μεταβείτε στην ιστοσελίδα για κατέβασμα "
+                                         "της καινούργιας έκδοσης;"),
+                    QMessageBox::NoButton, this);
+    QPushButton *yes = box.addButton(QStringLiteral("&Ναι"), QMessageBox::ActionRole);
+    QPushButton *no = box.addButton(QStringLiteral("Όχι Ευχαριστώ!!!"), QMessageBox::ActionRole);
+    box.setDefaultButton(no);
+    box.exec();
+    if (box.clickedButton() != yes)
+        return;
+
+    const QUrl page(pageAddress);
+    if (isWebPage(page))
+        QDesktopServices::openUrl(page);
+}
+
+void About::showCheckFailed()
+{
+    QMessageBox::critical(this, checkTitle(),
+                          QStringLiteral("Κάτι πήγε στραβά, δεν μπόρεσα να κάνω τον έλεγχο."));
+}

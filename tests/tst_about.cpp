@@ -1,0 +1,268 @@
+#include "about/about.h"
+#include "app/appinfo.h"
+#include "app/webrequest.h"
+#include "httptestserver.h"
+#include "linkclicker.h"
+#include "testsupport.h"
+
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(HttpResponse)
+
+namespace {
+
+const QString checkTitle = QStringLiteral("Φ.Π.Α. μετρίνο, Έλεγχος για καινούργια έκδοση");
+const QString failureText = QStringLiteral("Κάτι πήγε στραβά, δεν μπόρεσα να κάνω τον έλεγχο.");
+const QString upToDateText = QStringLiteral("Έχετε την τελευταία έκδοση του Φ.Π.Α. μετρίνου");
+const QStringList offerButtons = {QStringLiteral("&Ναι"), QStringLiteral("Όχι Ευχαριστώ!!!")};
+const QByteArray versionPath = "/programming/metrino/version.php";
+const QByteArray downloadPage = "http://127.0.0.1:1/programming/metrino/download/";
+
+QString newVersionText(const QString &version)
+{
+    return QStringLiteral("Υπάρχει διαθέσιμη μια καινούργια έκδοση: ") + version
+           + QStringLiteral("\n\nΕσείς έχετε την: 0.0.3\n\nΘέλετε να μεταβείτε στην ιστοσελίδα "
+                            "για κατέβασμα της καινούργιας έκδοσης;");
+}
+
+// The About dialog as a user sees it, reached through its object names.
+struct AboutDialog {
+    About dialog;
+
+    AboutDialog() { dialog.show(); }
+
+    template <typename T = QWidget>
+    T *widget(const char *name) const
+    {
+        auto *found = dialog.findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no widget named %s", name);
+        return found;
+    }
+    QLabel *label(const char *name) const { return widget<QLabel>(name); }
+    QPushButton *checkButton() const { return widget<QPushButton>("pushButton_checkForNewVersion"); }
+    QDialogButtonBox *okBox() const { return widget<QDialogButtonBox>("buttonBox"); }
+    bool buttonsEnabled() const { return checkButton()->isEnabled() && okBox()->isEnabled(); }
+    bool buttonsDisabled() const { return !checkButton()->isEnabled() && !okBox()->isEnabled(); }
+};
+
+} // namespace
+
+// Stands in for the web browser: keeps every address the program asks the
+// desktop to open.
+class Browser : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
+class TestAbout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void isAFixedDialogWithAScrollingFeatureList();
+    void linksFollowTheSiteAndOpenInTheBrowser();
+    void checkTellsTheOutcome_data();
+    void checkTellsTheOutcome();
+    void yesOpensOnlyWebPages_data();
+    void yesOpensOnlyWebPages();
+
+private:
+    Browser browser;
+};
+
+void TestAbout::initTestCase()
+{
+    WebRequest::setTransferTimeout(500);
+    for (const char *scheme : {"http", "https", "file", "javascript"})
+        QDesktopServices::setUrlHandler(QLatin1String(scheme), &browser, "open");
+}
+
+void TestAbout::init()
+{
+    browser.opened.clear();
+}
+
+void TestAbout::cleanupTestCase()
+{
+    for (const char *scheme : {"http", "https", "file", "javascript"})
+        QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+}
+
+void TestAbout::isAFixedDialogWithAScrollingFeatureList()
+{
+    AboutDialog about;
+    QVERIFY(QTest::qWaitForWindowExposed(&about.dialog));
+    QCOMPARE(about.dialog.windowTitle(), QStringLiteral("Σχετικά"));
+    QCOMPARE(about.dialog.windowModality(), Qt::ApplicationModal);
+    QCOMPARE(about.dialog.size(), QSize(390, 270));
+    QCOMPARE(about.dialog.minimumSize(), QSize(390, 270));
+    QCOMPARE(about.dialog.maximumSize(), QSize(390, 270));
+
+    // The feature list fits no better than it scrolls: the bar shows even so.
+    auto *scrollArea = about.widget<QScrollArea>("scrollArea");
+    QVERIFY(scrollArea->verticalScrollBar()->isVisible());
+    QVERIFY(!about.label("label_6")->pixmap().isNull());
+    QVERIFY(!about.label("label_8")->pixmap().isNull());
+
+    // The fonts here are not the ones the layout was drawn with: still no
+    // line of the heading may wrap out of its label.
+    for (const char *name : {"label", "label_version", "label_version_2", "label_version_3"}) {
+        QLabel *label = about.label(name);
+        QVERIFY2(label->heightForWidth(label->width()) <= label->height(), name);
+    }
+
+    QVERIFY(about.checkButton()->text().isEmpty());
+    QVERIFY(!about.checkButton()->icon().isNull());
+    QCOMPARE(about.checkButton()->toolTip(), QStringLiteral("Έλεγχος για καινούργια έκδοση"));
+
+    QTextDocument version;
+    version.setHtml(about.label("label_version")->text());
+    QCOMPARE(version.toPlainText(), QStringLiteral("έκδοση: 0.0.3"));
+}
+
+void TestAbout::linksFollowTheSiteAndOpenInTheBrowser()
+{
+    AppInfo::setSiteUrl(QUrl(QStringLiteral("http://127.0.0.1:8123")));
+    AboutDialog about;
+    QVERIFY(QTest::qWaitForWindowExposed(&about.dialog));
+
+    QVERIFY(clickLabelText(about.label("label_2"), QStringLiteral("μετρίνο")));
+    QVERIFY(clickLabelText(about.label("label_17"), QStringLiteral("LGPL")));
+    QVERIFY(clickLabelText(about.label("label_13"), QString(QChar::ObjectReplacementCharacter)));
+    // The author line names the site as a link, but it opens nothing.
+    QVERIFY(clickLabelText(about.label("label_version_2"), QStringLiteral("127.0.0.1")));
+
+    const QList<QUrl> expected = {
+        QUrl(QStringLiteral("http://127.0.0.1:8123/programming/metrino/")),
+        QUrl(QStringLiteral("http://127.0.0.1:8123/licenses/lgpl-2.1.txt")),
+        QUrl(QStringLiteral("https://www.paypal.com/cgi-bin/webscr?cmd=_s-xclick&hosted_button_id="
+                            "KX7R4M2Q9WZ3L")),
+    };
+    QCOMPARE(browser.opened, expected);
+}
+
+void TestAbout::checkTellsTheOutcome_data()
+{
+    QTest::addColumn<HttpResponse>("response");
+    QTest::addColumn<QString>("expectedText");
+
+    auto reply = [](const QByteArray &body) { return HttpResponse::text(200, body); };
+    auto record = [](const QByteArray &version) { return version + '@' + downloadPage; };
+
+    QTest::newRow("same version") << reply(record("0.0.3")) << upToDateText;
+    QTest::newRow("same version, no @") << reply("0.0.3") << upToDateText;
+    QTest::newRow("0.0.4") << reply(record("0.0.4")) << newVersionText("0.0.4");
+    QTest::newRow("0.1") << reply(record("0.1")) << newVersionText("0.1");
+    QTest::newRow("1") << reply(record("1")) << newVersionText("1");
+    QTest::newRow("numbers, not text") << reply(record("0.0.10")) << newVersionText("0.0.10");
+    QTest::newRow("fourth number ignored") << reply(record("0.0.3.7")) << upToDateText;
+    QTest::newRow("1.0.0") << reply(record("1.0.0")) << newVersionText("1.0.0");
+    QTest::newRow("line feed kept") << reply(record("0.0.4\n")) << newVersionText("0.0.4\n");
+    QTest::newRow("missing third number") << reply(record("0.0")) << failureText;
+    QTest::newRow("older") << reply(record("0.0.2")) << failureText;
+    QTest::newRow("not a number") << reply(record("0.0.4b")) << failureText;
+    QTest::newRow("empty body") << reply("") << failureText;
+    QTest::newRow("404") << HttpResponse::text(404, record("0.0.4")) << failureText;
+    QTest::newRow("500") << HttpResponse::text(500, "") << failureText;
+    QTest::newRow("redirect followed") << HttpResponse::redirect(302, "/moved/version.php")
+                                       << upToDateText;
+    QTest::newRow("hang-up") << HttpResponse::hangUp() << failureText;
+    QTest::newRow("never answers") << HttpResponse::silence() << failureText;
+    QTest::newRow("connection refused") << HttpResponse() << failureText;
+}
+
+void TestAbout::checkTellsTheOutcome()
+{
+    QFETCH(HttpResponse, response);
+    QFETCH(QString, expectedText);
+
+    HttpTestServer server;
+    server.answer(response);
+    server.answer("/moved/version.php", HttpResponse::text(200, "0.0.3@" + downloadPage));
+    const bool refused = QByteArray(QTest::currentDataTag()) == "connection refused";
+    AppInfo::setSiteUrl(refused ? refusingAddress() : server.url());
+
+    AboutDialog about;
+    bool disabledWhileWaiting = false;
+    server.onRequest = [&](const HttpRequest &) { disabledWhileWaiting = about.buttonsDisabled(); };
+    TestSupport::BoxAnswerer answerer; // presses "Όχι Ευχαριστώ!!!", the default, when offered
+    bool disabledWhileShown = false;
+    answerer.onBox = [&](QMessageBox *) { disabledWhileShown = about.buttonsDisabled(); };
+
+    QTest::mouseClick(about.checkButton(), Qt::LeftButton);
+
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].title, checkTitle);
+    QCOMPARE(answerer.seen[0].text, expectedText);
+    if (expectedText.startsWith(QStringLiteral("Υπάρχει")))
+        QCOMPARE(answerer.seen[0].buttons, offerButtons);
+    else
+        QCOMPARE(answerer.seen[0].buttons.size(), 1);
+    QVERIFY(disabledWhileShown);
+    QVERIFY(about.buttonsEnabled());
+    QVERIFY(browser.opened.isEmpty());
+
+    if (!refused) {
+        QVERIFY(disabledWhileWaiting);
+        QCOMPARE(server.requests.first().method, QByteArray("GET"));
+        QCOMPARE(server.requests.first().target, versionPath);
+        QVERIFY(server.requests.first().body.isEmpty());
+    }
+}
+
+void TestAbout::yesOpensOnlyWebPages_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QList<QUrl>>("opened");
+
+    QTest::newRow("http") << QByteArray("0.0.4@http://127.0.0.1:1/download/")
+                          << QList<QUrl>{QUrl("http://127.0.0.1:1/download/")};
+    QTest::newRow("https, further fields ignored")
+        << QByteArray("0.0.4@https://www.korvex.example/metrino@extra")
+        << QList<QUrl>{QUrl("https://www.korvex.example/metrino")};
+    QTest::newRow("no address") << QByteArray("0.0.4") << QList<QUrl>{};
+    QTest::newRow("local file") << QByteArray("0.0.4@file:///etc/passwd") << QList<QUrl>{};
+    QTest::newRow("script") << QByteArray("0.0.4@javascript:alert(1)") << QList<QUrl>{};
+    QTest::newRow("program path") << QByteArray("0.0.4@/usr/bin/xterm") << QList<QUrl>{};
+    QTest::newRow("no host") << QByteArray("0.0.4@http:///etc/passwd") << QList<QUrl>{};
+}
+
+void TestAbout::yesOpensOnlyWebPages()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QList<QUrl>, opened);
+
+    HttpTestServer server;
+    server.answer(HttpResponse::text(200, body));
+    AppInfo::setSiteUrl(server.url());
+    AboutDialog about;
+    TestSupport::BoxAnswerer answerer({QStringLiteral("&Ναι")});
+
+    QTest::mouseClick(about.checkButton(), Qt::LeftButton);
+
+    QCOMPARE(answerer.seen.size(), 1); // nothing is reported when nothing opens
+    QCOMPARE(answerer.seen[0].text, newVersionText("0.0.4"));
+    QCOMPARE(browser.opened, opened);
+    QVERIFY(about.buttonsEnabled());
+}
+
+METRINO_TEST_MAIN(TestAbout)
+#include "tst_about.moc"
