@@ -1,0 +1,339 @@
+#include "app/appinfo.h"
+#include "app/webrequest.h"
+#include "contact/contact.h"
+#include "httptestserver.h"
+#include "testsupport.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(HttpResponse)
+
+namespace {
+
+const QString errorTitle = QStringLiteral("Σφάλμα");
+const QString nothingWritten = QStringLiteral(
+    "Δεν έχετε εισάγει τίποτις διά αποστολή, παρακαλώ ξαναδοκιμάστε.\nΣας ευχαριστώ πολύ.");
+const QString tooShort = QStringLiteral(
+    "Ελάχιστο πλήθος χαρακτήρων 6.\nΠαρακαλώ ξαναδοκιμάστε.\nΣας ευχαριστώ πολύ.");
+const QString notSent = QStringLiteral(
+    "Το μήνυμά σας δεν στάλθηκε. Κάτι πήγε στραβά, παρακαλώ ξαναδοκιμάστε.\nΣας ευχαριστώ πολύ.");
+const QString sentTitle = QStringLiteral("Επιτυχία");
+const QString sent = QStringLiteral("Το μήνυμα σας στάλθηκε με επιτυχία.\nΣας ευχαριστώ πολύ.");
+const QByteArray messagePath = "/programming/metrino/bugtracker.php";
+
+// The Contact dialog as a user sees it, reached through its object names.
+struct ContactDialog {
+    Contact dialog;
+
+    ContactDialog() { dialog.show(); }
+
+    template <typename T = QWidget>
+    T *widget(const char *name) const
+    {
+        auto *found = dialog.findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no widget named %s", name);
+        return found;
+    }
+    QTextEdit *text() const { return widget<QTextEdit>("textEdit"); }
+    QString counter() const { return widget<QLabel>("label_6")->text(); }
+    QPushButton *send() const { return widget<QPushButton>("pushButton_3"); }
+    QPushButton *cancel() const { return widget<QPushButton>("pushButton_4"); }
+    bool buttonsEnabled() const { return send()->isEnabled() && cancel()->isEnabled(); }
+    bool buttonsDisabled() const { return !send()->isEnabled() && !cancel()->isEnabled(); }
+
+    void write(const QString &message) { text()->setPlainText(message); }
+    void pressSend() { QTest::mouseClick(send(), Qt::LeftButton); }
+};
+
+} // namespace
+
+class TestContact : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void isAFixedWindowModalDialog();
+    void counterAndSendButtonFollowTheLength();
+    void emptyOrShortMessagesAreNotSent();
+    void bodyCarriesTheExactMessageAndVersion_data();
+    void bodyCarriesTheExactMessageAndVersion();
+    void successClosesTheDialog();
+    void emptyAnswerLeavesItOpen();
+    void failuresKeepTheMessage_data();
+    void failuresKeepTheMessage();
+    void buttonsStayDisabledUntilTheOutcomeIsShown();
+    void editingWhileSendingCannotStartASecondSend();
+    void cancelClosesWithoutSending();
+};
+
+void TestContact::initTestCase()
+{
+    WebRequest::setTransferTimeout(500);
+}
+
+void TestContact::isAFixedWindowModalDialog()
+{
+    ContactDialog contact;
+    QCOMPARE(contact.dialog.windowTitle(), QStringLiteral("Επικοινωνία"));
+    QCOMPARE(contact.dialog.windowModality(), Qt::WindowModal);
+    QCOMPARE(contact.dialog.size(), QSize(350, 330));
+    QCOMPARE(contact.dialog.minimumSize(), QSize(350, 330));
+    QCOMPARE(contact.dialog.maximumSize(), QSize(350, 330));
+    QCOMPARE(contact.send()->text(), QStringLiteral("Αποστολή Μηνύματος"));
+    QCOMPARE(contact.cancel()->text(), QStringLiteral("Άκυρο"));
+}
+
+void TestContact::counterAndSendButtonFollowTheLength()
+{
+    ContactDialog contact;
+    QCOMPARE(contact.counter(), QStringLiteral("255"));
+    QVERIFY(contact.send()->isEnabled());
+
+    contact.write(QString(255, QLatin1Char('a')));
+    QCOMPARE(contact.counter(), QStringLiteral("0"));
+    QVERIFY(contact.send()->isEnabled());
+
+    QTest::keyClick(contact.text(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(contact.text(), QStringLiteral("b"));
+    QCOMPARE(contact.counter(), QStringLiteral("-1"));
+    QVERIFY(!contact.send()->isEnabled());
+    QCOMPARE(contact.text()->toPlainText().size(), 256); // never cut to the limit
+
+    QTest::keyClick(contact.text(), Qt::Key_Backspace);
+    QCOMPARE(contact.counter(), QStringLiteral("0"));
+    QVERIFY(contact.send()->isEnabled());
+
+    // Characters, not bytes: 200 Greek letters are 400 bytes of UTF-8.
+    contact.write(QString(200, QChar(0x03B1)));
+    QCOMPARE(contact.counter(), QStringLiteral("55"));
+    QVERIFY(contact.send()->isEnabled());
+
+    contact.write(QStringLiteral("ab\ncdef")); // the line feed counts
+    QCOMPARE(contact.counter(), QStringLiteral("248"));
+    QVERIFY(contact.cancel()->isEnabled());
+}
+
+void TestContact::emptyOrShortMessagesAreNotSent()
+{
+    HttpTestServer server;
+    AppInfo::setSiteUrl(server.url());
+    ContactDialog contact;
+
+    {
+        TestSupport::BoxAnswerer answerer;
+        contact.pressSend();
+        QCOMPARE(answerer.seen.size(), 1);
+        QCOMPARE(answerer.seen[0].title, errorTitle);
+        QCOMPARE(answerer.seen[0].text, nothingWritten);
+        QCOMPARE(contact.dialog.focusWidget(), contact.text());
+    }
+    {
+        contact.write(QStringLiteral("abcde"));
+        contact.cancel()->setFocus();
+        TestSupport::BoxAnswerer answerer;
+        contact.pressSend();
+        QCOMPARE(answerer.seen.size(), 1);
+        QCOMPARE(answerer.seen[0].title, errorTitle);
+        QCOMPARE(answerer.seen[0].text, tooShort);
+        QCOMPARE(contact.dialog.focusWidget(), contact.text());
+        QVERIFY(contact.buttonsEnabled());
+    }
+    QVERIFY(server.requests.isEmpty());
+    QVERIFY(contact.dialog.isVisible());
+}
+
+void TestContact::bodyCarriesTheExactMessageAndVersion_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("body");
+
+    QTest::newRow("plain") << QStringLiteral("Hello there")
+                           << QByteArray("message=Hello%20there&version=0.0.3");
+    QTest::newRow("six blanks, not trimmed") << QStringLiteral("      ")
+                                             << QByteArray("message=%20%20%20%20%20%20&version=0.0.3");
+    QTest::newRow("form characters, line feed and Greek")
+        << QStringLiteral("a&version=9.9.9+b%20=c\nΓειά")
+        << QByteArray("message=a%26version%3D9.9.9%2Bb%2520%3Dc%0A%CE%93%CE%B5%CE%B9%CE%AC"
+                      "&version=0.0.3");
+    QTest::newRow("200 Greek letters")
+        << QString(200, QChar(0x03B1)) << "message=" + QByteArray("%CE%B1").repeated(200) + "&version=0.0.3";
+}
+
+void TestContact::bodyCarriesTheExactMessageAndVersion()
+{
+    QFETCH(QString, message);
+    QFETCH(QByteArray, body);
+
+    HttpTestServer server;
+    AppInfo::setSiteUrl(server.url());
+    ContactDialog contact;
+    contact.write(message);
+    TestSupport::BoxAnswerer answerer;
+    contact.pressSend();
+
+    QCOMPARE(server.requests.size(), 1);
+    const HttpRequest &request = server.requests.first();
+    QCOMPARE(request.method, QByteArray("POST"));
+    QCOMPARE(request.target, messagePath);
+    QCOMPARE(request.header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
+    QCOMPARE(request.body, body);
+
+    QUrlQuery decoded(QString::fromLatin1(request.body));
+    QCOMPARE(decoded.queryItemValue(QStringLiteral("message"), QUrl::FullyDecoded), message);
+    QCOMPARE(decoded.queryItemValue(QStringLiteral("version"), QUrl::FullyDecoded),
+             QStringLiteral("0.0.3"));
+}
+
+void TestContact::successClosesTheDialog()
+{
+    HttpTestServer server;
+    server.answer(HttpResponse::text(200, "An error page is still an answer"));
+    AppInfo::setSiteUrl(server.url());
+    ContactDialog contact;
+    contact.write(QStringLiteral("The rates are out of date"));
+    TestSupport::BoxAnswerer answerer;
+    contact.pressSend();
+
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].title, sentTitle);
+    QCOMPARE(answerer.seen[0].text, sent);
+    QVERIFY(!contact.dialog.isVisible());
+    QVERIFY(contact.buttonsEnabled());
+
+    ContactDialog next;
+    QVERIFY(next.text()->toPlainText().isEmpty());
+    QCOMPARE(next.counter(), QStringLiteral("255"));
+}
+
+void TestContact::emptyAnswerLeavesItOpen()
+{
+    HttpTestServer server;
+    server.answer(HttpResponse::text(200, ""));
+    AppInfo::setSiteUrl(server.url());
+    ContactDialog contact;
+    contact.write(QStringLiteral("Hello there"));
+    TestSupport::BoxAnswerer answerer;
+    contact.pressSend();
+
+    QCOMPARE(server.requests.size(), 1);
+    QVERIFY(answerer.seen.isEmpty());
+    QVERIFY(contact.dialog.isVisible());
+    QVERIFY(contact.buttonsEnabled());
+    QCOMPARE(contact.text()->toPlainText(), QStringLiteral("Hello there"));
+}
+
+void TestContact::failuresKeepTheMessage_data()
+{
+    QTest::addColumn<HttpResponse>("response");
+    QTest::addColumn<bool>("redirect");
+
+    QTest::newRow("404") << HttpResponse::text(404, "Not here") << false;
+    QTest::newRow("500") << HttpResponse::text(500, "Broken") << false;
+    // Following a redirect would turn the POST into a bodiless GET that
+    // "succeeds": the message would be lost behind a success box.
+    QTest::newRow("302") << HttpResponse::redirect(302, "/elsewhere") << true;
+    QTest::newRow("303") << HttpResponse::redirect(303, "/elsewhere") << true;
+    QTest::newRow("307") << HttpResponse::redirect(307, "/elsewhere") << true;
+    QTest::newRow("hang-up") << HttpResponse::hangUp() << false;
+    QTest::newRow("never answers") << HttpResponse::silence() << false;
+    QTest::newRow("connection refused") << HttpResponse() << false;
+}
+
+void TestContact::failuresKeepTheMessage()
+{
+    QFETCH(HttpResponse, response);
+    QFETCH(bool, redirect);
+
+    HttpTestServer server;
+    server.answer(response);
+    const bool refused = QByteArray(QTest::currentDataTag()) == "connection refused";
+    AppInfo::setSiteUrl(refused ? refusingAddress() : server.url());
+    ContactDialog contact;
+    contact.write(QStringLiteral("Please add a 24 % rate"));
+    contact.cancel()->setFocus();
+    TestSupport::BoxAnswerer answerer;
+    contact.pressSend();
+
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].title, errorTitle);
+    QCOMPARE(answerer.seen[0].text, notSent);
+    QVERIFY(contact.dialog.isVisible());
+    QCOMPARE(contact.text()->toPlainText(), QStringLiteral("Please add a 24 % rate"));
+    QVERIFY(contact.buttonsEnabled());
+    QCOMPARE(contact.dialog.focusWidget(), contact.text());
+    if (redirect)
+        QCOMPARE(server.requests.size(), 1);
+}
+
+void TestContact::buttonsStayDisabledUntilTheOutcomeIsShown()
+{
+    HttpTestServer server;
+    AppInfo::setSiteUrl(server.url());
+    ContactDialog contact;
+    bool disabledWhileWaiting = false;
+    server.onRequest = [&](const HttpRequest &) { disabledWhileWaiting = contact.buttonsDisabled(); };
+    contact.write(QStringLiteral("Hello there"));
+    TestSupport::BoxAnswerer answerer;
+    bool disabledWhileShown = false;
+    answerer.onBox = [&](QMessageBox *) { disabledWhileShown = contact.buttonsDisabled(); };
+    contact.pressSend();
+
+    QCOMPARE(answerer.seen.size(), 1);
+    QVERIFY(disabledWhileWaiting);
+    QVERIFY(disabledWhileShown);
+    QVERIFY(contact.buttonsEnabled());
+}
+
+void TestContact::editingWhileSendingCannotStartASecondSend()
+{
+    HttpTestServer server;
+    server.answer(HttpResponse::text(200, ""));
+    AppInfo::setSiteUrl(server.url());
+    ContactDialog contact;
+    contact.write(QStringLiteral("Hello there"));
+
+    bool sendEnabledAfterEdit = true;
+    QString counterAfterEdit;
+    server.onRequest = [&](const HttpRequest &) {
+        contact.write(QStringLiteral("Hello again"));
+        sendEnabledAfterEdit = contact.send()->isEnabled();
+        counterAfterEdit = contact.counter();
+        contact.pressSend(); // a disabled button ignores the click
+    };
+    contact.pressSend();
+    QVERIFY(!sendEnabledAfterEdit);
+    QCOMPARE(counterAfterEdit, QStringLiteral("244"));
+    QCOMPARE(server.requests.size(), 1);
+    QVERIFY(contact.buttonsEnabled());
+
+    // A text that grew past the limit during the wait keeps the send button
+    // disabled afterwards.
+    server.onRequest = [&](const HttpRequest &) { contact.write(QString(300, QLatin1Char('x'))); };
+    contact.pressSend();
+    QCOMPARE(server.requests.size(), 2);
+    QVERIFY(!contact.send()->isEnabled());
+    QVERIFY(contact.cancel()->isEnabled());
+    QCOMPARE(contact.counter(), QStringLiteral("-45"));
+}
+
+void TestContact::cancelClosesWithoutSending()
+{
+    HttpTestServer server;
+    AppInfo::setSiteUrl(server.url());
+    ContactDialog contact;
+    contact.write(QStringLiteral("Never mind"));
+    QTest::mouseClick(contact.cancel(), Qt::LeftButton);
+    QVERIFY(!contact.dialog.isVisible());
+    QTest::qWait(50);
+    QVERIFY(server.requests.isEmpty());
+}
+
+METRINO_TEST_MAIN(TestContact)
+#include "tst_contact.moc"
