@@ -101,4 +101,13 @@ for s in 48 32 16; do
 done
 "$CONVERT" "$tmp/ico-48.png" "$tmp/ico-32.png" "$tmp/ico-16.png" "ICO:$win/metrino.ico"
 
-echo "Rendered $(ls "$out" | wc -l) images into $out and the icon into $win"
+# Linux desktop icons: the badge in the hicolor sizes, installed by
+# packaging/CMakeLists.txt together with the badge's SVG as the scalable one.
+icons="$(dirname "$here")/packaging/linux/icons"
+mkdir -p "$icons"
+for s in 16 22 24 32 48 64 128 256; do
+    svg_to_png logo3 "$s" "$s"
+    "$CONVERT" "$tmp/logo3-$s.png" "${PNGOPTS[@]}" "PNG32:$icons/metrino-$s.png"
+done
+
+echo "Rendered $(ls "$out" | wc -l) images into $out, the icon into $win and the desktop icons into $icons"

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need, when
-# any of them is missing. Uses sudo when not run as root.
+# Installs the Debian packages that building, packaging, running and testing
+# need, when any of them is missing. Uses sudo when not run as root.
 set -euo pipefail
 
 packages=(
     cmake g++ make
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-dejavu-core
+    desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()
