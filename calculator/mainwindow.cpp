@@ -1,7 +1,9 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "about/about.h"
 #include "app/appinfo.h"
+#include "contact/contact.h"
 #include "list/list.h"
 #include "vat.h"
 
@@ -188,6 +190,7 @@ void MainWindow::on_pushButton_add_to_list_clicked()
 
 void MainWindow::on_pushButton_about_clicked()
 {
+    (new About(this))->show();
 }
 
 // Copies the final amount in a form that any program reads back as a number,
@@ -202,4 +205,5 @@ void MainWindow::on_pushButton_clipBoard_clicked()
 
 void MainWindow::on_pushButton_contact_clicked()
 {
+    (new Contact(this))->show();
 }
