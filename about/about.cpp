@@ -137,7 +137,8 @@ void About::offerDownload(const QString &newVersion, const QString &pageAddress)
     if (box.clickedButton() != yes)
         return;
 
-    const QUrl page(pageAddress);
+    // A reply usually ends with a line feed, which is no part of the address.
+    const QUrl page(pageAddress.trimmed());
     if (isWebPage(page))
         QDesktopServices::openUrl(page);
 }

@@ -238,6 +238,9 @@ void TestAbout::yesOpensOnlyWebPages_data()
     QTest::newRow("https, further fields ignored")
         << QByteArray("0.0.4@https://www.korvex.example/metrino@extra")
         << QList<QUrl>{QUrl("https://www.korvex.example/metrino")};
+    QTest::newRow("line feed after the address")
+        << QByteArray("0.0.4@http://127.0.0.1:1/download/\n")
+        << QList<QUrl>{QUrl("http://127.0.0.1:1/download/")};
     QTest::newRow("no address") << QByteArray("0.0.4") << QList<QUrl>{};
     QTest::newRow("local file") << QByteArray("0.0.4@file:///etc/passwd") << QList<QUrl>{};
     QTest::newRow("script") << QByteArray("0.0.4@javascript:alert(1)") << QList<QUrl>{};
