@@ -1,3 +1,4 @@
+#include "app/toolkittranslator.h"
 #include "calculator/mainwindow.h"
 
 #include <QApplication>
@@ -5,6 +6,11 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Ties the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.korvex.metrino"));
+    ToolkitTranslator greekToolkitTexts;
+    QCoreApplication::installTranslator(&greekToolkitTexts);
+
     MainWindow window;
     window.show();
     return app.exec();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/toolkittranslator.h"
+
 #include <QApplication>
 #include <QList>
 #include <QString>
@@ -56,6 +58,8 @@ private:
     {                                                                                              \
         TestSupport::prepareEnvironment();                                                         \
         QApplication app(argc, argv);                                                              \
+        ToolkitTranslator greekToolkitTexts;                                                       \
+        QCoreApplication::installTranslator(&greekToolkitTexts);                                   \
         TestSupport::useGreekLocale();                                                             \
         TestClass test;                                                                            \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \

@@ -2,6 +2,7 @@
 // "shown" once the window is up, then saves the list and says how long that
 // took, then quits.
 
+#include "app/toolkittranslator.h"
 #include "calculator/mainwindow.h"
 #include "list/list.h"
 
@@ -23,6 +24,8 @@ double peakMemoryMiB()
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    ToolkitTranslator greekToolkitTexts;
+    QCoreApplication::installTranslator(&greekToolkitTexts);
     MainWindow window;
     window.show();
     QCoreApplication::processEvents();

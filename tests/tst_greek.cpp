@@ -1,0 +1,220 @@
+#include "about/about.h"
+#include "app/appinfo.h"
+#include "calculator/mainwindow.h"
+#include "contact/contact.h"
+#include "testsupport.h"
+
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTextDocumentFragment>
+#include <QTextEdit>
+#include <QtTest>
+
+namespace {
+
+// Latin words that the program's own texts contain on purpose.
+const QStringList allowedLatinWords = {"Clipboard", "clipboard", "interface", "paypal",
+                                       "email",     "LGPL",      "Korvex",    "korvex",
+                                       "www",       "example"};
+
+QString plain(const QString &text)
+{
+    const QString shown = Qt::mightBeRichText(text) ? QTextDocumentFragment::fromHtml(text).toPlainText()
+                                                    : text;
+    return QString(shown).remove(QLatin1Char('&'));
+}
+
+// The words of two or more Latin letters in the texts, except the allowed ones.
+QStringList latinWords(const QStringList &texts)
+{
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
+    QStringList found;
+    for (const QString &text : texts) {
+        for (const auto &match : word.globalMatch(text)) {
+            if (!allowedLatinWords.contains(match.captured()))
+                found << match.captured() + " (in \"" + text + "\")";
+        }
+    }
+    return found;
+}
+
+// Every text a window shows: its title, labels, buttons, tool tips, tab
+// titles, table headers and number boxes.
+QStringList visibleTexts(QWidget *window)
+{
+    QStringList texts{window->windowTitle()};
+    QList<QWidget *> widgets = window->findChildren<QWidget *>();
+    widgets.prepend(window);
+    for (QWidget *widget : widgets) {
+        texts << widget->toolTip();
+        if (auto *label = qobject_cast<QLabel *>(widget))
+            texts << plain(label->text());
+        if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            texts << plain(button->text());
+        if (auto *box = qobject_cast<QMessageBox *>(widget))
+            texts << box->text() << box->informativeText();
+        if (auto *tabs = qobject_cast<QTabWidget *>(widget)) {
+            for (int i = 0; i < tabs->count(); ++i)
+                texts << tabs->tabText(i);
+        }
+        if (auto *table = qobject_cast<QTableWidget *>(widget)) {
+            for (int column = 0; column < table->columnCount(); ++column)
+                texts << table->horizontalHeaderItem(column)->text();
+        }
+        if (auto *spinBox = qobject_cast<QAbstractSpinBox *>(widget))
+            texts << spinBox->text();
+    }
+    texts.removeAll(QString());
+    return texts;
+}
+
+void collectMenu(const QMenu *menu, QStringList &texts)
+{
+    for (const QAction *action : menu->actions()) {
+        if (action->isSeparator())
+            continue;
+        // A command's text ends in its shortcut after a tab, "Ctrl+Z": key
+        // names as printed on the keys themselves, left as they are.
+        texts << plain(action->text().section(QLatin1Char('\t'), 0, 0));
+        if (action->menu())
+            collectMenu(action->menu(), texts);
+    }
+}
+
+// Right-clicks a widget and returns the commands of the menu it opens, which
+// runs either modally (caught by a timer) or on its own (there afterwards).
+QStringList contextMenuTexts(QWidget *target, QPoint at = QPoint(5, 5))
+{
+    QStringList texts;
+    const auto takeMenu = [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            collectMenu(menu, texts);
+            menu->close();
+        }
+    };
+    QTimer watch;
+    watch.setSingleShot(true);
+    QObject::connect(&watch, &QTimer::timeout, takeMenu);
+    watch.start(50);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+    QApplication::sendEvent(target, &event);
+    if (texts.isEmpty())
+        takeMenu();
+    return texts;
+}
+
+// The texts of the message box that an action opens.
+QStringList messageBoxTexts(const std::function<void()> &action)
+{
+    QStringList texts;
+    TestSupport::BoxAnswerer answerer;
+    answerer.onBox = [&](QMessageBox *box) { texts << visibleTexts(box); };
+    action();
+    if (!QTest::qWaitFor([&] { return !texts.isEmpty(); }, 5000))
+        qWarning("no message box opened");
+    return texts;
+}
+
+} // namespace
+
+class TestGreek : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void calculatorAndList();
+    void aboutDialog();
+    void contactDialog();
+    void messageBoxes();
+};
+
+void TestGreek::initTestCase()
+{
+    AppInfo::setSiteUrl(QUrl("http://127.0.0.1:1")); // refused at once
+}
+
+void TestGreek::calculatorAndList()
+{
+    MainWindow window;
+    window.show();
+    QStringList texts = visibleTexts(&window);
+    QVERIFY(texts.contains("Αποφορολόγηση"));
+    QVERIFY(texts.contains("Λοιπά"));
+    QVERIFY(texts.contains("Ποσοστό Φ.Π.Α."));
+
+    auto *price = window.findChild<QAbstractSpinBox *>("doubleSpinBox_poso");
+    const QStringList priceMenu = contextMenuTexts(price);
+    QVERIFY(priceMenu.contains("Αναίρεση"));
+    QVERIFY(priceMenu.contains("Αύξηση"));
+    texts << priceMenu;
+    texts << contextMenuTexts(window.findChild<QAbstractSpinBox *>("doubleSpinBox_final_poso"));
+    QCOMPARE(latinWords(texts), QStringList());
+}
+
+void TestGreek::aboutDialog()
+{
+    About about;
+    about.show();
+    QStringList texts = visibleTexts(&about);
+    QVERIFY(texts.contains("Εντάξει"));
+    QVERIFY(texts.contains("Σχετικά"));
+
+    auto *link = about.findChild<QLabel *>("label_17");
+    texts << contextMenuTexts(link, link->contentsRect().center());
+    auto *scrollArea = about.findChild<QScrollArea *>("scrollArea");
+    const QStringList scrollMenu = contextMenuTexts(scrollArea->verticalScrollBar());
+    QVERIFY(scrollMenu.contains("Κύλιση εδώ"));
+    texts << scrollMenu;
+    QCOMPARE(latinWords(texts), QStringList());
+}
+
+void TestGreek::contactDialog()
+{
+    Contact contact;
+    contact.show();
+    QStringList texts = visibleTexts(&contact);
+    QVERIFY(texts.contains("Αποστολή Μηνύματος"));
+
+    auto *edit = contact.findChild<QTextEdit *>("textEdit");
+    edit->setPlainText("Καλημέρα");
+    edit->selectAll();
+    const QStringList editMenu = contextMenuTexts(edit->viewport());
+    QVERIFY(editMenu.contains("Αντιγραφή"));
+    texts << editMenu;
+    QCOMPARE(latinWords(texts), QStringList());
+}
+
+void TestGreek::messageBoxes()
+{
+    MainWindow window;
+    window.show();
+    QStringList texts = messageBoxTexts([&] {
+        window.findChild<QAbstractButton *>("pushButton_clipBoard")->click();
+    });
+    QVERIFY(texts.contains("Εντάξει"));
+
+    About about;
+    about.show();
+    texts << messageBoxTexts([&] {
+        about.findChild<QAbstractButton *>("pushButton_checkForNewVersion")->click();
+    });
+
+    Contact contact;
+    contact.show();
+    texts << messageBoxTexts([&] { contact.findChild<QAbstractButton *>("pushButton_3")->click(); });
+    QCOMPARE(latinWords(texts), QStringList());
+}
+
+METRINO_TEST_MAIN(TestGreek)
+#include "tst_greek.moc"
