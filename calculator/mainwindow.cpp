@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QTextDocumentFragment>
+#include <QTimer>
 
 namespace {
 const char geometryKey[] = "geometry";
@@ -29,7 +30,6 @@ MainWindow::MainWindow(QWidget *parent)
     nameNumberBoxesAfterLabels();
     ui->pushButton_add_to_list->setEnabled(false);
     connect(ui->buttonGroup, &QButtonGroup::buttonClicked, this, &MainWindow::radioClicked);
-    list = new List(this);
 
     AppInfo::applyIdentity();
     settings = new QSettings(this);
@@ -47,8 +47,28 @@ void MainWindow::closeEvent(QCloseEvent *event)
     settings->setValue(geometryKey, saveGeometry());
     settings->setValue(stateKey, saveState(stateVersion));
     settings->sync();
-    list->saveList();
+    if (list)
+        list->saveList();
     event->accept();
+}
+
+// The list window, with the saved list read into it, is made once the
+// calculator has been painted for the first time, so that the calculator
+// shows at once even when years of entries are saved; a command that needs
+// the list before then makes it on the spot.
+bool MainWindow::event(QEvent *event)
+{
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::Paint && !list)
+        QTimer::singleShot(0, this, [this] { listWindow(); });
+    return handled;
+}
+
+List *MainWindow::listWindow()
+{
+    if (!list)
+        list = new List(this);
+    return list;
 }
 
 // The bottom row shows icons only: screen readers announce the tool tip
@@ -164,7 +184,7 @@ void MainWindow::on_pushButton_toggle_ontop_toggled(bool checked)
 
 void MainWindow::on_pushButton_add_to_list_clicked()
 {
-    if (list->isHidden())
+    if (listWindow()->isHidden())
         list->show();
 
     if (shownValue(ui->doubleSpinBox_poso) == 0) {

@@ -23,7 +23,10 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    List *listWindow();
+
 protected:
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private slots:
@@ -46,6 +49,6 @@ private:
     static QString displayedText(const QDoubleSpinBox *box);
 
     Ui::MainWindow *ui;
-    List *list;
+    List *list = nullptr;
     QSettings *settings;
 };

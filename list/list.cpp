@@ -66,8 +66,8 @@ private:
     QTableWidgetItem prototypes[ColumnCount];
 };
 
-// Groups handed over from the thread that reads the file to the one that
-// fills the tables.
+// Rows handed over from the thread that reads the file to the one that fills
+// the tables, with the index of their group.
 class GroupQueue
 {
 public:
@@ -253,17 +253,17 @@ void List::removeItems()
     currentTable()->setRowCount(0);
 }
 
-// The file is parsed on a second thread while this one puts each group into
-// its table as soon as the group is complete: with a long list, filling the
-// tables then costs hardly more than reading the file.
+// The file is parsed on a second thread while this one puts the rows into
+// their tables as they arrive: with a long list, filling the tables then
+// costs hardly more than reading the file.
 void List::loadList()
 {
     const QString path = listFilePath();
     GroupQueue ready;
     auto reading = std::async(std::launch::async, [&ready, &path, count = int(tables.size())] {
         const GroupQueue::Closer closer(ready);
-        return ListFile::read(path, count, [&ready](int index, EntryGroup &&entries) {
-            ready.push(index, std::move(entries));
+        return ListFile::read(path, count, [&ready](int group, EntryGroup &&rows) {
+            ready.push(group, std::move(rows));
         });
     });
 

@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringEncoder>
 #include <QXmlStreamReader>
 
+#include <utility>
 #include <vector>
 
 namespace ListFile {
@@ -36,26 +38,44 @@ Entry entryFrom(const QXmlStreamAttributes &attributes)
 // takes three times as long for a list of many thousand rows.
 const int writeChunkSize = 1 << 20;
 
+bool needsEscaping(QStringView text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == '&' || u == '<' || u == '>' || u == '"')
+            return true;
+    }
+    return false;
+}
+
 // Appends  name="value"  with the value escaped for an XML attribute.
 void appendAttribute(QByteArray &out, const char *name, const QString &value)
 {
     out += ' ';
     out += name;
     out += "=\"";
-    const QByteArray utf8 = value.toUtf8();
-    for (const char c : utf8) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\t': out += "&#9;"; break;
-        case '\n': out += "&#10;"; break;
-        case '\r': out += "&#13;"; break;
-        default:
-            // Other control characters cannot stand in an XML document at all.
-            if (static_cast<unsigned char>(c) >= 0x20)
-                out += c;
+    if (!needsEscaping(value)) {
+        // The usual case, "123,45": straight into the buffer as UTF-8.
+        QStringEncoder utf8(QStringEncoder::Utf8);
+        const qsizetype start = out.size();
+        out.resize(start + utf8.requiredSpace(value.size()));
+        char *end = utf8.appendToBuffer(out.data() + start, value);
+        out.truncate(end - out.constData());
+    } else {
+        for (const char c : value.toUtf8()) {
+            switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\t': out += "&#9;"; break;
+            case '\n': out += "&#10;"; break;
+            case '\r': out += "&#13;"; break;
+            default:
+                // Other control characters cannot stand in an XML document at all.
+                if (static_cast<unsigned char>(c) >= 0x20)
+                    out += c;
+            }
         }
     }
     out += '"';
@@ -66,7 +86,7 @@ void appendAttribute(QByteArray &out, const char *name, const QString &value)
 // Groups are the fpa-tab elements at any depth below the root element, in
 // document order, and a group's rows are the fpa-item elements at any depth
 // below it. The root may have any name.
-ReadStatus read(const QString &path, int groupCount, const GroupReady &groupReady)
+ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead)
 {
     QFile file(path);
     if (!file.exists())
@@ -74,12 +94,13 @@ ReadStatus read(const QString &path, int groupCount, const GroupReady &groupRead
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return ReadStatus::Unreadable;
 
-    std::vector<EntryGroup> rows(groupCount);
+    const int rowsPerPart = 4096;
+    std::vector<EntryGroup> rows(groupCount); // read and not yet handed over
     // For each open element, the index of the group it starts, or -1.
     std::vector<int> openElements;
     const auto handOver = [&](int group) {
-        if (group >= 0 && group < groupCount)
-            groupReady(group, std::move(rows[group]));
+        if (group >= 0 && group < groupCount && !rows[group].isEmpty())
+            rowsRead(group, std::exchange(rows[group], EntryGroup()));
     };
 
     int groupsSeen = 0;
@@ -96,8 +117,11 @@ ReadStatus read(const QString &path, int groupCount, const GroupReady &groupRead
                 if (xml.name() == itemTag) {
                     const Entry entry = entryFrom(xml.attributes());
                     for (const int group : openElements) {
-                        if (group >= 0 && group < groupCount)
-                            rows[group].append(entry);
+                        if (group < 0 || group >= groupCount)
+                            continue;
+                        rows[group].append(entry);
+                        if (rows[group].size() == rowsPerPart)
+                            handOver(group);
                     }
                 }
             }
@@ -122,7 +146,9 @@ bool write(const QString &path, const QStringList &groupNames, const QList<Entry
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
 
-    QByteArray out = "<fpa>\n";
+    QByteArray out;
+    out.reserve(writeChunkSize + 4096);
+    out += "<fpa>\n";
     for (int i = 0; i < groupNames.size(); ++i) {
         const EntryGroup &group = groups.value(i);
         out += " <fpa-tab";
@@ -140,7 +166,7 @@ bool write(const QString &path, const QStringList &groupNames, const QList<Entry
             out += "/>\n";
             if (out.size() > writeChunkSize) {
                 file.write(out);
-                out.clear();
+                out.truncate(0); // keeps the buffer for the next part
             }
         }
         if (!group.isEmpty())

@@ -26,13 +26,14 @@ enum class ReadStatus {
     Unreadable // the file exists but could not be opened or parsed to its end
 };
 
-// Receives a group as soon as its last row has been read: groups are handed
-// over once each, though not necessarily in index order.
-using GroupReady = std::function<void(int index, EntryGroup &&entries)>;
+// Receives the rows of a group as they are read, a few thousand at a time, so
+// that they can be shown while the rest of the file is still being read. The
+// parts of one group arrive in order.
+using RowsRead = std::function<void(int group, EntryGroup &&rows)>;
 
-// Reads at most groupCount groups; of a file that is cut short or broken, the
-// rows found before the fault.
-ReadStatus read(const QString &path, int groupCount, const GroupReady &groupReady);
+// Reads the rows of at most groupCount groups; of a file that is cut short or
+// broken, the rows found before the fault.
+ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead);
 
 // Replaces the file with the given groups, or leaves the previous file as it
 // was when the new one cannot be written completely.

@@ -21,7 +21,13 @@ namespace {
 struct Calculator {
     MainWindow window;
 
-    Calculator() { window.show(); }
+    // Shown, and with its list window made, as a user finds it.
+    Calculator()
+    {
+        window.show();
+        if (!QTest::qWaitFor([this] { return window.findChild<QDialog *>("List") != nullptr; }))
+            qFatal("the list window was never made");
+    }
 
     template <typename T = QWidget>
     T *widget(const char *name) const
@@ -100,6 +106,7 @@ private slots:
     void addToListFilesNetRateVatGross();
     void addToListReopensAClosedList();
     void closingWritesTheList();
+    void showsBeforeTheListIsMade();
     void everyImageResolvesWithItsSize_data();
     void everyImageResolvesWithItsSize();
     void imagePathsAreCaseSensitive();
@@ -500,6 +507,43 @@ void TestCalculator::closingWritesTheList()
 
     Calculator again;
     QCOMPARE(again.listRows("tableWidget_23"), QStringList{"7,00|23,00|1,61|8,61"});
+}
+
+void TestCalculator::showsBeforeTheListIsMade()
+{
+    const QString path = TestSupport::dataDirectory() + "/list.xml";
+    {
+        Calculator calc;
+        calc.type(calc.price(), "3");
+        calc.addToList()->click();
+        calc.window.close();
+    }
+    const QByteArray saved = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    QVERIFY(saved.contains("3,00"));
+
+    // Closed before it was ever painted: the saved list is left as it was.
+    {
+        MainWindow window;
+        window.show();
+        QVERIFY(!window.findChild<QDialog *>("List"));
+        window.close();
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), saved);
+
+    // A command that needs the list before then makes it on the spot.
+    MainWindow window;
+    window.show();
+    window.findChild<QDoubleSpinBox *>("doubleSpinBox_poso")->setValue(5);
+    window.findChild<QPushButton *>("pushButton_add_to_list")->click();
+    auto *list = window.findChild<QDialog *>("List");
+    QVERIFY(list && list->isVisible());
+    auto *rateTab = list->findChild<QTableWidget *>("tableWidget_23");
+    QCOMPARE(rateTab->rowCount(), 2);
 }
 
 void TestCalculator::everyImageResolvesWithItsSize_data()

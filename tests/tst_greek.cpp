@@ -148,6 +148,7 @@ void TestGreek::calculatorAndList()
 {
     MainWindow window;
     window.show();
+    QVERIFY(QTest::qWaitFor([&] { return window.findChild<QDialog *>("List") != nullptr; }));
     QStringList texts = visibleTexts(&window);
     QVERIFY(texts.contains("Αποφορολόγηση"));
     QVERIFY(texts.contains("Λοιπά"));
