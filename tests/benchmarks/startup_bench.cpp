@@ -6,8 +6,9 @@
 // Widgets program, the calculator with no saved list, and the calculator with
 // a list of the given number of entries (each in its rate tab and in "Όλα").
 // For each it prints the median time from starting the process until its
-// window is shown and the largest peak memory; for the calculator also the
-// median time that saving the list takes.
+// window is first painted and the largest peak memory; for the calculator
+// also until the saved list has been read into the list window, and how long
+// saving the list takes.
 
 #include "app/appinfo.h"
 #include "list/listfile.h"
@@ -50,7 +51,8 @@ void generateList(int entryCount)
 }
 
 struct Figures {
-    QList<qint64> shownMs;
+    QList<qint64> shownMs; // from starting the process
+    QList<qint64> readyMs; // from starting the process
     QList<qint64> savedMs;
     double peakMiB = 0;
 };
@@ -63,43 +65,54 @@ qint64 median(QList<qint64> values)
     return values.at(values.size() / 2);
 }
 
-// Starts a program and reads its "shown" and "saved" lines.
-void runOnce(const QString &program, const QStringList &arguments, Figures &figures)
+// Starts a probe and reads what it tells: "shown <MiB>", "ready <MiB>",
+// "saved <ms> <MiB>".
+void runOnce(const QString &program, Figures &figures)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer clock;
     clock.start();
-    child.start(program, arguments);
+    child.start(program, QStringList());
     while (child.state() != QProcess::NotRunning || child.canReadLine()) {
         if (!child.canReadLine() && !child.waitForReadyRead(60000))
             break;
         const QStringList fields = QString::fromUtf8(child.readLine()).simplified().split(' ');
-        if (fields.value(0) == "shown") {
+        const QString what = fields.value(0);
+        if (what == "shown")
             figures.shownMs << clock.elapsed();
-            figures.peakMiB = std::max(figures.peakMiB, fields.value(1).toDouble());
-        } else if (fields.value(0) == "saved") {
+        else if (what == "ready")
+            figures.readyMs << clock.elapsed();
+        else if (what == "saved")
             figures.savedMs << fields.value(1).toLongLong();
-            figures.peakMiB = std::max(figures.peakMiB, fields.value(2).toDouble());
-        }
+        figures.peakMiB = std::max(figures.peakMiB, fields.last().toDouble());
     }
     child.waitForFinished();
 }
 
-Figures measure(const QString &program, const QStringList &arguments, int runs)
+// Runs the programs in turn, so that the machine's ups and downs fall on all
+// of them alike.
+QList<Figures> measure(const QStringList &programs, int runs)
 {
-    Figures figures;
-    for (int i = 0; i < runs; ++i)
-        runOnce(program, arguments, figures);
+    QList<Figures> figures(programs.size());
+    for (int i = 0; i < runs; ++i) {
+        for (int p = 0; p < programs.size(); ++p)
+            runOnce(programs[p], figures[p]);
+    }
     return figures;
+}
+
+QString milliseconds(const QList<qint64> &values)
+{
+    const qint64 value = median(values);
+    return (value < 0 ? QString("-") : QString::number(value) + " ms").rightJustified(12);
 }
 
 void report(QTextStream &out, const QString &what, const Figures &figures)
 {
-    const qint64 saved = median(figures.savedMs);
-    out << what.leftJustified(34) << QString::number(median(figures.shownMs)).rightJustified(6)
-        << " ms" << (saved < 0 ? QString(10, ' ') : QString::number(saved).rightJustified(7) + " ms")
-        << QString::number(figures.peakMiB, 'f', 1).rightJustified(9) << " MiB\n";
+    out << what.leftJustified(30) << milliseconds(figures.shownMs) << milliseconds(figures.readyMs)
+        << milliseconds(figures.savedMs)
+        << (QString::number(figures.peakMiB, 'f', 1) + " MiB").rightJustified(13) << '\n';
 }
 
 } // namespace
@@ -119,17 +132,18 @@ int main(int argc, char **argv)
     const QString calculator = here.filePath("calculator-probe");
     QTextStream out(stdout);
 
-    out << "median of " << runs << " runs, offscreen platform\n";
-    out << QString("program").leftJustified(34) << "window shown  list saved  peak memory\n";
-    report(out, "minimal Qt Widgets program", measure(minimal, {}, runs));
+    out << "median of " << runs << " runs, offscreen platform; times from the start of the process\n";
+    out << QString("program").leftJustified(30) << "window shown  list ready  list saved  peak memory\n";
     QFile::remove(listPath());
-    report(out, "calculator, no saved list", measure(calculator, {}, runs));
+    const QList<Figures> small = measure({minimal, calculator}, runs);
+    report(out, "minimal Qt Widgets program", small[0]);
+    report(out, "calculator, no saved list", small[1]);
 
     QElapsedTimer clock;
     clock.start();
     generateList(entries);
     const qint64 generatedMs = clock.elapsed();
-    report(out, QString("calculator, %1 entries").arg(entries), measure(calculator, {}, runs));
+    report(out, QString("calculator, %1 entries").arg(entries), measure({calculator}, runs)[0]);
     out << "(the list: " << entries * 2 << " rows, " << QFileInfo(listPath()).size() / 1024
         << " KiB, generated in " << generatedMs << " ms)\n";
     return 0;
