@@ -36,6 +36,8 @@ About::About(QWidget *parent)
     , ui(new Ui::About)
 {
     ui->setupUi(this);
+    // The check button shows only its icon: screen readers announce its tool tip.
+    ui->pushButton_checkForNewVersion->setAccessibleName(ui->pushButton_checkForNewVersion->toolTip());
     fitTitle();
     fillInSiteAndVersion();
     currentVersion = AppInfo::version();

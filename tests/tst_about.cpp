@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QAccessible>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(HttpResponse)
@@ -132,6 +133,9 @@ void TestAbout::isAFixedDialogWithAScrollingFeatureList()
     QVERIFY(about.checkButton()->text().isEmpty());
     QVERIFY(!about.checkButton()->icon().isNull());
     QCOMPARE(about.checkButton()->toolTip(), QStringLiteral("Έλεγχος για καινούργια έκδοση"));
+    // A screen reader announces the icon-only button by its tool tip.
+    QCOMPARE(QAccessible::queryAccessibleInterface(about.checkButton())->text(QAccessible::Name),
+             QStringLiteral("Έλεγχος για καινούργια έκδοση"));
 
     QTextDocument version;
     version.setHtml(about.label("label_version")->text());
