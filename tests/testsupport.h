@@ -24,6 +24,17 @@ void useGreekLocale();
 // Where the program keeps list.xml in this test run.
 QString dataDirectory();
 
+// The widget of that object name below root: tests drive the real widgets by
+// the names the forms give them, and cannot go on without one.
+template <typename T = QWidget>
+T *child(const QObject *root, const char *name)
+{
+    auto *found = root->findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no widget named %s", name);
+    return found;
+}
+
 // What a modal message box showed before it was answered.
 struct SeenBox {
     QString title;

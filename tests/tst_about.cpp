@@ -42,10 +42,7 @@ struct AboutDialog {
     template <typename T = QWidget>
     T *widget(const char *name) const
     {
-        auto *found = dialog.findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no widget named %s", name);
-        return found;
+        return TestSupport::child<T>(&dialog, name);
     }
     QLabel *label(const char *name) const { return widget<QLabel>(name); }
     QPushButton *checkButton() const { return widget<QPushButton>("pushButton_checkForNewVersion"); }

@@ -32,10 +32,7 @@ struct Calculator {
     template <typename T = QWidget>
     T *widget(const char *name) const
     {
-        auto *found = window.findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no widget named %s", name);
-        return found;
+        return TestSupport::child<T>(&window, name);
     }
     QDoubleSpinBox *price() const { return widget<QDoubleSpinBox>("doubleSpinBox_poso"); }
     QDoubleSpinBox *rate() const { return widget<QDoubleSpinBox>("doubleSpinBox_fpa"); }

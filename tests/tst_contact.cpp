@@ -34,10 +34,7 @@ struct ContactDialog {
     template <typename T = QWidget>
     T *widget(const char *name) const
     {
-        auto *found = dialog.findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("no widget named %s", name);
-        return found;
+        return TestSupport::child<T>(&dialog, name);
     }
     QTextEdit *text() const { return widget<QTextEdit>("textEdit"); }
     QString counter() const { return widget<QLabel>("label_6")->text(); }
