@@ -77,11 +77,6 @@ void setTransferTimeout(int milliseconds)
     currentTransferTimeout() = milliseconds;
 }
 
-int transferTimeout()
-{
-    return currentTransferTimeout();
-}
-
 DisabledWhileBusy::DisabledWhileBusy(std::initializer_list<QWidget *> widgets)
 {
     for (QWidget *widget : widgets) {

@@ -37,7 +37,6 @@ QByteArray formBody(const QList<QPair<QString, QString>> &fields);
 // How long a transfer may go without progress before it fails; 30 s unless
 // changed (tests shorten it).
 void setTransferTimeout(int milliseconds);
-int transferTimeout();
 
 // Keeps widgets disabled for the lifetime of the guard: across the wait and
 // the report that follows it.
