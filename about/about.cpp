@@ -37,7 +37,8 @@ About::About(QWidget *parent)
 {
     ui->setupUi(this);
     // The check button shows only its icon: screen readers announce its tool tip.
-    ui->pushButton_checkForNewVersion->setAccessibleName(ui->pushButton_checkForNewVersion->toolTip());
+    ui->pushButton_checkForNewVersion->setAccessibleName(
+        ui->pushButton_checkForNewVersion->toolTip());
     fitTitle();
     fillInSiteAndVersion();
     currentVersion = AppInfo::version();
@@ -98,12 +99,8 @@ void About::on_pushButton_checkForNewVersion_clicked()
         QMessageBox::information(this, checkTitle(),
                                  QStringLiteral("Έχετε την τελευταία έκδοση του Φ.Π.Α. μετρίνου"));
         break;
-    case ServerNewer:
-        offerDownload(newestVersion, fields.value(1));
-        break;
-    default:
-        showCheckFailed();
-        break;
+    case ServerNewer: offerDownload(newestVersion, fields.value(1)); break;
+    default: showCheckFailed(); break;
     }
 }
 

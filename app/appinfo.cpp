@@ -14,13 +14,28 @@ QUrl &currentSite()
 }
 } // namespace
 
-QString organisationName() { return QStringLiteral("Korvex"); }
-QString applicationName() { return QStringLiteral("metrino"); }
-QString version() { return QStringLiteral(METRINO_VERSION); }
+QString organisationName()
+{
+    return QStringLiteral("Korvex");
+}
+QString applicationName()
+{
+    return QStringLiteral("metrino");
+}
+QString version()
+{
+    return QStringLiteral(METRINO_VERSION);
+}
 
-QUrl siteUrl() { return currentSite(); }
+QUrl siteUrl()
+{
+    return currentSite();
+}
 
-void setSiteUrl(const QUrl &url) { currentSite() = url; }
+void setSiteUrl(const QUrl &url)
+{
+    currentSite() = url;
+}
 
 QUrl siteUrl(const QString &path)
 {
@@ -29,7 +44,10 @@ QUrl siteUrl(const QString &path)
     return url;
 }
 
-QString organisationDomain() { return currentSite().host(); }
+QString organisationDomain()
+{
+    return currentSite().host();
+}
 
 void applyIdentity()
 {

@@ -9,11 +9,13 @@ struct Translation {
 };
 
 // Texts that every editable text field offers in its right-click menu.
+// clang-format off
 #define EDIT_MENU(context)                                                                         \
     {context, "&Undo", "&Αναίρεση"}, {context, "&Redo", "Ε&πανάληψη"},                              \
         {context, "Cu&t", "Απο&κοπή"}, {context, "&Copy", "Α&ντιγραφή"},                           \
         {context, "&Paste", "Ε&πικόλληση"}, {context, "Delete", "Διαγραφή"},                        \
         {context, "Select All", "Επιλογή όλων"}
+// clang-format on
 
 const Translation translations[] = {
     // Standard buttons of message boxes and button boxes.
@@ -78,11 +80,12 @@ ToolkitTranslator::ToolkitTranslator(QObject *parent)
     : QTranslator(parent)
 {
     for (const Translation &translation : translations)
-        texts.insert(key(translation.context, translation.source), QString::fromUtf8(translation.greek));
+        texts.insert(key(translation.context, translation.source),
+                     QString::fromUtf8(translation.greek));
 }
 
-QString ToolkitTranslator::translate(const char *context, const char *sourceText,
-                                     const char *, int) const
+QString ToolkitTranslator::translate(const char *context, const char *sourceText, const char *,
+                                     int) const
 {
     if (!context || !sourceText)
         return QString();

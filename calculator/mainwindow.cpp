@@ -119,8 +119,8 @@ QString MainWindow::displayedText(const QDoubleSpinBox *box)
 
 void MainWindow::calculateFpa(double poso, double fpa)
 {
-    const auto direction = ui->pushButton_deFpa->isChecked() ? Vat::Direction::ExtractVat
-                                                             : Vat::Direction::AddVat;
+    const auto direction =
+        ui->pushButton_deFpa->isChecked() ? Vat::Direction::ExtractVat : Vat::Direction::AddVat;
     const Vat::Amounts amounts = Vat::compute(poso, fpa, direction);
     ui->doubleSpinBox_final_poso->setValue(amounts.result());
     ui->doubleSpinBox_additional_poso->setValue(amounts.vat());
@@ -203,7 +203,8 @@ void MainWindow::on_pushButton_add_to_list_clicked()
     // The list always holds net amount, rate, VAT and gross amount.
     const bool extracting = ui->pushButton_deFpa->isChecked();
     const QDoubleSpinBox *net = extracting ? ui->doubleSpinBox_final_poso : ui->doubleSpinBox_poso;
-    const QDoubleSpinBox *gross = extracting ? ui->doubleSpinBox_poso : ui->doubleSpinBox_final_poso;
+    const QDoubleSpinBox *gross =
+        extracting ? ui->doubleSpinBox_poso : ui->doubleSpinBox_final_poso;
     list->addEntry(displayedText(net), displayedText(ui->doubleSpinBox_fpa),
                    displayedText(ui->doubleSpinBox_additional_poso), displayedText(gross));
 }

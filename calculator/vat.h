@@ -11,8 +11,8 @@
 namespace Vat {
 
 enum class Direction {
-    AddVat,     // the price is net; the result is price + VAT
-    ExtractVat  // the price is gross; the result is price - VAT
+    AddVat,    // the price is net; the result is price + VAT
+    ExtractVat // the price is gross; the result is price - VAT
 };
 
 struct Amounts {

@@ -57,14 +57,9 @@ void Contact::on_pushButton_3_clicked()
     const Outcome outcome = submit();
     applyLengthLimit();
     switch (outcome) {
-    case Outcome::TryAgain:
-        ui->textEdit->setFocus(Qt::OtherFocusReason);
-        break;
-    case Outcome::Sent:
-        close();
-        break;
-    case Outcome::NoAnswer:
-        break;
+    case Outcome::TryAgain: ui->textEdit->setFocus(Qt::OtherFocusReason); break;
+    case Outcome::Sent: close(); break;
+    case Outcome::NoAnswer: break;
     }
 }
 

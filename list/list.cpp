@@ -21,7 +21,8 @@ enum Column { PosoColumn, FpaColumn, ExtraPosoColumn, FinalPosoColumn, ColumnCou
 const int allTab = 0;
 const int otherRatesTab = 7;
 
-const char hoverStyle[] = "::item:hover { color:rgb(255,255,255); background-color:rgb(222,144,0); }";
+const char hoverStyle[] =
+    "::item:hover { color:rgb(255,255,255); background-color:rgb(222,144,0); }";
 
 QString cellText(const QTableWidget *table, int row, int column)
 {
@@ -95,7 +96,10 @@ public:
 
     // Closes the queue when the reader is done, however it ends.
     struct Closer {
-        explicit Closer(GroupQueue &queue) : queue(queue) {}
+        explicit Closer(GroupQueue &queue)
+            : queue(queue)
+        {
+        }
         ~Closer()
         {
             {

@@ -130,8 +130,7 @@ ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead)
             handOver(openElements.back());
             openElements.pop_back();
             break;
-        default:
-            break;
+        default: break;
         }
     }
     // A broken file leaves groups open: hand over what they hold.

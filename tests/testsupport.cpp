@@ -20,7 +20,8 @@ void prepareEnvironment()
     qputenv("XDG_DATA_HOME", (root + "/data").toUtf8());
     qputenv("XDG_CACHE_HOME", (root + "/cache").toUtf8());
     QDir(root).mkpath("runtime");
-    QFile::setPermissions(root + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(root + "/runtime",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", (root + "/runtime").toUtf8());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -5,6 +5,7 @@
 #include "linkclicker.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -12,7 +13,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QAccessible>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(HttpResponse)
@@ -45,7 +45,10 @@ struct AboutDialog {
         return TestSupport::child<T>(&dialog, name);
     }
     QLabel *label(const char *name) const { return widget<QLabel>(name); }
-    QPushButton *checkButton() const { return widget<QPushButton>("pushButton_checkForNewVersion"); }
+    QPushButton *checkButton() const
+    {
+        return widget<QPushButton>("pushButton_checkForNewVersion");
+    }
     QDialogButtonBox *okBox() const { return widget<QDialogButtonBox>("buttonBox"); }
     bool buttonsEnabled() const { return checkButton()->isEnabled() && okBox()->isEnabled(); }
     bool buttonsDisabled() const { return !checkButton()->isEnabled() && !okBox()->isEnabled(); }
@@ -183,8 +186,8 @@ void TestAbout::checkTellsTheOutcome_data()
     QTest::newRow("empty body") << reply("") << failureText;
     QTest::newRow("404") << HttpResponse::text(404, record("0.0.4")) << failureText;
     QTest::newRow("500") << HttpResponse::text(500, "") << failureText;
-    QTest::newRow("redirect followed") << HttpResponse::redirect(302, "/moved/version.php")
-                                       << upToDateText;
+    QTest::newRow("redirect followed")
+        << HttpResponse::redirect(302, "/moved/version.php") << upToDateText;
     QTest::newRow("hang-up") << HttpResponse::hangUp() << failureText;
     QTest::newRow("never answers") << HttpResponse::silence() << failureText;
     QTest::newRow("connection refused") << HttpResponse() << failureText;

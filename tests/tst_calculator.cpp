@@ -37,7 +37,7 @@ struct Calculator {
     QDoubleSpinBox *price() const { return widget<QDoubleSpinBox>("doubleSpinBox_poso"); }
     QDoubleSpinBox *rate() const { return widget<QDoubleSpinBox>("doubleSpinBox_fpa"); }
     QDoubleSpinBox *vat() const { return widget<QDoubleSpinBox>("doubleSpinBox_additional_poso"); }
-    QDoubleSpinBox *final() const { return widget<QDoubleSpinBox>("doubleSpinBox_final_poso"); }
+    QDoubleSpinBox * final() const { return widget<QDoubleSpinBox>("doubleSpinBox_final_poso"); }
     QPushButton *button(const char *name) const { return widget<QPushButton>(name); }
     QPushButton *addToList() const { return button("pushButton_add_to_list"); }
     QRadioButton *rateButton(const char *name) const { return widget<QRadioButton>(name); }
@@ -139,10 +139,14 @@ void TestCalculator::startsEmptyAtItsFixedSize()
     }
     // The bottom row shows icons only; the tool tips tell what they do.
     const QStringList tips = {"Αντιγραφή Τελικού Ποσού στο Clipboard",
-                              "Άνοιγμα Λίστας & Πρόσθεση Δεδομένων", "Αποφορολόγηση",
-                              "Επικοινωνία", "Πληροφορίες - Σχετικά", "Πάντα Στο Προσκήνιο"};
-    const char *names[] = {"pushButton_clipBoard", "pushButton_add_to_list", "pushButton_deFpa",
-                           "pushButton_contact", "pushButton_about", "pushButton_toggle_ontop"};
+                              "Άνοιγμα Λίστας & Πρόσθεση Δεδομένων",
+                              "Αποφορολόγηση",
+                              "Επικοινωνία",
+                              "Πληροφορίες - Σχετικά",
+                              "Πάντα Στο Προσκήνιο"};
+    const char *names[] = {"pushButton_clipBoard", "pushButton_add_to_list",
+                           "pushButton_deFpa",     "pushButton_contact",
+                           "pushButton_about",     "pushButton_toggle_ontop"};
     for (int i = 0; i < tips.size(); ++i) {
         QPushButton *button = calc.button(names[i]);
         QCOMPARE(button->toolTip(), tips[i]);
@@ -199,9 +203,11 @@ void TestCalculator::rateButtonsWriteTheRateBox()
     QCOMPARE(calc.rate()->text(), QString("6,50"));
     QCOMPARE(calc.results(), QString("13,00 / 213,00"));
 
-    const QList<QPair<const char *, QString>> buttons = {
-        {"radioButton_fpa", "23,00"}, {"radioButton_fpa_3", "13,00"}, {"radioButton_fpa_2", "16,00"},
-        {"radioButton_fpa_4", "9,00"}, {"radioButton_fpa_6", "5,00"}};
+    const QList<QPair<const char *, QString>> buttons = {{"radioButton_fpa", "23,00"},
+                                                         {"radioButton_fpa_3", "13,00"},
+                                                         {"radioButton_fpa_2", "16,00"},
+                                                         {"radioButton_fpa_4", "9,00"},
+                                                         {"radioButton_fpa_6", "5,00"}};
     for (const auto &[name, shown] : buttons) {
         calc.rateButton(name)->click();
         QCOMPARE(calc.rate()->text(), shown);
@@ -350,11 +356,11 @@ void TestCalculator::tabChainFollowsTheForm()
 {
     Calculator calc;
     const QStringList expected = {
-        "doubleSpinBox_poso",   "doubleSpinBox_fpa",      "doubleSpinBox_additional_poso",
-        "doubleSpinBox_final_poso", "radioButton_fpa",    "radioButton_fpa_3",
-        "radioButton_fpa_5",    "radioButton_fpa_4",      "radioButton_fpa_6",
-        "pushButton_clipBoard", "pushButton_add_to_list", "pushButton_contact",
-        "pushButton_about",     "pushButton_toggle_ontop"};
+        "doubleSpinBox_poso",       "doubleSpinBox_fpa",      "doubleSpinBox_additional_poso",
+        "doubleSpinBox_final_poso", "radioButton_fpa",        "radioButton_fpa_3",
+        "radioButton_fpa_5",        "radioButton_fpa_4",      "radioButton_fpa_6",
+        "pushButton_clipBoard",     "pushButton_add_to_list", "pushButton_contact",
+        "pushButton_about",         "pushButton_toggle_ontop"};
 
     QStringList chain;
     QWidget *widget = calc.price();
@@ -440,8 +446,10 @@ void TestCalculator::addToListRefusesZeroes()
         QCOMPARE(answerer.seen.size(), 1);
         QCOMPARE(answerer.seen[0].title, QString("Σφάλμα"));
         // "Tιμή" begins with a Latin T in this message.
-        QCOMPARE(answerer.seen[0].text, QString("Εισάγατε μηδενική T") + QString("ιμή Προϊόντος. \n"
-                                                "Παρακαλώ ξαναδοκιμάστε.\nΣας ευχαριστώ πολύ."));
+        QCOMPARE(answerer.seen[0].text,
+                 QString("Εισάγατε μηδενική T")
+                     + QString("ιμή Προϊόντος. \n"
+                               "Παρακαλώ ξαναδοκιμάστε.\nΣας ευχαριστώ πολύ."));
     }
     calc.type(calc.price(), "10");
     calc.type(calc.rate(), "0");
@@ -500,7 +508,8 @@ void TestCalculator::closingWritesTheList()
     }
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.readAll().contains("poso=\"7,00\" fpa=\"23,00\" extraPoso=\"1,61\" finalPoso=\"8,61\""));
+    QVERIFY(file.readAll().contains(
+        "poso=\"7,00\" fpa=\"23,00\" extraPoso=\"1,61\" finalPoso=\"8,61\""));
 
     Calculator again;
     QCOMPARE(again.listRows("tableWidget_23"), QStringList{"7,00|23,00|1,61|8,61"});
@@ -554,16 +563,26 @@ void TestCalculator::everyImageResolvesWithItsSize_data()
         int width, height;
         const char *format;
     } images[] = {
-        {"logo3.png", 84, 84, "png"},           {"icon_clipboard.png", 32, 32, "png"},
-        {"lista.png", 16, 16, "png"},           {"defpa.png", 30, 20, "png"},
-        {"contactus.png", 33, 23, "png"},       {"Help-portal_about.png", 40, 40, "png"},
-        {"always-on-top.png", 48, 48, "png"},   {"update.png", 48, 48, "png"},
-        {"about_vert_bar.png", 72, 245, "png"}, {"people.png", 140, 140, "png"},
-        {"paypal-donate.png", 32, 32, "png"},   {"list.png", 32, 32, "png"},
-        {"logo.png", 64, 64, "png"},            {"money-sheet-11.png", 48, 48, "png"},
-        {"geld.png", 64, 64, "png"},            {"delete.png", 22, 22, "png"},
-        {"clear.png", 32, 32, "png"},           {"paypal_button.png", 48, 29, "png"},
-        {"donate.gif", 40, 20, "gif"},          {"Paypal_DonateButton.gif", 62, 31, "gif"},
+        {"logo3.png", 84, 84, "png"},
+        {"icon_clipboard.png", 32, 32, "png"},
+        {"lista.png", 16, 16, "png"},
+        {"defpa.png", 30, 20, "png"},
+        {"contactus.png", 33, 23, "png"},
+        {"Help-portal_about.png", 40, 40, "png"},
+        {"always-on-top.png", 48, 48, "png"},
+        {"update.png", 48, 48, "png"},
+        {"about_vert_bar.png", 72, 245, "png"},
+        {"people.png", 140, 140, "png"},
+        {"paypal-donate.png", 32, 32, "png"},
+        {"list.png", 32, 32, "png"},
+        {"logo.png", 64, 64, "png"},
+        {"money-sheet-11.png", 48, 48, "png"},
+        {"geld.png", 64, 64, "png"},
+        {"delete.png", 22, 22, "png"},
+        {"clear.png", 32, 32, "png"},
+        {"paypal_button.png", 48, 29, "png"},
+        {"donate.gif", 40, 20, "gif"},
+        {"Paypal_DonateButton.gif", 62, 31, "gif"},
     };
     for (const auto &image : images)
         QTest::newRow(image.name) << QString(image.name) << QSize(image.width, image.height)

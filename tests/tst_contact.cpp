@@ -17,8 +17,8 @@ namespace {
 const QString errorTitle = QStringLiteral("Σφάλμα");
 const QString nothingWritten = QStringLiteral(
     "Δεν έχετε εισάγει τίποτις διά αποστολή, παρακαλώ ξαναδοκιμάστε.\nΣας ευχαριστώ πολύ.");
-const QString tooShort = QStringLiteral(
-    "Ελάχιστο πλήθος χαρακτήρων 6.\nΠαρακαλώ ξαναδοκιμάστε.\nΣας ευχαριστώ πολύ.");
+const QString tooShort =
+    QStringLiteral("Ελάχιστο πλήθος χαρακτήρων 6.\nΠαρακαλώ ξαναδοκιμάστε.\nΣας ευχαριστώ πολύ.");
 const QString notSent = QStringLiteral(
     "Το μήνυμά σας δεν στάλθηκε. Κάτι πήγε στραβά, παρακαλώ ξαναδοκιμάστε.\nΣας ευχαριστώ πολύ.");
 const QString sentTitle = QStringLiteral("Επιτυχία");
@@ -153,14 +153,15 @@ void TestContact::bodyCarriesTheExactMessageAndVersion_data()
 
     QTest::newRow("plain") << QStringLiteral("Hello there")
                            << QByteArray("message=Hello%20there&version=0.0.3");
-    QTest::newRow("six blanks, not trimmed") << QStringLiteral("      ")
-                                             << QByteArray("message=%20%20%20%20%20%20&version=0.0.3");
+    QTest::newRow("six blanks, not trimmed")
+        << QStringLiteral("      ") << QByteArray("message=%20%20%20%20%20%20&version=0.0.3");
     QTest::newRow("form characters, line feed and Greek")
         << QStringLiteral("a&version=9.9.9+b%20=c\nΓειά")
         << QByteArray("message=a%26version%3D9.9.9%2Bb%2520%3Dc%0A%CE%93%CE%B5%CE%B9%CE%AC"
                       "&version=0.0.3");
     QTest::newRow("200 Greek letters")
-        << QString(200, QChar(0x03B1)) << "message=" + QByteArray("%CE%B1").repeated(200) + "&version=0.0.3";
+        << QString(200, QChar(0x03B1))
+        << "message=" + QByteArray("%CE%B1").repeated(200) + "&version=0.0.3";
 }
 
 void TestContact::bodyCarriesTheExactMessageAndVersion()
@@ -275,7 +276,9 @@ void TestContact::buttonsStayDisabledUntilTheOutcomeIsShown()
     AppInfo::setSiteUrl(server.url());
     ContactDialog contact;
     bool disabledWhileWaiting = false;
-    server.onRequest = [&](const HttpRequest &) { disabledWhileWaiting = contact.buttonsDisabled(); };
+    server.onRequest = [&](const HttpRequest &) {
+        disabledWhileWaiting = contact.buttonsDisabled();
+    };
     contact.write(QStringLiteral("Hello there"));
     TestSupport::BoxAnswerer answerer;
     bool disabledWhileShown = false;

@@ -23,14 +23,13 @@
 namespace {
 
 // Latin words that the program's own texts contain on purpose.
-const QStringList allowedLatinWords = {"Clipboard", "clipboard", "interface", "paypal",
-                                       "email",     "LGPL",      "Korvex",    "korvex",
-                                       "www",       "example"};
+const QStringList allowedLatinWords = {"Clipboard", "clipboard", "interface", "paypal", "email",
+                                       "LGPL",      "Korvex",    "korvex",    "www",    "example"};
 
 QString plain(const QString &text)
 {
-    const QString shown = Qt::mightBeRichText(text) ? QTextDocumentFragment::fromHtml(text).toPlainText()
-                                                    : text;
+    const QString shown =
+        Qt::mightBeRichText(text) ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
     return QString(shown).remove(QLatin1Char('&'));
 }
 
@@ -200,20 +199,19 @@ void TestGreek::messageBoxes()
 {
     MainWindow window;
     window.show();
-    QStringList texts = messageBoxTexts([&] {
-        window.findChild<QAbstractButton *>("pushButton_clipBoard")->click();
-    });
+    QStringList texts = messageBoxTexts(
+        [&] { window.findChild<QAbstractButton *>("pushButton_clipBoard")->click(); });
     QVERIFY(texts.contains("Εντάξει"));
 
     About about;
     about.show();
-    texts << messageBoxTexts([&] {
-        about.findChild<QAbstractButton *>("pushButton_checkForNewVersion")->click();
-    });
+    texts << messageBoxTexts(
+        [&] { about.findChild<QAbstractButton *>("pushButton_checkForNewVersion")->click(); });
 
     Contact contact;
     contact.show();
-    texts << messageBoxTexts([&] { contact.findChild<QAbstractButton *>("pushButton_3")->click(); });
+    texts << messageBoxTexts(
+        [&] { contact.findChild<QAbstractButton *>("pushButton_3")->click(); });
     QCOMPARE(latinWords(texts), QStringList());
 }
 

@@ -14,12 +14,15 @@
 
 namespace {
 
-const char *const tableNames[] = {"tableWidget",   "tableWidget_23", "tableWidget_13",
-                                  "tableWidget_65", "tableWidget_9",  "tableWidget_16",
+const char *const tableNames[] = {"tableWidget",    "tableWidget_23",   "tableWidget_13",
+                                  "tableWidget_65", "tableWidget_9",    "tableWidget_16",
                                   "tableWidget_5",  "tableWidget_loipa"};
 const QStringList tabTitles = {"Όλα", "23%", "13%", "6.5%", "9%", "16%", "5%", "Λοιπά"};
 
-QString listPath() { return TestSupport::dataDirectory() + "/list.xml"; }
+QString listPath()
+{
+    return TestSupport::dataDirectory() + "/list.xml";
+}
 
 QByteArray readFile(const QString &path)
 {
@@ -149,7 +152,8 @@ void TestList::showsEightTabsOfReadOnlyTables()
     QTabWidget *tabs = list.tabs();
     QCOMPARE(tabs->count(), 8);
     QCOMPARE(tabs->currentIndex(), 5);
-    const QStringList headers = {"Αρχική Τιμή", "Ποσοστό Φ.Π.Α.", "Προστιθέμενη Τιμή", "Τελική Τιμή"};
+    const QStringList headers = {"Αρχική Τιμή", "Ποσοστό Φ.Π.Α.", "Προστιθέμενη Τιμή",
+                                 "Τελική Τιμή"};
     for (int tab = 0; tab < 8; ++tab) {
         QCOMPARE(tabs->tabText(tab), tabTitles[tab]);
         QTableWidget *table = list.table(tab);
@@ -254,8 +258,8 @@ void TestList::newRowsGoToTheEnd()
     list.add("2,00", "5,00", "0,10", "2,10");
     list.table(6)->selectRow(0);
     list.add("3,00", "5,00", "0,15", "3,15");
-    QCOMPARE(list.rows(6), (QStringList{"1,00|5,00|0,05|1,05", "2,00|5,00|0,10|2,10",
-                                        "3,00|5,00|0,15|3,15"}));
+    QCOMPARE(list.rows(6),
+             (QStringList{"1,00|5,00|0,05|1,05", "2,00|5,00|0,10|2,10", "3,00|5,00|0,15|3,15"}));
     QCOMPARE(list.table(6)->currentRow(), 2);
     QCOMPARE(list.rows(0).size(), 3);
 }
@@ -269,8 +273,7 @@ void TestList::contextMenuOffersWhatApplies()
     list.add("100,00", "23,00", "23,00", "123,00");
     list.table(1)->clearSelection();
     list.table(1)->setCurrentItem(nullptr);
-    QCOMPARE(list.chooseFromContextMenu(1),
-             QStringList{"Διαγραφή όλων των τιμών της καρτέλας"});
+    QCOMPARE(list.chooseFromContextMenu(1), QStringList{"Διαγραφή όλων των τιμών της καρτέλας"});
 
     list.table(1)->selectRow(0);
     QCOMPARE(list.chooseFromContextMenu(1),
@@ -345,16 +348,18 @@ void TestList::writesOneEntryInItsTwoGroups()
                             "finalPoso=\"123,00\" Id=\"0\"/>\n";
     QCOMPARE(readFile(listPath()), "<fpa>\n"
                                    " <fpa-tab name=\"Όλα\" ID=\"0\">\n"
-                                   + item + " </fpa-tab>\n"
-                                   " <fpa-tab name=\"23%\" ID=\"1\">\n"
-                                   + item + " </fpa-tab>\n"
-                                   " <fpa-tab name=\"13%\" ID=\"2\"/>\n"
-                                   " <fpa-tab name=\"6.5%\" ID=\"3\"/>\n"
-                                   " <fpa-tab name=\"9%\" ID=\"4\"/>\n"
-                                   " <fpa-tab name=\"16%\" ID=\"5\"/>\n"
-                                   " <fpa-tab name=\"5%\" ID=\"6\"/>\n"
-                                   " <fpa-tab name=\"Λοιπά\" ID=\"7\"/>\n"
-                                   "</fpa>\n");
+                                       + item
+                                       + " </fpa-tab>\n"
+                                         " <fpa-tab name=\"23%\" ID=\"1\">\n"
+                                       + item
+                                       + " </fpa-tab>\n"
+                                         " <fpa-tab name=\"13%\" ID=\"2\"/>\n"
+                                         " <fpa-tab name=\"6.5%\" ID=\"3\"/>\n"
+                                         " <fpa-tab name=\"9%\" ID=\"4\"/>\n"
+                                         " <fpa-tab name=\"16%\" ID=\"5\"/>\n"
+                                         " <fpa-tab name=\"5%\" ID=\"6\"/>\n"
+                                         " <fpa-tab name=\"Λοιπά\" ID=\"7\"/>\n"
+                                         "</fpa>\n");
 }
 
 void TestList::restartShowsTheSameRows()
@@ -386,18 +391,20 @@ void TestList::readsHandMadeFiles_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QStringList>("expected"); // "tab:row" per loaded row
 
-    const QByteArray a = "<fpa-item poso=\"1\" fpa=\"23,00\" extraPoso=\"2\" finalPoso=\"3\" Id=\"0\"/>";
-    const QByteArray b = "<fpa-item poso=\"4\" fpa=\"13,00\" extraPoso=\"5\" finalPoso=\"6\" Id=\"0\"/>";
+    const QByteArray a =
+        "<fpa-item poso=\"1\" fpa=\"23,00\" extraPoso=\"2\" finalPoso=\"3\" Id=\"0\"/>";
+    const QByteArray b =
+        "<fpa-item poso=\"4\" fpa=\"13,00\" extraPoso=\"5\" finalPoso=\"6\" Id=\"0\"/>";
 
     QTest::newRow("groups by position, not by name or ID")
-        << "<fpa><fpa-tab name=\"13%\" ID=\"2\">" + b + "</fpa-tab><fpa-tab name=\"Όλα\" ID=\"0\">" + a
-               + "</fpa-tab></fpa>"
+        << "<fpa><fpa-tab name=\"13%\" ID=\"2\">" + b + "</fpa-tab><fpa-tab name=\"Όλα\" ID=\"0\">"
+               + a + "</fpa-tab></fpa>"
         << QStringList{"0:4|13,00|5|6", "1:1|23,00|2|3"};
-    QTest::newRow("missing attribute")
-        << QByteArray("<fpa><fpa-tab><fpa-item poso=\"1\" extraPoso=\"2\" finalPoso=\"3\"/></fpa-tab></fpa>")
-        << QStringList{"0:1||2|3"};
-    QTest::newRow("other root name") << "<lista><fpa-tab>" + a + "</fpa-tab></lista>"
-                                     << QStringList{"0:1|23,00|2|3"};
+    QTest::newRow("missing attribute") << QByteArray(
+        "<fpa><fpa-tab><fpa-item poso=\"1\" extraPoso=\"2\" finalPoso=\"3\"/></fpa-tab></fpa>")
+                                       << QStringList{"0:1||2|3"};
+    QTest::newRow("other root name")
+        << "<lista><fpa-tab>" + a + "</fpa-tab></lista>" << QStringList{"0:1|23,00|2|3"};
     QTest::newRow("duplicates kept") << "<fpa><fpa-tab/><fpa-tab>" + a + a + "</fpa-tab></fpa>"
                                      << QStringList{"1:1|23,00|2|3", "1:1|23,00|2|3"};
     QTest::newRow("items at any depth")
@@ -406,14 +413,13 @@ void TestList::readsHandMadeFiles_data()
     QByteArray nine = "<fpa>";
     for (int i = 0; i < 9; ++i)
         nine += "<fpa-tab>" + a + "</fpa-tab>";
-    QTest::newRow("more than eight groups") << nine + "</fpa>"
-                                            << QStringList{"0:1|23,00|2|3", "1:1|23,00|2|3",
-                                                           "2:1|23,00|2|3", "3:1|23,00|2|3",
-                                                           "4:1|23,00|2|3", "5:1|23,00|2|3",
-                                                           "6:1|23,00|2|3", "7:1|23,00|2|3"};
-    QTest::newRow("declaration and BOM") << "\xEF\xBB\xBF<?xml version=\"1.0\"?><fpa><fpa-tab name=\"Όλα\">"
-                                                + a + "</fpa-tab></fpa>"
-                                         << QStringList{"0:1|23,00|2|3"};
+    QTest::newRow("more than eight groups")
+        << nine + "</fpa>"
+        << QStringList{"0:1|23,00|2|3", "1:1|23,00|2|3", "2:1|23,00|2|3", "3:1|23,00|2|3",
+                       "4:1|23,00|2|3", "5:1|23,00|2|3", "6:1|23,00|2|3", "7:1|23,00|2|3"};
+    QTest::newRow("declaration and BOM")
+        << "\xEF\xBB\xBF<?xml version=\"1.0\"?><fpa><fpa-tab name=\"Όλα\">" + a + "</fpa-tab></fpa>"
+        << QStringList{"0:1|23,00|2|3"};
     QTest::newRow("no elements") << QByteArray("   ") << QStringList();
     QTest::newRow("binary junk") << QByteArray("\x00\x01\xff\xfe<<>>&&", 10) << QStringList();
 }
@@ -436,9 +442,10 @@ void TestList::readsHandMadeFiles()
 
 void TestList::keepsACopyOfAnUnreadableFile()
 {
-    const QByteArray truncated = "<fpa>\n <fpa-tab name=\"Όλα\" ID=\"0\">\n"
-                                 "  <fpa-item poso=\"1,00\" fpa=\"5,00\" extraPoso=\"0,05\" finalPoso=\"1,05\" Id=\"0\"/>\n"
-                                 "  <fpa-item poso=\"2,00\" fpa=\"5,00\" extraPo";
+    const QByteArray truncated =
+        "<fpa>\n <fpa-tab name=\"Όλα\" ID=\"0\">\n"
+        "  <fpa-item poso=\"1,00\" fpa=\"5,00\" extraPoso=\"0,05\" finalPoso=\"1,05\" Id=\"0\"/>\n"
+        "  <fpa-item poso=\"2,00\" fpa=\"5,00\" extraPo";
     const QString firstCopy = TestSupport::dataDirectory() + "/list.unreadable-1.xml";
     const QString secondCopy = TestSupport::dataDirectory() + "/list.unreadable-2.xml";
     writeFile(firstCopy, "an earlier copy");

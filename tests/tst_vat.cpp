@@ -46,7 +46,8 @@ void TestVat::knownResults()
     QFETCH(double, vat);
     QFETCH(double, result);
 
-    const auto amounts = Vat::compute(price, rate, extract ? Direction::ExtractVat : Direction::AddVat);
+    const auto amounts =
+        Vat::compute(price, rate, extract ? Direction::ExtractVat : Direction::AddVat);
     QCOMPARE(amounts.vatCents, qRound64(vat * 100));
     QCOMPARE(amounts.resultCents, qRound64(result * 100));
 }

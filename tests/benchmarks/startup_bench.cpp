@@ -132,8 +132,10 @@ int main(int argc, char **argv)
     const QString calculator = here.filePath("calculator-probe");
     QTextStream out(stdout);
 
-    out << "median of " << runs << " runs, offscreen platform; times from the start of the process\n";
-    out << QString("program").leftJustified(30) << "window shown  list ready  list saved  peak memory\n";
+    out << "median of " << runs
+        << " runs, offscreen platform; times from the start of the process\n";
+    out << QString("program").leftJustified(30)
+        << "window shown  list ready  list saved  peak memory\n";
     QFile::remove(listPath());
     const QList<Figures> small = measure({minimal, calculator}, runs);
     report(out, "minimal Qt Widgets program", small[0]);

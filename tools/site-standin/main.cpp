@@ -56,8 +56,8 @@ bool appendMessage(const QString &fileName, const QString &version, const QStrin
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
         return false;
     QTextStream out(&file);
-    out << "----- " << QDateTime::currentDateTime().toString(Qt::ISODate) << ", version "
-        << version << '\n'
+    out << "----- " << QDateTime::currentDateTime().toString(Qt::ISODate) << ", version " << version
+        << '\n'
         << message << '\n';
     out.flush();
     return out.status() == QTextStream::Ok && file.error() == QFile::NoError;
@@ -74,8 +74,8 @@ HttpResponse receiveMessage(const Settings &settings, const HttpRequest &request
         qWarning("Could not write to %s", qPrintable(settings.messagesFile));
         return HttpResponse::text(500, "Could not store the message\n");
     }
-    QTextStream(stdout) << "Message of " << message.size() << " characters from version "
-                        << version << " appended to " << settings.messagesFile << Qt::endl;
+    QTextStream(stdout) << "Message of " << message.size() << " characters from version " << version
+                        << " appended to " << settings.messagesFile << Qt::endl;
     return HttpResponse::text(200, "OK\n");
 }
 
@@ -136,9 +136,10 @@ std::optional<Settings> parseArguments(const QCoreApplication &app)
         return std::nullopt;
     }
     settings.port = quint16(port);
-    settings.versionReply = parser.isSet(replyOption)
-        ? parser.value(replyOption).toUtf8()
-        : "0.0.4@http://127.0.0.1:" + QByteArray::number(port) + downloadPath;
+    settings.versionReply =
+        parser.isSet(replyOption)
+            ? parser.value(replyOption).toUtf8()
+            : "0.0.4@http://127.0.0.1:" + QByteArray::number(port) + downloadPath;
     settings.messagesFile = parser.value(messagesOption);
     return settings;
 }
@@ -154,14 +155,15 @@ int main(int argc, char *argv[])
         return 2;
     const Settings settings = *parsed;
 
-    MiniHttpServer server([&settings](const HttpRequest &request) { return answer(settings, request); });
+    MiniHttpServer server(
+        [&settings](const HttpRequest &request) { return answer(settings, request); });
     if (!server.listen(settings.port)) {
         QTextStream(stderr) << "Cannot listen on 127.0.0.1:" << settings.port << ": "
                             << server.errorString() << Qt::endl;
         return 1;
     }
     QTextStream(stdout) << "Listening on " << server.url().toString() << "; update reply \""
-                        << settings.versionReply << "\"; messages go to "
-                        << settings.messagesFile << Qt::endl;
+                        << settings.versionReply << "\"; messages go to " << settings.messagesFile
+                        << Qt::endl;
     return app.exec();
 }

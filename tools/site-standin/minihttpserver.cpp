@@ -178,13 +178,9 @@ void MiniHttpServer::respond(QTcpSocket *socket, const HttpResponse &response)
     socket->setProperty(answeredProperty, true);
     socket->setProperty(pendingProperty, QVariant());
     switch (response.action) {
-    case HttpResponse::Action::StaySilent:
-        return;
-    case HttpResponse::Action::HangUp:
-        socket->disconnectFromHost();
-        return;
-    case HttpResponse::Action::Answer:
-        break;
+    case HttpResponse::Action::StaySilent: return;
+    case HttpResponse::Action::HangUp: socket->disconnectFromHost(); return;
+    case HttpResponse::Action::Answer: break;
     }
 
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' '
