@@ -9,8 +9,10 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#ifndef Q_OS_WIN
 #include <csignal>
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -479,6 +481,9 @@ void TestList::neverOverwritesAFileItCouldNotCopy()
 // limit that holds for every user, root included.
 void TestList::failedWriteLeavesThePreviousFile()
 {
+#ifdef Q_OS_WIN
+    QSKIP("The failed write is made with a file size limit (setrlimit), which Windows lacks");
+#else
     const QByteArray previous = "<fpa><fpa-tab><fpa-item poso=\"7\"/></fpa-tab></fpa>";
     writeFile(listPath(), previous);
     {
@@ -497,6 +502,7 @@ void TestList::failedWriteLeavesThePreviousFile()
     }
     QCOMPARE(readFile(listPath()), previous);
     QCOMPARE(QDir(TestSupport::dataDirectory()).entryList(QDir::Files), QStringList{"list.xml"});
+#endif
 }
 
 METRINO_TEST_MAIN(TestList)
