@@ -306,5 +306,5 @@ void List::saveList()
             entries << entryAt(table, row);
         groups << entries;
     }
-    ListFile::write(listFilePath(), names, groups);
+    ListFile::write(listFilePath(), ListFile::serialize(names, groups));
 }
