@@ -3,6 +3,7 @@
 
 #include "app/appinfo.h"
 #include "app/webrequest.h"
+#include "version.h"
 
 #include <QDesktopServices>
 #include <QFontMetrics>
@@ -11,8 +12,6 @@
 #include <QUrl>
 
 namespace {
-
-enum VersionComparison { ServerOlder = 0, SameVersion = 1, ServerNewer = 2 };
 
 QString checkTitle()
 {
@@ -95,30 +94,18 @@ void About::on_pushButton_checkForNewVersion_clicked()
     const QStringList fields = QString::fromLatin1(reply.body).split(QLatin1Char('@'));
     const QString newestVersion = fields.value(0);
     switch (compareVersion(newestVersion)) {
-    case SameVersion:
+    case Version::Same:
         QMessageBox::information(this, checkTitle(),
                                  QStringLiteral("Έχετε την τελευταία έκδοση του Φ.Π.Α. μετρίνου"));
         break;
-    case ServerNewer: offerDownload(newestVersion, fields.value(1)); break;
+    case Version::ServerNewer: offerDownload(newestVersion, fields.value(1)); break;
     default: showCheckFailed(); break;
     }
 }
 
-// Compares the first three numbers of the two versions as integers; a
-// missing or non-numeric part counts as 0.
 int About::compareVersion(QString serverVersion) const
 {
-    const QStringList server = serverVersion.split(QLatin1Char('.'));
-    const QStringList local = currentVersion.split(QLatin1Char('.'));
-    for (int i = 0; i < 3; ++i) {
-        const int remote = server.value(i).toInt();
-        const int own = local.value(i).toInt();
-        if (remote > own)
-            return ServerNewer;
-        if (remote < own)
-            return ServerOlder;
-    }
-    return SameVersion;
+    return Version::compare(serverVersion, currentVersion);
 }
 
 void About::offerDownload(const QString &newVersion, const QString &pageAddress)

@@ -1,3 +1,4 @@
+#include "app/appinfo.h"
 #include "app/toolkittranslator.h"
 #include "calculator/mainwindow.h"
 
@@ -6,6 +7,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    AppInfo::applyIdentity();
     // Ties the window to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("example.korvex.metrino"));
     ToolkitTranslator greekToolkitTexts;

@@ -61,17 +61,6 @@ Reply postForm(QObject *owner, const QString &address, const QByteArray &body)
     return waitFor(manager->post(request, body));
 }
 
-QByteArray formBody(const QList<QPair<QString, QString>> &fields)
-{
-    QByteArray body;
-    for (const auto &field : fields) {
-        if (!body.isEmpty())
-            body += '&';
-        body += QUrl::toPercentEncoding(field.first) + '=' + QUrl::toPercentEncoding(field.second);
-    }
-    return body;
-}
-
 void setTransferTimeout(int milliseconds)
 {
     currentTransferTimeout() = milliseconds;

@@ -30,10 +30,6 @@ Reply get(QObject *owner, const QString &address);
 // failure: following it would drop the body and still look like success.
 Reply postForm(QObject *owner, const QString &address, const QByteArray &body);
 
-// "name=value&name=value" with every name and value percent-encoded as UTF-8,
-// in the order given, so that the server decodes exactly these texts.
-QByteArray formBody(const QList<QPair<QString, QString>> &fields);
-
 // How long a transfer may go without progress before it fails; 30 s unless
 // changed (tests shorten it).
 void setTransferTimeout(int milliseconds);

@@ -2,9 +2,9 @@
 #include "ui_mainwindow.h"
 
 #include "about/about.h"
-#include "app/appinfo.h"
 #include "contact/contact.h"
 #include "list/list.h"
+#include "presetrates.h"
 #include "vat.h"
 
 #include <QClipboard>
@@ -31,7 +31,6 @@ MainWindow::MainWindow(QWidget *parent)
     ui->pushButton_add_to_list->setEnabled(false);
     connect(ui->buttonGroup, &QButtonGroup::buttonClicked, this, &MainWindow::radioClicked);
 
-    AppInfo::applyIdentity();
     settings = new QSettings(this);
     restoreGeometry(settings->value(geometryKey).toByteArray());
     restoreState(settings->value(stateKey).toByteArray(), stateVersion);
@@ -151,10 +150,11 @@ void MainWindow::on_doubleSpinBox_fpa_valueChanged(double arg1)
 
 void MainWindow::radioClicked(QAbstractButton *id)
 {
-    // "6.5%" -> 6.5: the rate is the button's text without its "%".
-    QString rateText = id->text();
-    rateText.chop(1);
-    const double rate = rateText.toDouble();
+    const PresetRates::Rate *preset =
+        PresetRates::forButton(id->objectName().toLatin1().constData());
+    if (!preset)
+        return;
+    const double rate = preset->percent();
 
     calculateFpa(shownValue(ui->doubleSpinBox_poso), rate);
     ui->doubleSpinBox_fpa->setValue(rate);

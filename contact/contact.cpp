@@ -2,6 +2,7 @@
 #include "ui_contact.h"
 
 #include "app/appinfo.h"
+#include "app/formencoding.h"
 #include "app/webrequest.h"
 
 #include <QMessageBox>
@@ -77,7 +78,7 @@ Contact::Outcome Contact::submit()
         return Outcome::TryAgain;
     }
 
-    const QByteArray body = WebRequest::formBody(
+    const QByteArray body = FormEncoding::encode(
         {{QStringLiteral("message"), message}, {QStringLiteral("version"), currentVersion}});
     const WebRequest::Reply reply = WebRequest::postForm(this, messageUrl, body);
     if (reply.failed) {

@@ -1,8 +1,8 @@
 #include "list.h"
 #include "ui_list.h"
 
-#include "app/appinfo.h"
 #include "listfile.h"
+#include "ratetabs.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -18,8 +18,6 @@
 namespace {
 
 enum Column { PosoColumn, FpaColumn, ExtraPosoColumn, FinalPosoColumn, ColumnCount };
-const int allTab = 0;
-const int otherRatesTab = 7;
 
 const char hoverStyle[] =
     "::item:hover { color:rgb(255,255,255); background-color:rgb(222,144,0); }";
@@ -127,10 +125,12 @@ List::List(QWidget *parent)
     ui->setupUi(this);
     prepareDataLocation();
 
-    tables = {ui->tableWidget,   ui->tableWidget_23, ui->tableWidget_13, ui->tableWidget_65,
-              ui->tableWidget_9, ui->tableWidget_16, ui->tableWidget_5,  ui->tableWidget_loipa};
-    for (QTableWidget *table : std::as_const(tables))
+    // Tab i holds table i.
+    for (int tab = 0; tab < ui->tabWidget->count(); ++tab) {
+        auto *table = ui->tabWidget->widget(tab)->findChild<QTableWidget *>();
         setUpTable(table);
+        tables << table;
+    }
 
     removeSelectedAction = new QAction(QStringLiteral("Διαγραφή επιλεγμένων τιμών"), this);
     connect(removeSelectedAction, &QAction::triggered, this, &List::removeSelectedItem);
@@ -151,11 +151,10 @@ void List::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-// The list file lives in the per-user data folder, which depends on the
-// application identity; make sure both exist before the file is read.
+// The list file lives in the per-user data folder; make sure it exists before
+// the file is read.
 void List::prepareDataLocation()
 {
-    AppInfo::applyIdentity();
     QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
@@ -180,11 +179,7 @@ QTableWidget *List::currentTable() const
 
 int List::tabForRate(const QString &fpa)
 {
-    static const QStringList fixedRates = {QStringLiteral("23,00"), QStringLiteral("13,00"),
-                                           QStringLiteral("6,50"),  QStringLiteral("9,00"),
-                                           QStringLiteral("16,00"), QStringLiteral("5,00")};
-    const int index = fixedRates.indexOf(fpa);
-    return index < 0 ? otherRatesTab : index + 1;
+    return RateTabs::forRate(fpa);
 }
 
 int List::findRow(const QTableWidget *table, const Entry &entry)
@@ -217,7 +212,7 @@ void List::addEntry(const QString &poso, const QString &fpa, const QString &extr
     }
 
     if (!containsInAll(entry))
-        appendRow(ui->tableWidget, entry, allTab);
+        appendRow(ui->tableWidget, entry, RateTabs::all);
 }
 
 void List::appendRow(QTableWidget *table, const Entry &entry, int tabIndex)
@@ -225,7 +220,7 @@ void List::appendRow(QTableWidget *table, const Entry &entry, int tabIndex)
     const int row = table->rowCount();
     table->insertRow(row);
     RowItems().put(table, row, entry);
-    if (tabIndex != allTab) {
+    if (tabIndex != RateTabs::all) {
         ui->tabWidget->setCurrentIndex(tabIndex);
         table->setCurrentItem(table->item(row, PosoColumn));
     }
@@ -311,5 +306,5 @@ void List::saveList()
             entries << entryAt(table, row);
         groups << entries;
     }
-    ListFile::write(listFilePath(), names, groups);
+    ListFile::write(listFilePath(), ListFile::serialize(names, groups));
 }

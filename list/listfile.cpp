@@ -36,7 +36,6 @@ Entry entryFrom(const QXmlStreamAttributes &attributes)
 
 // The file is written by hand rather than through QXmlStreamWriter, which
 // takes three times as long for a list of many thousand rows.
-const int writeChunkSize = 1 << 20;
 
 bool needsEscaping(QStringView text)
 {
@@ -139,14 +138,9 @@ ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead)
     return xml.hasError() ? ReadStatus::Unreadable : ReadStatus::Complete;
 }
 
-bool write(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups)
+QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &groups)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-
     QByteArray out;
-    out.reserve(writeChunkSize + 4096);
     out += "<fpa>\n";
     for (int i = 0; i < groupNames.size(); ++i) {
         const EntryGroup &group = groups.value(i);
@@ -163,33 +157,46 @@ bool write(const QString &path, const QStringList &groupNames, const QList<Entry
             appendAttribute(out, "finalPoso", entry.finalPoso);
             appendAttribute(out, "Id", QString::number(row));
             out += "/>\n";
-            if (out.size() > writeChunkSize) {
-                file.write(out);
-                out.truncate(0); // keeps the buffer for the next part
-            }
         }
         if (!group.isEmpty())
             out += " </fpa-tab>\n";
     }
     out += "</fpa>\n";
-    file.write(out);
-
-    // commit() alone does not notice a write that failed while its data sat
-    // in the buffer (a full disk): flush first and check.
-    if (!file.flush() || file.error() != QFileDevice::NoError) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return out;
 }
 
-QString keepCopy(const QString &path)
+bool write(const QString &path, const QByteArray &content, QString *reason)
+{
+    QSaveFile file(path);
+    const auto fail = [&file, reason] {
+        if (reason)
+            *reason = file.errorString();
+        file.cancelWriting();
+        return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return fail();
+    if (file.write(content) != content.size())
+        return fail();
+    // commit() alone does not notice a write that failed while its data sat
+    // in the buffer (a full disk): flush first and check.
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        return fail();
+    if (!file.commit()) {
+        if (reason)
+            *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString keepCopy(const QString &path, const QString &kind)
 {
     const QFileInfo original(path);
     const QDir folder = original.dir();
     for (int n = 1; n < 10000; ++n) {
-        const QString copy = folder.filePath(QStringLiteral("%1.unreadable-%2.%3")
-                                                 .arg(original.completeBaseName())
+        const QString copy = folder.filePath(QStringLiteral("%1.%2-%3.%4")
+                                                 .arg(original.completeBaseName(), kind)
                                                  .arg(n)
                                                  .arg(original.suffix()));
         if (!QFileInfo::exists(copy))

@@ -35,13 +35,17 @@ using RowsRead = std::function<void(int group, EntryGroup &&rows)>;
 // broken, the rows found before the fault.
 ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead);
 
-// Replaces the file with the given groups, or leaves the previous file as it
-// was when the new one cannot be written completely.
-bool write(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups);
+// The file's content for the given groups, exactly as write() stores it.
+QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &groups);
 
-// Copies a file that could not be read next to it, under a name that no
+// Replaces the file with the content, or leaves the previous file as it was
+// when the new one cannot be written completely; then, when reason is given,
+// it receives the system's account of what went wrong.
+bool write(const QString &path, const QByteArray &content, QString *reason = nullptr);
+
+// Copies a file next to it, as "list.<kind>-<n>.xml" under a number that no
 // earlier copy has, before it gets replaced. Returns the copy's path, or an
 // empty string when no copy could be made.
-QString keepCopy(const QString &path);
+QString keepCopy(const QString &path, const QString &kind = QStringLiteral("unreadable"));
 
 } // namespace ListFile

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/appinfo.h"
 #include "app/toolkittranslator.h"
 
 #include <QApplication>
@@ -69,6 +70,7 @@ private:
     {                                                                                              \
         TestSupport::prepareEnvironment();                                                         \
         QApplication app(argc, argv);                                                              \
+        AppInfo::applyIdentity();                                                                  \
         ToolkitTranslator greekToolkitTexts;                                                       \
         QCoreApplication::installTranslator(&greekToolkitTexts);                                   \
         TestSupport::useGreekLocale();                                                             \

@@ -1,4 +1,6 @@
 #include "calculator/mainwindow.h"
+#include "calculator/presetrates.h"
+#include "list/ratetabs.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>
@@ -9,9 +11,11 @@
 #include <QFile>
 #include <QImageReader>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -37,7 +41,10 @@ struct Calculator {
     QDoubleSpinBox *price() const { return widget<QDoubleSpinBox>("doubleSpinBox_poso"); }
     QDoubleSpinBox *rate() const { return widget<QDoubleSpinBox>("doubleSpinBox_fpa"); }
     QDoubleSpinBox *vat() const { return widget<QDoubleSpinBox>("doubleSpinBox_additional_poso"); }
-    QDoubleSpinBox * final() const { return widget<QDoubleSpinBox>("doubleSpinBox_final_poso"); }
+    QDoubleSpinBox *finalAmount() const
+    {
+        return widget<QDoubleSpinBox>("doubleSpinBox_final_poso");
+    }
     QPushButton *button(const char *name) const { return widget<QPushButton>(name); }
     QPushButton *addToList() const { return button("pushButton_add_to_list"); }
     QRadioButton *rateButton(const char *name) const { return widget<QRadioButton>(name); }
@@ -49,7 +56,7 @@ struct Calculator {
         box->selectAll();
         QTest::keyClicks(box, text);
     }
-    QString results() const { return vat()->text() + " / " + final()->text(); }
+    QString results() const { return vat()->text() + " / " + finalAmount()->text(); }
 
     QDialog *list() const { return widget<QDialog>("List"); }
     QTableWidget *listTable(const char *name) const
@@ -86,6 +93,7 @@ private slots:
     void startsEmptyAtItsFixedSize();
     void addsAndExtractsVat();
     void switchingModeRelabelsAndRecomputes();
+    void presetRatesMatchTheForms();
     void rateButtonsWriteTheRateBox();
     void clickingTheShownRateEmitsNoRateChange();
     void addToListFollowsPriceAndRate();
@@ -133,7 +141,7 @@ void TestCalculator::startsEmptyAtItsFixedSize()
     QVERIFY(!calc.button("pushButton_toggle_ontop")->isChecked());
 
     // The result boxes can be neither edited nor stepped.
-    for (QDoubleSpinBox *box : {calc.vat(), calc.final()}) {
+    for (QDoubleSpinBox *box : {calc.vat(), calc.finalAmount()}) {
         QVERIFY(box->isReadOnly());
         QCOMPARE(box->buttonSymbols(), QAbstractSpinBox::NoButtons);
     }
@@ -193,6 +201,30 @@ void TestCalculator::switchingModeRelabelsAndRecomputes()
     QCOMPARE(calc.label("label_3"), QString("Αρχική Τιμή:"));
     QCOMPARE(calc.label("label_6"), QString("Προστιθέμενη Τιμή:"));
     QCOMPARE(calc.label("label_7"), QString("Τελική Τιμή:"));
+}
+
+// The preset rates are written once in the code; the forms carry their texts.
+void TestCalculator::presetRatesMatchTheForms()
+{
+    Calculator calc;
+    const auto *tabs = calc.list()->findChild<QTabWidget *>("tabWidget");
+    QCOMPARE(tabs->count(), RateTabs::count);
+    QCOMPARE(tabs->tabText(RateTabs::all), QStringLiteral("Όλα"));
+    QCOMPARE(tabs->tabText(RateTabs::otherRates), QStringLiteral("Λοιπά"));
+
+    const auto *group = calc.widget<QWidget>("radioButton_fpa")->parentWidget();
+    QList<QRadioButton *> inLayoutOrder;
+    for (int i = 0; i < group->layout()->count(); ++i) {
+        if (auto *button = qobject_cast<QRadioButton *>(group->layout()->itemAt(i)->widget()))
+            inLayoutOrder << button;
+    }
+    QCOMPARE(inLayoutOrder.size(), int(PresetRates::all.size()));
+    for (size_t i = 0; i < PresetRates::all.size(); ++i) {
+        const PresetRates::Rate &rate = PresetRates::all[i];
+        QCOMPARE(inLayoutOrder.at(int(i))->objectName(), QLatin1String(rate.buttonName));
+        QCOMPARE(inLayoutOrder.at(int(i))->text(), QString::fromUtf8(rate.buttonText));
+        QCOMPARE(tabs->tabText(rate.tabIndex), QString::fromUtf8(rate.tabText));
+    }
 }
 
 void TestCalculator::rateButtonsWriteTheRateBox()
@@ -325,17 +357,17 @@ void TestCalculator::announcesEveryControlByName()
     QCOMPARE(nameOf(calc.price()), QString("Αρχική Τιμή"));
     QCOMPARE(nameOf(calc.rate()), QString("Ποσοστό Φ.Π.Α."));
     QCOMPARE(nameOf(calc.vat()), QString("Προστιθέμενη Τιμή"));
-    QCOMPARE(nameOf(calc.final()), QString("Τελική Τιμή"));
+    QCOMPARE(nameOf(calc.finalAmount()), QString("Τελική Τιμή"));
 
     calc.type(calc.price(), "100");
-    auto *finalBox = QAccessible::queryAccessibleInterface(calc.final());
+    auto *finalBox = QAccessible::queryAccessibleInterface(calc.finalAmount());
     QCOMPARE(finalBox->text(QAccessible::Value), QString("123,00"));
 
     // The names follow the labels when the mode changes.
     calc.button("pushButton_deFpa")->click();
     QCOMPARE(nameOf(calc.price()), QString("Τελική Τιμή"));
     QCOMPARE(nameOf(calc.vat()), QString("Αφαιρούμενη Τιμή"));
-    QCOMPARE(nameOf(calc.final()), QString("Αρχική Τιμή"));
+    QCOMPARE(nameOf(calc.finalAmount()), QString("Αρχική Τιμή"));
 }
 
 void TestCalculator::pressesButtonsFromTheKeyboard()
@@ -409,7 +441,7 @@ void TestCalculator::copiesTheFinalAmountInGeneralFormat()
     QFETCH(QString, copied);
 
     Calculator calc;
-    calc.final()->setValue(amount);
+    calc.finalAmount()->setValue(amount);
     TestSupport::BoxAnswerer answerer;
     calc.button("pushButton_clipBoard")->click();
     QCOMPARE(QGuiApplication::clipboard()->text(QClipboard::Clipboard), copied);

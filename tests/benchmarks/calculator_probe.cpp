@@ -3,6 +3,7 @@
 // read into the list window, "saved <ms>" after writing the list once, then
 // quits.
 
+#include "app/appinfo.h"
 #include "app/toolkittranslator.h"
 #include "calculator/mainwindow.h"
 #include "list/list.h"
@@ -14,6 +15,7 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    AppInfo::applyIdentity();
     ToolkitTranslator greekToolkitTexts;
     QCoreApplication::installTranslator(&greekToolkitTexts);
     MainWindow window;

@@ -47,7 +47,7 @@ void generateList(int entryCount)
     }
     const QStringList names = {"Όλα", "23%", "13%", "6.5%", "9%", "16%", "5%", "Λοιπά"};
     QDir().mkpath(QFileInfo(listPath()).path());
-    ListFile::write(listPath(), names, groups);
+    ListFile::write(listPath(), ListFile::serialize(names, groups));
 }
 
 struct Figures {
