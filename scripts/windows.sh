@@ -124,28 +124,42 @@ fi
 # (libstdc++, libgcc and winpthread).
 dll_dirs=("$qt_prefix/bin")
 for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
-    dll_dirs+=("$(dirname "$(readlink -f "$("$target-g++-posix" -print-file-name="$dll")")")")
+    dir=$(dirname "$(readlink -f "$("$target-g++-posix" -print-file-name="$dll")")")
+    [[ " ${dll_dirs[*]} " == *" $dir "* ]] || dll_dirs+=("$dir")
 done
 
 step "Project for Windows"
 started=$SECONDS
 mkdir -p "$build"
 # Runs a Windows program under Wine, in a throw-away prefix in the build
-# folder. The offscreen platform that the tests use draws text with FreeType
-# from QT_QPA_FONTDIR.
+# folder. Wine hands a program the host's QT_* variables (CTest sets
+# QT_QPA_PLATFORM) only when they are spelled WINEQT_*. The offscreen
+# platform that the tests use draws text with FreeType from QT_QPA_FONTDIR,
+# without fontconfig to map the generic "Sans" onto a family: a folder with
+# DejaVu Sans alone makes it the one the tests get, as on Linux.
+# Without a console window Qt Test writes to the debugger unless
+# QT_FORCE_STDERR_LOGGING is set.
+mkdir -p "$build/fonts"
+ln -sf /usr/share/fonts/truetype/dejavu/DejaVuSans{,-Bold,-Oblique,-BoldOblique}.ttf "$build/fonts/"
 wine_path=""
 for dir in "${dll_dirs[@]}"; do
     wine_path+="Z:${dir//\//\\};"
 done
-cat > "$build/wine-run.sh" <<EOF
-#!/bin/sh
-export WINEPREFIX='$build/wine'
-export WINEPATH='$wine_path'
+{
+    echo '#!/bin/sh'
+    echo "export WINEPREFIX='$build/wine'"
+    echo "export WINEPATH='$wine_path'"
+    echo "export WINEQT_QPA_FONTDIR='Z:${build//\//\\}\\fonts'"
+    cat <<'EOF'
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES='mscoree,mshtml='
-export QT_QPA_FONTDIR='Z:\\usr\\share\\fonts\\truetype\\dejavu'
-exec wine "\$@"
+for name in $(env | sed -n 's/^\(QT_[A-Za-z0-9_]*\)=.*/\1/p'); do
+    eval "export WINE$name=\"\$$name\""
+done
+export WINEQT_FORCE_STDERR_LOGGING=1
+exec wine "$@"
 EOF
+} > "$build/wine-run.sh"
 chmod +x "$build/wine-run.sh"
 
 "$qt_prefix/bin/qt-cmake" -S . -B "$build" -G Ninja \
