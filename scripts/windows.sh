@@ -213,7 +213,8 @@ for plugin in platforms/qwindows.dll styles/qwindowsvistastyle.dll tls/qschannel
     mkdir -p "$stage/$(dirname "$plugin")"
     deploy "$qt_prefix/plugins/$plugin" "$stage/$(dirname "$plugin")"
 done
-"$target-strip" --strip-unneeded "$stage/metrino.exe"
+# MinGW's DLLs come with their debugging symbols (libstdc++ is 24 MB).
+find "$stage" -name '*.exe' -o -name '*.dll' | xargs "$target-strip" --strip-unneeded
 
 zip_file=$dist/$name-windows-x64.zip
 rm -f "$zip_file"
