@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "about/about.h"
+#include "amounttext.h"
 #include "contact/contact.h"
 #include "list/list.h"
 #include "presetrates.h"
@@ -214,11 +215,11 @@ void MainWindow::on_pushButton_about_clicked()
     (new About(this))->show();
 }
 
-// Copies the final amount in a form that any program reads back as a number,
-// whatever the user's locale: "123", "12.5", "1.23457e+06".
+// Copies the final amount, to the cent, in a form that any program reads back
+// as a number whatever the user's locale: "123", "12.5", "1234567.89".
 void MainWindow::on_pushButton_clipBoard_clicked()
 {
-    const QString amount = QString::number(ui->doubleSpinBox_final_poso->value(), 'g', 6);
+    const QString amount = AmountText::plain(ui->doubleSpinBox_final_poso->value());
     QGuiApplication::clipboard()->setText(amount, QClipboard::Clipboard);
     QMessageBox::information(this, tr("Αντιγραφή στο Clipboard"),
                              tr("Η τελική τιμή έχει αντιγραφεί στο Clipboard"));

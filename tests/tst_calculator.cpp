@@ -104,8 +104,8 @@ private slots:
     void pressesButtonsFromTheKeyboard();
     void tabChainFollowsTheForm();
     void geometrySurvivesARestartButModesDoNot();
-    void copiesTheFinalAmountInGeneralFormat_data();
-    void copiesTheFinalAmountInGeneralFormat();
+    void copiesTheFinalAmountToTheCent_data();
+    void copiesTheFinalAmountToTheCent();
     void staysOnTopAndBackWithTheSameFlags();
     void addToListRefusesZeroes();
     void addToListFilesNetRateVatGross();
@@ -424,18 +424,20 @@ void TestCalculator::geometrySurvivesARestartButModesDoNot()
     QVERIFY(!again.button("pushButton_deFpa")->isChecked());
 }
 
-void TestCalculator::copiesTheFinalAmountInGeneralFormat_data()
+void TestCalculator::copiesTheFinalAmountToTheCent_data()
 {
     QTest::addColumn<double>("amount");
     QTest::addColumn<QString>("copied");
     QTest::newRow("whole") << 123.0 << "123";
     QTest::newRow("one decimal") << 12.5 << "12.5";
-    QTest::newRow("six digits") << 12345.67 << "12345.7";
-    QTest::newRow("millions") << 1234567.89 << "1.23457e+06";
-    QTest::newRow("rounds up to a million") << 999999.99 << "1e+06";
+    QTest::newRow("five digits") << 12345.67 << "12345.67";
+    QTest::newRow("millions") << 1234567.89 << "1234567.89";
+    QTest::newRow("just below a million") << 999999.99 << "999999.99";
+    QTest::newRow("cents") << 0.07 << "0.07";
+    QTest::newRow("negative") << -12.3 << "-12.3";
 }
 
-void TestCalculator::copiesTheFinalAmountInGeneralFormat()
+void TestCalculator::copiesTheFinalAmountToTheCent()
 {
     QFETCH(double, amount);
     QFETCH(QString, copied);
