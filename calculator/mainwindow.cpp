@@ -98,16 +98,11 @@ void MainWindow::nameNumberBoxesAfterLabels()
     }
 }
 
-// The value a box shows, read back from its text: in the box's locale first,
-// then with "." as the decimal point; anything else counts as 0.
+// The value a box shows, read back from its text as the box reads what is
+// typed into it ("12.5" and "12,5" in any locale); anything else counts as 0.
 double MainWindow::shownValue(const QDoubleSpinBox *box)
 {
-    const QString text = box->text();
-    bool ok = false;
-    double value = box->locale().toDouble(text, &ok);
-    if (!ok)
-        value = text.toDouble(&ok);
-    return ok ? value : 0.0;
+    return box->valueFromText(box->text());
 }
 
 // The box's value as the box writes it, "23,00", also while the user is still

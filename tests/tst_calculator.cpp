@@ -100,6 +100,8 @@ private slots:
     void largestInputsStayInRange();
     void readsBoxesInADotLocale();
     void takesATypedDotAsTheDecimalPoint();
+    void readsTypedAndPastedAmountsInAnyLocale_data();
+    void readsTypedAndPastedAmountsInAnyLocale();
     void announcesEveryControlByName();
     void pressesButtonsFromTheKeyboard();
     void tabChainFollowsTheForm();
@@ -117,10 +119,11 @@ private slots:
     void imagePathsAreCaseSensitive();
 };
 
-// Every test starts with no saved list.
+// Every test starts with no saved list, in Greek.
 void TestCalculator::init()
 {
     QFile::remove(TestSupport::dataDirectory() + "/list.xml");
+    TestSupport::useGreekLocale();
 }
 
 void TestCalculator::startsEmptyAtItsFixedSize()
@@ -342,6 +345,61 @@ void TestCalculator::takesATypedDotAsTheDecimalPoint()
     calc.type(calc.rate(), "6.5");
     QCOMPARE(calc.rate()->value(), 6.5);
     QCOMPARE(calc.results(), QString("0,81 / 13,31"));
+}
+
+// "." and "," are both decimal points; when both appear, the last one is.
+void TestCalculator::readsTypedAndPastedAmountsInAnyLocale_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<double>("pasted");
+
+    const QLocale greek(QLocale::Greek, QLocale::Greece);
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    QTest::newRow("English comma") << english << "12,5" << 12.5 << "12.50" << 12.5;
+    QTest::newRow("C comma") << QLocale::c() << "12,5" << 12.5 << "12.50" << 12.5;
+    QTest::newRow("English dot") << english << "12.5" << 12.5 << "12.50" << 12.5;
+    QTest::newRow("Greek grouped") << greek << "1.234,56" << 1234.56 << "1234,56" << 1234.56;
+    QTest::newRow("English grouped Greek-style")
+        << english << "1.234,56" << 1234.56 << "1234.56" << 1234.56;
+    QTest::newRow("Greek grouped English-style")
+        << greek << "1,234.56" << 1234.56 << "1234,56" << 1234.56;
+    QTest::newRow("English grouped") << english << "12,345.6" << 12345.6 << "12345.60" << 12345.6;
+    QTest::newRow("two groups") << greek << "123.456,7" << 123456.7 << "123456,70" << 123456.7;
+    // A third decimal is refused as it is typed, and a pasted one leaves the
+    // amount as it was; it is never taken for grouping.
+    QTest::newRow("Greek three decimals") << greek << "1.234" << 1.23 << "1,23" << 0.0;
+    QTest::newRow("English three decimals") << english << "1,234" << 1.23 << "1.23" << 0.0;
+    QTest::newRow("misplaced grouping") << english << "1.23,4" << 1.23 << "1.23" << 0.0;
+}
+
+void TestCalculator::readsTypedAndPastedAmountsInAnyLocale()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, typed);
+    QFETCH(double, value);
+    QFETCH(QString, shown);
+    QFETCH(double, pasted);
+
+    QLocale::setDefault(locale);
+    Calculator calc;
+    QDoubleSpinBox *price = calc.price();
+    price->setFocus();
+
+    calc.type(price, typed);
+    QCOMPARE(price->value(), value);
+    QTest::keyClick(price, Qt::Key_Tab);
+    QCOMPARE(price->text(), shown);
+
+    calc.type(price, "0");
+    QGuiApplication::clipboard()->setText(typed);
+    price->setFocus();
+    price->selectAll();
+    QTest::keyClick(price, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(price, Qt::Key_Tab);
+    QCOMPARE(price->value(), pasted);
 }
 
 void TestCalculator::announcesEveryControlByName()
