@@ -2,6 +2,8 @@
 
 #include "amounttext.h"
 
+#include <QFocusEvent>
+
 QString DecimalSpinBox::inLocaleForm(const QString &typed) const
 {
     return AmountText::toLocaleForm(typed, locale().decimalPoint());
@@ -41,4 +43,15 @@ double DecimalSpinBox::valueFromText(const QString &text) const
 {
     const QString amount = inLocaleForm(text);
     return QDoubleSpinBox::valueFromText(amount.isNull() ? QString() : amount);
+}
+
+// Coming in from the keyboard or with the window selects the amount; a click
+// places the cursor where it points.
+void DecimalSpinBox::focusInEvent(QFocusEvent *event)
+{
+    QDoubleSpinBox::focusInEvent(event);
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+        || reason == Qt::ShortcutFocusReason || reason == Qt::ActiveWindowFocusReason)
+        selectAll();
 }

@@ -9,6 +9,10 @@
 // and "1,234.56" are both 1234,56. The locale alone would take "12.5" for 125
 // in Greek and "12,5" for 125 in English. The box shows what was typed until
 // the user leaves it, then the amount in the locale's own form.
+//
+// When the box gets the focus from the keyboard or with its window, its whole
+// text is selected, so that typing replaces the amount instead of adding
+// digits to it.
 class DecimalSpinBox : public QDoubleSpinBox
 {
     Q_OBJECT
@@ -19,6 +23,9 @@ public:
     QValidator::State validate(QString &input, int &pos) const override;
     void fixup(QString &input) const override;
     double valueFromText(const QString &text) const override;
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     QString inLocaleForm(const QString &typed) const;

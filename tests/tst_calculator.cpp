@@ -12,6 +12,7 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -102,6 +103,7 @@ private slots:
     void takesATypedDotAsTheDecimalPoint();
     void readsTypedAndPastedAmountsInAnyLocale_data();
     void readsTypedAndPastedAmountsInAnyLocale();
+    void typingReplacesTheAmountThatHasTheFocus();
     void announcesEveryControlByName();
     void pressesButtonsFromTheKeyboard();
     void tabChainFollowsTheForm();
@@ -400,6 +402,36 @@ void TestCalculator::readsTypedAndPastedAmountsInAnyLocale()
     QTest::keyClick(price, Qt::Key_V, Qt::ControlModifier);
     QTest::keyClick(price, Qt::Key_Tab);
     QCOMPARE(price->value(), pasted);
+}
+
+// Right after start, and whenever a box gets the focus from the keyboard,
+// typing replaces the amount; a click places the cursor.
+void TestCalculator::typingReplacesTheAmountThatHasTheFocus()
+{
+    Calculator calc;
+    QVERIFY(QTest::qWaitForWindowActive(&calc.window));
+    QCOMPARE(QApplication::focusWidget(), calc.price());
+    QTest::keyClicks(QApplication::focusWidget(), "100");
+    QCOMPARE(calc.price()->value(), 100.0);
+    QCOMPARE(calc.results(), QString("23,00 / 123,00"));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClicks(QApplication::focusWidget(), "13");
+    QCOMPARE(calc.rate()->value(), 13.0);
+
+    auto *priceEdit = calc.price()->findChild<QLineEdit *>();
+    QTest::mouseClick(priceEdit, Qt::LeftButton, {}, QPoint(4, priceEdit->height() / 2));
+    QCOMPARE(QApplication::focusWidget(), calc.price());
+    QVERIFY(!priceEdit->hasSelectedText());
+
+    // Back from another window.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    calc.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&calc.window));
+    QCOMPARE(priceEdit->selectedText(), QString("100,00"));
 }
 
 void TestCalculator::announcesEveryControlByName()
