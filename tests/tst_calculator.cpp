@@ -99,6 +99,7 @@ private slots:
     void clickingTheShownRateEmitsNoRateChange();
     void addToListFollowsPriceAndRate();
     void largestInputsStayInRange();
+    void readsBoxesInADotLocale_data();
     void readsBoxesInADotLocale();
     void takesATypedDotAsTheDecimalPoint();
     void readsTypedAndPastedAmountsInAnyLocale_data();
@@ -313,19 +314,35 @@ void TestCalculator::largestInputsStayInRange()
     QVERIFY(calc.price()->value() <= 999999);
 }
 
+void TestCalculator::readsBoxesInADotLocale_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::newRow("C") << QLocale::c();
+    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates);
+}
+
+// The list files entries by the value of their rate, with the texts as shown.
 void TestCalculator::readsBoxesInADotLocale()
 {
-    QLocale::setDefault(QLocale::c());
-    {
-        Calculator calc;
-        QCOMPARE(calc.rate()->text(), QString("23.00"));
-        calc.type(calc.price(), "100");
-        QCOMPARE(calc.results(), QString("23.00 / 123.00"));
-        calc.rateButton("radioButton_fpa_5")->click();
-        calc.button("pushButton_deFpa")->click();
-        QCOMPARE(calc.results(), QString("6.10 / 93.90"));
-    }
-    TestSupport::useGreekLocale();
+    QFETCH(QLocale, locale);
+    QLocale::setDefault(locale);
+    Calculator calc;
+    QCOMPARE(calc.rate()->text(), QString("23.00"));
+    calc.type(calc.price(), "100");
+    QCOMPARE(calc.results(), QString("23.00 / 123.00"));
+    calc.addToList()->click();
+    QCOMPARE(calc.listRows("tableWidget_23"), QStringList{"100.00|23.00|23.00|123.00"});
+
+    calc.rateButton("radioButton_fpa_5")->click();
+    calc.button("pushButton_deFpa")->click();
+    QCOMPARE(calc.results(), QString("6.10 / 93.90"));
+    calc.addToList()->click();
+    QCOMPARE(calc.listRows("tableWidget_65"), QStringList{"93.90|6.50|6.10|100.00"});
+
+    calc.type(calc.rate(), "24");
+    calc.addToList()->click();
+    QCOMPARE(calc.listRows("tableWidget_loipa"), QStringList{"80.65|24.00|19.35|100.00"});
+    QCOMPARE(calc.listRows("tableWidget").size(), 3);
 }
 
 void TestCalculator::takesATypedDotAsTheDecimalPoint()
