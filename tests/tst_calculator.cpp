@@ -83,6 +83,35 @@ struct Calculator {
     }
 };
 
+// A desktop with light text on dark grounds.
+QPalette darkPalette()
+{
+    QPalette palette(QColor(53, 53, 53));
+    palette.setColor(QPalette::Base, QColor(35, 35, 35));
+    palette.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText})
+        palette.setColor(role, QColor(230, 230, 230));
+    palette.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    palette.setColor(QPalette::Link, QColor(120, 170, 255));
+    return palette;
+}
+
+// The contrast of two colours as readability guidelines define it, from 1 to 21.
+double contrastRatio(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &colour) {
+        const auto linear = [](double c) {
+            return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF())
+               + 0.0722 * linear(colour.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
 } // namespace
 
 class TestCalculator : public QObject
@@ -105,6 +134,7 @@ private slots:
     void readsTypedAndPastedAmountsInAnyLocale_data();
     void readsTypedAndPastedAmountsInAnyLocale();
     void typingReplacesTheAmountThatHasTheFocus();
+    void finalAmountIsReadableOnADarkPalette();
     void announcesEveryControlByName();
     void pressesButtonsFromTheKeyboard();
     void tabChainFollowsTheForm();
@@ -449,6 +479,29 @@ void TestCalculator::typingReplacesTheAmountThatHasTheFocus()
     calc.window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&calc.window));
     QCOMPARE(priceEdit->selectedText(), QString("100,00"));
+}
+
+// The final amount keeps dark text on its white background whatever the
+// desktop's colours.
+void TestCalculator::finalAmountIsReadableOnADarkPalette()
+{
+    const QPalette desktop = QApplication::palette();
+    QApplication::setPalette(darkPalette());
+    {
+        Calculator calc;
+        calc.type(calc.price(), "100");
+        const QImage shot = calc.finalAmount()->grab().toImage();
+        QApplication::setPalette(desktop);
+
+        const QColor background = shot.pixelColor(shot.width() / 2, 3);
+        double contrast = 1;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x)
+                contrast = qMax(contrast, contrastRatio(shot.pixelColor(x, y), background));
+        }
+        QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
+        QCOMPARE(background, QColor(Qt::white));
+    }
 }
 
 void TestCalculator::announcesEveryControlByName()
