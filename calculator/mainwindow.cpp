@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "about/about.h"
+#include "amounttext.h"
 #include "contact/contact.h"
 #include "list/list.h"
 #include "presetrates.h"
@@ -97,16 +98,11 @@ void MainWindow::nameNumberBoxesAfterLabels()
     }
 }
 
-// The value a box shows, read back from its text: in the box's locale first,
-// then with "." as the decimal point; anything else counts as 0.
+// The value a box shows, read back from its text as the box reads what is
+// typed into it ("12.5" and "12,5" in any locale); anything else counts as 0.
 double MainWindow::shownValue(const QDoubleSpinBox *box)
 {
-    const QString text = box->text();
-    bool ok = false;
-    double value = box->locale().toDouble(text, &ok);
-    if (!ok)
-        value = text.toDouble(&ok);
-    return ok ? value : 0.0;
+    return box->valueFromText(box->text());
 }
 
 // The box's value as the box writes it, "23,00", also while the user is still
@@ -214,11 +210,11 @@ void MainWindow::on_pushButton_about_clicked()
     (new About(this))->show();
 }
 
-// Copies the final amount in a form that any program reads back as a number,
-// whatever the user's locale: "123", "12.5", "1.23457e+06".
+// Copies the final amount, to the cent, in a form that any program reads back
+// as a number whatever the user's locale: "123", "12.5", "1234567.89".
 void MainWindow::on_pushButton_clipBoard_clicked()
 {
-    const QString amount = QString::number(ui->doubleSpinBox_final_poso->value(), 'g', 6);
+    const QString amount = AmountText::plain(ui->doubleSpinBox_final_poso->value());
     QGuiApplication::clipboard()->setText(amount, QClipboard::Clipboard);
     QMessageBox::information(this, tr("Αντιγραφή στο Clipboard"),
                              tr("Η τελική τιμή έχει αντιγραφεί στο Clipboard"));
