@@ -139,7 +139,7 @@ List::List(QWidget *parent)
         setUpTable(table);
         tables << table;
     }
-    nameTablesAfterTabs();
+    prepareTablesForKeysAndScreenReaders();
 
     removeSelectedAction = new QAction(QStringLiteral("Διαγραφή επιλεγμένων τιμών"), this);
     connect(removeSelectedAction, &QAction::triggered, this, &List::removeSelectedItem);
@@ -273,7 +273,7 @@ void List::removeItems()
 
 // The tables are worked from the keyboard as well as with the mouse; the keys
 // act on the table of the current tab, also while the tab bar has the focus.
-void List::nameTablesAfterTabs()
+void List::prepareTablesForKeysAndScreenReaders()
 {
     for (int tab = 0; tab < tables.size(); ++tab) {
         tables.at(tab)->setAccessibleName(ui->tabWidget->tabText(tab));

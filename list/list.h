@@ -63,7 +63,7 @@ private:
         int row;
         EntryGroup entries;
     };
-    void nameTablesAfterTabs();
+    void prepareTablesForKeysAndScreenReaders();
     bool handleKey(const QKeyEvent *key);
     void requestMenuAtCurrentRow();
     QPoint currentRowPosition() const;
