@@ -8,18 +8,80 @@
 #include "presetrates.h"
 #include "vat.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QSettings>
+#include <QShortcut>
 #include <QTextDocumentFragment>
 #include <QTimer>
 
 namespace {
 const char geometryKey[] = "geometry";
 const char stateKey[] = "state";
+const char listGeometryKey[] = "listGeometry";
 const int stateVersion = 1;
+
+// The two result boxes only show numbers; screen readers must not offer them
+// as fields to type into.
+class ReadOnlyNumberBox : public QAccessibleWidget, public QAccessibleValueInterface
+{
+public:
+    explicit ReadOnlyNumberBox(QAbstractSpinBox *box)
+        : QAccessibleWidget(box, QAccessible::SpinBox)
+    {
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = true;
+        state.editable = false;
+        return state;
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return box()->text();
+        return QAccessibleWidget::text(t);
+    }
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QVariant currentValue() const override { return spinBox()->value(); }
+    void setCurrentValue(const QVariant &) override { }
+    QVariant maximumValue() const override { return spinBox()->maximum(); }
+    QVariant minimumValue() const override { return spinBox()->minimum(); }
+    QVariant minimumStepSize() const override { return 0.0; }
+
+private:
+    QAbstractSpinBox *box() const { return static_cast<QAbstractSpinBox *>(widget()); }
+    QDoubleSpinBox *spinBox() const { return qobject_cast<QDoubleSpinBox *>(widget()); }
+};
+
+QAccessibleInterface *readOnlyNumberBoxes(const QString &, QObject *object)
+{
+    auto *box = qobject_cast<QDoubleSpinBox *>(object);
+    return box && box->isReadOnly() ? new ReadOnlyNumberBox(box) : nullptr;
+}
+
+void reportResultBoxesReadOnly()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(readOnlyNumberBoxes);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -29,12 +91,15 @@ MainWindow::MainWindow(QWidget *parent)
     ui->setupUi(this);
     makeCommandButtonsAccessible();
     nameNumberBoxesAfterLabels();
+    reportResultBoxesReadOnly();
+    offerListShortcut();
     ui->pushButton_add_to_list->setEnabled(false);
     connect(ui->buttonGroup, &QButtonGroup::buttonClicked, this, &MainWindow::radioClicked);
 
     settings = new QSettings(this);
     restoreGeometry(settings->value(geometryKey).toByteArray());
     restoreState(settings->value(stateKey).toByteArray(), stateVersion);
+    listPlace = settings->value(listGeometryKey).toByteArray();
 }
 
 MainWindow::~MainWindow()
@@ -46,6 +111,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     settings->setValue(geometryKey, saveGeometry());
     settings->setValue(stateKey, saveState(stateVersion));
+    keepListPlace();
     settings->sync();
     if (list)
         list->saveList();
@@ -66,9 +132,35 @@ bool MainWindow::event(QEvent *event)
 
 List *MainWindow::listWindow()
 {
-    if (!list)
+    if (!list) {
         list = new List(this);
+        list->setKeptPlace(listPlace);
+    }
     return list;
+}
+
+// Ctrl+L brings up the saved list at any time, without adding to it.
+void MainWindow::offerListShortcut()
+{
+    auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    connect(shortcut, &QShortcut::activated, this, &MainWindow::showListWindow);
+}
+
+void MainWindow::showListWindow()
+{
+    List *window = listWindow();
+    window->show();
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->raise();
+    window->activateWindow();
+}
+
+// The list window's place is kept only once it has been shown: a window that
+// never appeared in this run leaves the place of an earlier one as it was.
+void MainWindow::keepListPlace()
+{
+    if (list && list->hasBeenShown())
+        settings->setValue(listGeometryKey, list->saveGeometry());
 }
 
 // The bottom row shows icons only: screen readers announce the tool tip

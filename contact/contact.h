@@ -30,6 +30,8 @@ private slots:
 private:
     enum class Outcome { TryAgain, Sent, NoAnswer };
 
+    void growForLargerFonts();
+    void nameCounter();
     Outcome submit();
     void applyLengthLimit();
     void showError(const QString &text);

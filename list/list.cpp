@@ -4,12 +4,20 @@
 #include "listfile.h"
 #include "ratetabs.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QScreen>
+#include <QSet>
 #include <QStandardPaths>
+#include <QTabBar>
+#include <QTimer>
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <future>
@@ -131,6 +139,7 @@ List::List(QWidget *parent)
         setUpTable(table);
         tables << table;
     }
+    prepareTablesForKeysAndScreenReaders();
 
     removeSelectedAction = new QAction(QStringLiteral("Διαγραφή επιλεγμένων τιμών"), this);
     connect(removeSelectedAction, &QAction::triggered, this, &List::removeSelectedItem);
@@ -226,7 +235,13 @@ void List::appendRow(QTableWidget *table, const Entry &entry, int tabIndex)
     }
 }
 
+// A right click opens the menu where the mouse is.
 void List::ShowContextMenu(const QPoint &)
+{
+    openMenuAt(QCursor::pos());
+}
+
+void List::openMenuAt(const QPoint &globalPos)
 {
     const QTableWidget *table = currentTable();
     if (table->rowCount() == 0)
@@ -236,20 +251,249 @@ void List::ShowContextMenu(const QPoint &)
     if (!table->selectedItems().isEmpty())
         menu.addAction(removeSelectedAction);
     menu.addAction(removeAllAction);
-    menu.exec(QCursor::pos());
+    menu.exec(globalPos);
 }
 
 void List::removeSelectedItem()
 {
     QTableWidget *table = currentTable();
     const int row = table->currentRow();
-    if (row >= 0 && table->rowCount() > 0)
+    if (row >= 0 && table->rowCount() > 0) {
+        rememberDeletion(ui->tabWidget->currentIndex(), row, 1);
         table->removeRow(row);
+    }
 }
 
 void List::removeItems()
 {
-    currentTable()->setRowCount(0);
+    QTableWidget *table = currentTable();
+    rememberDeletion(ui->tabWidget->currentIndex(), 0, table->rowCount());
+    table->setRowCount(0);
+}
+
+// The tables are worked from the keyboard as well as with the mouse; the keys
+// act on the table of the current tab, also while the tab bar has the focus.
+void List::prepareTablesForKeysAndScreenReaders()
+{
+    for (int tab = 0; tab < tables.size(); ++tab) {
+        tables.at(tab)->setAccessibleName(ui->tabWidget->tabText(tab));
+        tables.at(tab)->installEventFilter(this);
+    }
+    ui->tabWidget->tabBar()->installEventFilter(this);
+}
+
+bool List::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (handleKey(static_cast<QKeyEvent *>(event)))
+            return true;
+        break;
+    case QEvent::ContextMenu:
+        // The Menu key (and on some systems Shift+F10) arrives as a context
+        // menu event from the keyboard: the menu then opens at the current
+        // row, not wherever the mouse happens to be.
+        if (static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard) {
+            requestMenuAtCurrentRow();
+            return true;
+        }
+        break;
+    default: break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool List::handleKey(const QKeyEvent *key)
+{
+    if (key->matches(QKeySequence::Copy))
+        copyRows();
+    else if (key->matches(QKeySequence::Undo))
+        undoDeletion();
+    else if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier)
+        removeSelectedRowByKey();
+    else if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)
+        requestMenuAtCurrentRow();
+    else
+        return false;
+    return true;
+}
+
+// A system may report one key press both as a key and as a context menu
+// event; the requests made before the menu opens give one menu.
+void List::requestMenuAtCurrentRow()
+{
+    if (keyboardMenuPending)
+        return;
+    keyboardMenuPending = true;
+    QTimer::singleShot(0, this, [this] {
+        openMenuAt(currentRowPosition());
+        keyboardMenuPending = false;
+    });
+}
+
+// The middle of the current row's first cell, or the table's top left corner
+// when no row is current; on the screen.
+QPoint List::currentRowPosition() const
+{
+    QTableWidget *table = currentTable();
+    QPoint at(0, 0);
+    if (QTableWidgetItem *item = table->item(table->currentRow(), PosoColumn)) {
+        table->scrollToItem(item);
+        at = table->visualItemRect(item).center();
+    }
+    return table->viewport()->mapToGlobal(at);
+}
+
+// Delete removes the selected row as the menu's first command does; the row
+// that takes its place is selected, so that Delete can be pressed again.
+void List::removeSelectedRowByKey()
+{
+    QTableWidget *table = currentTable();
+    if (table->selectedItems().isEmpty())
+        return;
+    removeSelectedItem();
+    if (table->currentRow() >= 0)
+        table->selectRow(table->currentRow());
+}
+
+// The selected rows, or the whole tab when none is selected, as lines of four
+// tab-separated cells that a spreadsheet takes as rows and columns.
+void List::copyRows() const
+{
+    const QTableWidget *table = currentTable();
+    QList<int> rows;
+    for (const QModelIndex &index : table->selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    if (rows.isEmpty()) {
+        for (int row = 0; row < table->rowCount(); ++row)
+            rows << row;
+    }
+    if (rows.isEmpty())
+        return;
+
+    QString text;
+    for (int row : rows) {
+        QStringList cells;
+        for (int column = 0; column < ColumnCount; ++column) {
+            // A tab or line break inside a cell would split it up.
+            QString cell = cellText(table, row, column);
+            for (QChar &c : cell) {
+                if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+                    c = QLatin1Char(' ');
+            }
+            cells << cell;
+        }
+        text += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void List::rememberDeletion(int tab, int row, int count)
+{
+    if (count <= 0)
+        return;
+    const QTableWidget *table = tables.at(tab);
+    Deletion deletion{tab, row, {}};
+    deletion.entries.reserve(count);
+    for (int i = row; i < row + count; ++i)
+        deletion.entries << entryAt(table, i);
+    deletions << deletion;
+}
+
+// Puts the rows of the latest deletion back where they were, in their tab;
+// rows that the tab has got again since are not doubled.
+void List::undoDeletion()
+{
+    if (deletions.isEmpty())
+        return;
+    const Deletion last = deletions.takeLast();
+    QTableWidget *table = tables.at(last.tab);
+
+    auto key = [](const Entry &entry) {
+        return QStringList{entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso}.join(QChar());
+    };
+    QSet<QString> present;
+    for (int row = 0; row < table->rowCount(); ++row)
+        present.insert(key(entryAt(table, row)));
+    EntryGroup restored;
+    for (const Entry &entry : last.entries) {
+        if (!present.contains(key(entry)))
+            restored << entry;
+    }
+
+    ui->tabWidget->setCurrentIndex(last.tab);
+    if (restored.isEmpty())
+        return;
+    const int row = qMin(last.row, table->rowCount());
+    insertEntries(table, row, restored);
+    if (restored.size() == 1) {
+        table->selectRow(row);
+    } else {
+        table->clearSelection();
+        table->setCurrentItem(nullptr);
+        table->scrollToItem(table->item(row, PosoColumn));
+    }
+}
+
+void List::insertEntries(QTableWidget *table, int row, const EntryGroup &entries)
+{
+    table->model()->insertRows(row, int(entries.size()));
+    const RowItems items;
+    {
+        const QSignalBlocker quiet(table->model());
+        for (int i = 0; i < entries.size(); ++i)
+            items.put(table, row + i, entries.at(i));
+    }
+    table->viewport()->update();
+}
+
+void List::setKeptPlace(const QByteArray &geometry)
+{
+    keptPlace = geometry;
+}
+
+bool List::hasBeenShown() const
+{
+    return shownBefore;
+}
+
+// The first time it is shown the window takes up the place it had in the
+// last run, or else goes beside the calculator instead of covering it.
+void List::showEvent(QShowEvent *event)
+{
+    if (!shownBefore) {
+        shownBefore = true;
+        if (keptPlace.isEmpty() || !restoreGeometry(keptPlace))
+            placeBesideParent();
+    }
+    QDialog::showEvent(event);
+}
+
+// To the right of the calculator, else to its left, else below it, on the
+// calculator's screen.
+void List::placeBesideParent()
+{
+    const QWidget *calculator = parentWidget();
+    if (!calculator)
+        return;
+    const int gap = 6;
+    const QRect anchor = calculator->frameGeometry();
+    // This window has no frame yet; it will get one like the calculator's.
+    const QSize frame = anchor.size() - calculator->size();
+    const QSize outer = size() + frame;
+    const QRect screen = calculator->screen()->availableGeometry();
+
+    QPoint at(anchor.right() + 1 + gap, anchor.top());
+    if (at.x() + outer.width() - 1 > screen.right()) {
+        at.setX(anchor.left() - gap - outer.width());
+        if (at.x() < screen.left())
+            at = QPoint(anchor.left(), anchor.bottom() + 1 + gap);
+    }
+    // Kept on the screen, its top left corner first.
+    at.setX(qMax(screen.left(), qMin(at.x(), screen.right() + 1 - outer.width())));
+    at.setY(qMax(screen.top(), qMin(at.y(), screen.bottom() + 1 - outer.height())));
+    move(at);
 }
 
 // The file is parsed on a second thread while this one puts the rows into

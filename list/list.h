@@ -6,6 +6,7 @@
 #include <QList>
 
 class QAction;
+class QKeyEvent;
 class QTableWidget;
 
 QT_BEGIN_NAMESPACE
@@ -30,8 +31,17 @@ public:
                   const QString &finalPoso);
     void saveList();
 
+    // Where the window stood in an earlier run (from saveGeometry), taken up
+    // the first time it is shown; without one it goes beside the calculator.
+    void setKeptPlace(const QByteArray &geometry);
+    // Whether the window has been shown in this run, so its place is worth
+    // keeping.
+    bool hasBeenShown() const;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private slots:
     void ShowContextMenu(const QPoint &pos);
@@ -47,6 +57,24 @@ private:
     bool containsInAll(const Entry &entry) const;
     QTableWidget *currentTable() const;
 
+    // Working the tables from the keyboard.
+    struct Deletion {
+        int tab;
+        int row;
+        EntryGroup entries;
+    };
+    void prepareTablesForKeysAndScreenReaders();
+    bool handleKey(const QKeyEvent *key);
+    void requestMenuAtCurrentRow();
+    QPoint currentRowPosition() const;
+    void openMenuAt(const QPoint &globalPos);
+    void removeSelectedRowByKey();
+    void copyRows() const;
+    void rememberDeletion(int tab, int row, int count);
+    void undoDeletion();
+    void insertEntries(QTableWidget *table, int row, const EntryGroup &entries);
+    void placeBesideParent();
+
     static int tabForRate(const QString &fpa);
     static int findRow(const QTableWidget *table, const Entry &entry);
     static QString listFilePath();
@@ -58,4 +86,9 @@ private:
     // Set when list.xml could not be read and no copy of it could be kept:
     // it is then never overwritten, so that nothing more of it is lost.
     bool keepUnreadableFile = false;
+    // What was deleted in this run, the latest last, for Ctrl+Z.
+    QList<Deletion> deletions;
+    QByteArray keptPlace;
+    bool shownBefore = false;
+    bool keyboardMenuPending = false;
 };

@@ -7,7 +7,7 @@ packages=(
     cmake g++ make
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-dejavu-core
-    desktop-file-utils appstream dpkg-dev file
+    desktop-file-utils appstream dpkg-dev file lintian
 )
 
 missing=()

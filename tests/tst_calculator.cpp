@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -112,6 +114,13 @@ double contrastRatio(const QColor &a, const QColor &b)
     return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
 }
 
+void pressCtrlL(MainWindow *window)
+{
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window->findChild<QWidget *>("doubleSpinBox_poso"), Qt::Key_L,
+                    Qt::ControlModifier);
+}
+
 } // namespace
 
 class TestCalculator : public QObject
@@ -147,6 +156,9 @@ private slots:
     void addToListReopensAClosedList();
     void closingWritesTheList();
     void showsBeforeTheListIsMade();
+    void ctrlLShowsTheListBesideTheCalculator_data();
+    void ctrlLShowsTheListBesideTheCalculator();
+    void listKeepsItsPlaceBetweenRuns();
     void everyImageResolvesWithItsSize_data();
     void everyImageResolvesWithItsSize();
     void imagePathsAreCaseSensitive();
@@ -522,6 +534,13 @@ void TestCalculator::announcesEveryControlByName()
     calc.type(calc.price(), "100");
     auto *finalBox = QAccessible::queryAccessibleInterface(calc.finalAmount());
     QCOMPARE(finalBox->text(QAccessible::Value), QString("123,00"));
+    // The results are read out, not offered for typing.
+    for (QDoubleSpinBox *box : {calc.vat(), calc.finalAmount()}) {
+        QAccessibleInterface *result = QAccessible::queryAccessibleInterface(box);
+        QVERIFY(result->state().readOnly);
+        QVERIFY(!result->editableTextInterface());
+    }
+    QVERIFY(!QAccessible::queryAccessibleInterface(calc.price())->state().readOnly);
 
     // The names follow the labels when the mode changes.
     calc.button("pushButton_deFpa")->click();
@@ -744,6 +763,69 @@ void TestCalculator::showsBeforeTheListIsMade()
     QVERIFY(list && list->isVisible());
     auto *rateTab = list->findChild<QTableWidget *>("tableWidget_23");
     QCOMPARE(rateTab->rowCount(), 2);
+}
+
+// Ctrl+L shows the list window at any time, even before the list has been
+// made; the first time it stands beside the calculator, not over it.
+void TestCalculator::ctrlLShowsTheListBesideTheCalculator_data()
+{
+    QTest::addColumn<QPoint>("calculatorAt");
+    QTest::addColumn<QString>("side");
+    // The test screen is narrower than calculator and list side by side.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const int listWidth = 641, room = 30; // room for the frames and a gap
+    QTest::newRow("right") << QPoint(screen.right() - 220 - listWidth - room, screen.top() + 10)
+                           << "right";
+    QTest::newRow("left") << QPoint(screen.left() + listWidth + room, screen.top() + 10) << "left";
+    QTest::newRow("below") << QPoint(screen.center().x() - 110, screen.top() + 10) << "below";
+}
+
+void TestCalculator::ctrlLShowsTheListBesideTheCalculator()
+{
+    QFETCH(QPoint, calculatorAt);
+    QFETCH(QString, side);
+    QSettings().remove("listGeometry");
+
+    MainWindow window;
+    window.move(calculatorAt);
+    window.show();
+    pressCtrlL(&window);
+    auto *list = window.findChild<QDialog *>("List");
+    QVERIFY(list && list->isVisible());
+    QCOMPARE(list->findChild<QTableWidget *>("tableWidget")->rowCount(), 0); // nothing added
+
+    const QRect calculator = window.frameGeometry();
+    const QRect placed = list->frameGeometry();
+    const QRect screen = window.screen()->availableGeometry();
+    QVERIFY(!placed.intersects(calculator));
+    QVERIFY(screen.contains(placed));
+    if (side == "right")
+        QVERIFY(placed.left() > calculator.right());
+    else if (side == "left")
+        QVERIFY(placed.right() < calculator.left());
+    else
+        QVERIFY(placed.top() > calculator.bottom());
+}
+
+void TestCalculator::listKeepsItsPlaceBetweenRuns()
+{
+    QSettings().remove("listGeometry");
+    QPoint movedTo;
+    {
+        Calculator calc;
+        pressCtrlL(&calc.window);
+        calc.list()->move(33, 44);
+        movedTo = calc.list()->pos();
+        calc.window.close();
+    }
+    {
+        // Never shown in this run: the kept place stays as it was.
+        Calculator calc;
+        calc.window.close();
+    }
+    Calculator again;
+    pressCtrlL(&again.window);
+    QCOMPARE(again.list()->pos(), movedTo);
 }
 
 void TestCalculator::everyImageResolvesWithItsSize_data()

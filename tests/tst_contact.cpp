@@ -4,6 +4,7 @@
 #include "httptestserver.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -68,6 +69,9 @@ private slots:
     void buttonsStayDisabledUntilTheOutcomeIsShown();
     void editingWhileSendingCannotStartASecondSend();
     void cancelClosesWithoutSending();
+    void tabMovesTheFocus();
+    void screenReadersHearWhatTheCounterMeans_data();
+    void screenReadersHearWhatTheCounterMeans();
 };
 
 void TestContact::initTestCase()
@@ -329,6 +333,45 @@ void TestContact::cancelClosesWithoutSending()
     QVERIFY(!contact.dialog.isVisible());
     QTest::qWait(50);
     QVERIFY(server.requests.isEmpty());
+}
+
+// Tab and Shift+Tab leave the message box; no tab character is typed.
+void TestContact::tabMovesTheFocus()
+{
+    ContactDialog contact;
+    QVERIFY(QTest::qWaitForWindowActive(&contact.dialog));
+    contact.text()->setFocus();
+    QTest::keyClick(contact.text(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), contact.send());
+    QTest::keyClick(contact.send(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), contact.text());
+    QCOMPARE(contact.text()->toPlainText(), QString());
+}
+
+void TestContact::screenReadersHearWhatTheCounterMeans_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("empty") << 0 << "Απομένουν 255 χαρακτήρες";
+    QTest::newRow("one left") << 254 << "Απομένει 1 χαρακτήρας";
+    QTest::newRow("one over") << 256 << "1 χαρακτήρας πάνω από το όριο";
+    QTest::newRow("three over") << 258 << "3 χαρακτήρες πάνω από το όριο";
+}
+
+void TestContact::screenReadersHearWhatTheCounterMeans()
+{
+    QFETCH(int, length);
+    QFETCH(QString, name);
+    ContactDialog contact;
+    contact.write(QString(length, QLatin1Char('a')));
+    const auto heard = [&](QWidget *widget) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+        return accessible->text(QAccessible::Name) + " / "
+               + accessible->text(QAccessible::Description);
+    };
+    QCOMPARE(heard(contact.widget("label_6")),
+             name + " / Πόσοι χαρακτήρες μπορούν ακόμη να γραφτούν στο μήνυμα");
+    QCOMPARE(heard(contact.text()), QString("Μήνυμα / Το μήνυμά σας, από 6 έως 255 χαρακτήρες"));
 }
 
 METRINO_TEST_MAIN(TestContact)

@@ -1,6 +1,9 @@
 #include "list/list.h"
 #include "testsupport.h"
 
+#include <QAccessible>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -65,6 +68,23 @@ struct ListWindow {
     {
         window.addEntry(poso, fpa, extra, final);
     }
+    // Watches for the context menu that the trigger opens, closes it, and
+    // returns where each menu stood on the screen.
+    QList<QRect> menusOpenedBy(const std::function<void()> &trigger)
+    {
+        QList<QRect> menus;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                menus << menu->geometry();
+                menu->close();
+            }
+        });
+        watch.start(10);
+        trigger();
+        QTest::qWait(200);
+        return menus;
+    }
     void removeRow(int tab, int row)
     {
         tabs()->setCurrentIndex(tab);
@@ -118,7 +138,10 @@ private slots:
     void newRowsGoToTheEnd();
     void contextMenuOffersWhatApplies();
     void removingAllEmptiesOnlyTheCurrentTab();
-    void keyboardDoesNotDelete();
+    void keysWorkTheTable_data();
+    void keysWorkTheTable();
+    void menuKeysOpenTheMenuAtTheCurrentRow();
+    void doubleClicksAndTypingDoNotEdit();
 
     void firstCloseWritesEightEmptyGroups();
     void writesOneEntryInItsTwoGroups();
@@ -165,6 +188,8 @@ void TestList::showsEightTabsOfReadOnlyTables()
         QVERIFY(table->alternatingRowColors());
         QVERIFY(table->horizontalHeader()->stretchLastSection());
         QCOMPARE(table->contextMenuPolicy(), Qt::CustomContextMenu);
+        QCOMPARE(QAccessible::queryAccessibleInterface(table)->text(QAccessible::Name),
+                 tabTitles[tab]);
         QVERIFY(table->styleSheet().contains("rgb(222,144,0)"));
     }
 }
@@ -294,14 +319,147 @@ void TestList::removingAllEmptiesOnlyTheCurrentTab()
     QCOMPARE(list.table(4)->rowCount(), 1);
 }
 
-void TestList::keyboardDoesNotDelete()
+// Three entries at 23% and one at 9%; then, on one tab with one row selected
+// (or none), a series of keys and commands.
+void TestList::keysWorkTheTable_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<int>("selectedAfter");
+    QTest::addColumn<QString>("clipboard");
+
+    const QString a = "100,00|23,00|23,00|123,00", b = "200,00|23,00|46,00|246,00",
+                  c = "300,00|23,00|69,00|369,00", d = "100,00|9,00|9,00|109,00";
+    const QString untouched = "untouched";
+    QTest::newRow("Delete removes the selected row")
+        << 1 << 1 << QStringList{"Delete"} << QStringList{a, c} << 1 << untouched;
+    QTest::newRow("Delete again removes the next one")
+        << 1 << 0 << QStringList{"Delete", "Delete"} << QStringList{c} << 0 << untouched;
+    QTest::newRow("Delete without a selection does nothing")
+        << 1 << -1 << QStringList{"Delete"} << QStringList{a, b, c} << -1 << untouched;
+    QTest::newRow("Ctrl+C copies the selected row")
+        << 1 << 1 << QStringList{"Ctrl+C"} << QStringList{a, b, c} << 1
+        << "200,00\t23,00\t46,00\t246,00\n";
+    QTest::newRow("Ctrl+C copies the whole tab without a selection")
+        << 0 << -1 << QStringList{"Ctrl+C"} << QStringList{a, b, c, d} << -1
+        << "100,00\t23,00\t23,00\t123,00\n200,00\t23,00\t46,00\t246,00\n"
+           "300,00\t23,00\t69,00\t369,00\n100,00\t9,00\t9,00\t109,00\n";
+    QTest::newRow("Ctrl+Z after Delete")
+        << 1 << 1 << QStringList{"Delete", "Ctrl+Z"} << QStringList{a, b, c} << 1 << untouched;
+    QTest::newRow("Ctrl+Z after the menu's delete")
+        << 1 << 2 << QStringList{"menu: Διαγραφή επιλεγμένων τιμών", "Ctrl+Z"}
+        << QStringList{a, b, c} << 2 << untouched;
+    QTest::newRow("Ctrl+Z after emptying the tab")
+        << 1 << -1 << QStringList{"menu: Διαγραφή όλων των τιμών της καρτέλας", "Ctrl+Z"}
+        << QStringList{a, b, c} << -1 << untouched;
+    QTest::newRow("Ctrl+Z undoes the latest deletion first")
+        << 1 << 0 << QStringList{"Delete", "Delete", "Ctrl+Z"} << QStringList{b, c} << 0
+        << untouched;
+    QTest::newRow("Ctrl+Z twice") << 1 << 0 << QStringList{"Delete", "Delete", "Ctrl+Z", "Ctrl+Z"}
+                                  << QStringList{a, b, c} << 0 << untouched;
+    QTest::newRow("Ctrl+Z from another tab") << 1 << 1 << QStringList{"Delete", "tab 0", "Ctrl+Z"}
+                                             << QStringList{a, b, c} << 1 << untouched;
+    QTest::newRow("Ctrl+Z keeps a row added again since single")
+        << 1 << 1 << QStringList{"Delete", "add b", "Ctrl+Z"} << QStringList{a, c, b} << 2
+        << untouched;
+}
+
+void TestList::keysWorkTheTable()
+{
+    QFETCH(int, tab);
+    QFETCH(int, selected);
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, rows);
+    QFETCH(int, selectedAfter);
+    QFETCH(QString, clipboard);
+
+    ListWindow list;
+    list.window.show();
+    list.add("100,00", "23,00", "23,00", "123,00");
+    list.add("200,00", "23,00", "46,00", "246,00");
+    list.add("300,00", "23,00", "69,00", "369,00");
+    list.add("100,00", "9,00", "9,00", "109,00");
+    list.tabs()->setCurrentIndex(tab);
+    QTableWidget *table = list.table(tab);
+    table->clearSelection();
+    table->setCurrentItem(nullptr);
+    if (selected >= 0)
+        table->selectRow(selected);
+    QGuiApplication::clipboard()->setText("untouched");
+
+    for (const QString &step : steps) {
+        QWidget *focus = list.table(list.tabs()->currentIndex());
+        if (step == "Delete")
+            QTest::keyClick(focus, Qt::Key_Delete);
+        else if (step == "Ctrl+C")
+            QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier);
+        else if (step == "Ctrl+Z")
+            QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier);
+        else if (step.startsWith("menu: "))
+            list.chooseFromContextMenu(tab, step.mid(6));
+        else if (step.startsWith("tab "))
+            list.tabs()->setCurrentIndex(step.mid(4).toInt());
+        else if (step == "add b")
+            list.add("200,00", "23,00", "46,00", "246,00");
+    }
+
+    QCOMPARE(list.tabs()->currentIndex(), tab);
+    QCOMPARE(list.rows(tab), rows);
+    const QList<QModelIndex> selection = table->selectionModel()->selectedRows();
+    QCOMPARE(selection.isEmpty() ? -1 : selection.first().row(), selectedAfter);
+    QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
+    if (tab != 0)
+        QCOMPARE(list.table(0)->rowCount(), 4); // the other copies stay
+}
+
+// Shift+F10 and the Menu key (a context menu event from the keyboard) open the
+// menu at the current row inside the table, once per key press.
+void TestList::menuKeysOpenTheMenuAtTheCurrentRow()
+{
+    ListWindow list;
+    list.window.show();
+    for (int i = 1; i <= 3; ++i)
+        list.add(QString::number(i) + ",00", "23,00", "0,23", "1,23");
+    QTableWidget *table = list.table(1);
+    table->selectRow(1);
+    const QRect row = table->visualItemRect(table->item(1, 0));
+    const QPoint expected = table->viewport()->mapToGlobal(row.center());
+    const QRect tableOnScreen(table->mapToGlobal(QPoint(0, 0)), table->size());
+
+    const auto menuKeyEvent = [&] {
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                                table->mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(table, &event);
+    };
+    const QList<std::function<void()>> triggers = {
+        [&] { QTest::keyClick(table, Qt::Key_F10, Qt::ShiftModifier); }, menuKeyEvent,
+        [&] { // one key press reported both ways
+            QTest::keyClick(table, Qt::Key_F10, Qt::ShiftModifier);
+            menuKeyEvent();
+        }};
+    for (const auto &trigger : triggers) {
+        const QList<QRect> menus = list.menusOpenedBy(trigger);
+        QCOMPARE(menus.size(), 1);
+        QCOMPARE(menus.first().topLeft(), expected);
+        QVERIFY(tableOnScreen.contains(menus.first().topLeft()));
+    }
+
+    list.tabs()->setCurrentIndex(2); // an empty tab: no menu
+    QCOMPARE(
+        list.menusOpenedBy([&] { QTest::keyClick(list.table(2), Qt::Key_F10, Qt::ShiftModifier); })
+            .size(),
+        0);
+}
+
+void TestList::doubleClicksAndTypingDoNotEdit()
 {
     ListWindow list;
     list.window.show();
     list.add("100,00", "23,00", "23,00", "123,00");
     QTableWidget *table = list.table(1);
     table->setFocus();
-    QTest::keyClick(table, Qt::Key_Delete);
     QTest::keyClicks(table, "9");
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {},
                        table->visualItemRect(table->item(0, 0)).center());
