@@ -47,7 +47,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     settings->setValue(stateKey, saveState(stateVersion));
     settings->sync();
     if (list)
-        list->saveList();
+        list->saveBeforeClosing();
     event->accept();
 }
 

@@ -1,5 +1,6 @@
 #include "calculator/mainwindow.h"
 #include "calculator/presetrates.h"
+#include "list/list.h"
 #include "list/ratetabs.h"
 #include "testsupport.h"
 
@@ -25,11 +26,14 @@ namespace {
 struct Calculator {
     MainWindow window;
 
-    // Shown, and with its list window made, as a user finds it.
+    // Shown, and with its list window made and loaded, as a user finds it.
     Calculator()
     {
         window.show();
-        if (!QTest::qWaitFor([this] { return window.findChild<QDialog *>("List") != nullptr; }))
+        if (!QTest::qWaitFor([this] {
+                const List *list = window.findChild<List *>();
+                return list && list->isLoaded();
+            }))
             qFatal("the list window was never made");
     }
 

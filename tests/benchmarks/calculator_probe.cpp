@@ -21,7 +21,11 @@ int main(int argc, char **argv)
     MainWindow window;
     FirstPaint firstPaint(&window);
     window.show();
-    while (!window.findChild<List *>())
+    const auto listLoaded = [&window] {
+        const List *list = window.findChild<List *>();
+        return list && list->isLoaded();
+    };
+    while (!listLoaded())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     tell(QStringLiteral("ready"));
 
