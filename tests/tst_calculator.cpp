@@ -535,13 +535,15 @@ void TestCalculator::addToListReopensAClosedList()
 
 void TestCalculator::closingWritesTheList()
 {
-    const QString path = TestSupport::dataDirectory() + "/list.xml";
+    // Where the desktop's conventions put the user's data and settings.
+    const QString path = qEnvironmentVariable("XDG_DATA_HOME") + "/Korvex/metrino/list.xml";
     {
         Calculator calc;
         calc.type(calc.price(), "7");
         calc.addToList()->click();
         calc.window.close();
     }
+    QVERIFY(QFile::exists(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Korvex/metrino.conf"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains(
