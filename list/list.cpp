@@ -264,7 +264,12 @@ void List::loadList()
 {
     loader = new ListLoader(this);
     connect(loader, &ListLoader::partsWaiting, this, &List::fillSomeRows, Qt::QueuedConnection);
-    loader->start(listFilePath(), tables.size());
+    // A file read to its end is checked in the background, while its rows go
+    // into the tables, against what writing them back would give.
+    loader->start(listFilePath(), tables.size(),
+                  [checker = saver, names = tabNames()](QList<EntryGroup> &&rowsRead) {
+                      checker->keepCopyUnlessFileHolds({names, std::move(rowsRead)});
+                  });
 }
 
 void List::fillSomeRows()
@@ -303,15 +308,12 @@ void List::finishLoading()
 void List::endLoading()
 {
     const ListLoader::Outcome outcome = loader->outcome();
-    delete loader;
-    loader = nullptr;
     // What the file held beyond the rows shown is kept in a copy beside it
-    // before the file is first replaced. Nothing has changed the tables yet:
-    // they hold exactly what was read.
+    // before the file is first replaced.
     if (outcome == ListLoader::Outcome::Unreadable)
         saver->keepCopyFirst(QStringLiteral("unreadable"));
-    else if (outcome == ListLoader::Outcome::Complete)
-        saver->keepCopyUnlessFileHolds(currentContent());
+    delete loader;
+    loader = nullptr;
     emit loaded();
 }
 

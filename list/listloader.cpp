@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <utility>
+#include <vector>
+
 ListLoader::ListLoader(QObject *parent)
     : QObject(parent)
 {
@@ -14,25 +17,39 @@ ListLoader::~ListLoader()
         reading.join();
 }
 
-void ListLoader::start(const QString &path, int groupCount)
+void ListLoader::start(const QString &path, int groupCount, CompleteFile completeFile)
 {
-    reading = std::thread([this, path, groupCount] { read(path, groupCount); });
+    reading = std::thread([this, path, groupCount, completeFile = std::move(completeFile)] {
+        read(path, groupCount, completeFile);
+    });
 }
 
-void ListLoader::read(const QString &path, int groupCount)
+void ListLoader::read(const QString &path, int groupCount, const CompleteFile &completeFile)
 {
     const QFileInfo file(path);
     // Opening a pipe would wait for a writer for ever.
     if (file.exists() && !file.isFile())
         return finish(Outcome::NotAPlainFile);
 
-    const ListFile::ReadStatus status = ListFile::read(
-        path, groupCount, [this](int group, EntryGroup &&rows) { push(group, std::move(rows)); });
+    // The parts share their rows with those handed over: keeping them costs
+    // no copy.
+    std::vector<std::pair<int, EntryGroup>> partsRead;
+    const ListFile::ReadStatus status =
+        ListFile::read(path, groupCount, [&](int group, EntryGroup &&rows) {
+            partsRead.emplace_back(group, rows);
+            push(group, std::move(rows));
+        });
     switch (status) {
     case ListFile::ReadStatus::Missing: return finish(Outcome::Missing);
-    case ListFile::ReadStatus::Complete: return finish(Outcome::Complete);
     case ListFile::ReadStatus::Unreadable: return finish(Outcome::Unreadable);
+    case ListFile::ReadStatus::Complete: break;
     }
+    QList<EntryGroup> rowsRead(groupCount);
+    for (auto &[group, rows] : partsRead)
+        rowsRead[group] += std::exchange(rows, {});
+    partsRead.clear();
+    completeFile(std::move(rowsRead));
+    finish(Outcome::Complete);
 }
 
 void ListLoader::push(int group, EntryGroup &&rows)

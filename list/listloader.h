@@ -7,6 +7,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -28,8 +29,12 @@ public:
     explicit ListLoader(QObject *parent = nullptr);
     ~ListLoader() override; // waits for the reading thread
 
+    // Receives, on the reading thread, every row of a file that was read to
+    // its end, before the last part is handed over.
+    using CompleteFile = std::function<void(QList<EntryGroup> &&rowsRead)>;
+
     // Starts reading the rows of at most groupCount groups from the file.
-    void start(const QString &path, int groupCount);
+    void start(const QString &path, int groupCount, CompleteFile completeFile);
 
     enum class Take { Part, NothingYet, Finished };
     // The next part of rows read; with wait, blocks until one is there or the
@@ -44,7 +49,7 @@ signals:
     void partsWaiting();
 
 private:
-    void read(const QString &path, int groupCount);
+    void read(const QString &path, int groupCount, const CompleteFile &completeFile);
     void push(int group, EntryGroup &&rows);
     void finish(Outcome result);
 
