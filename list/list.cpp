@@ -314,7 +314,6 @@ void List::endLoading()
         saver->keepCopyFirst(QStringLiteral("unreadable"));
     delete loader;
     loader = nullptr;
-    emit loaded();
 }
 
 bool List::isLoaded() const

@@ -45,9 +45,6 @@ public:
     // Whether the whole saved list is in the tables.
     bool isLoaded() const;
 
-signals:
-    void loaded();
-
 protected:
     void closeEvent(QCloseEvent *event) override;
 
