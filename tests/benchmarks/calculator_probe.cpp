@@ -11,6 +11,7 @@
 #include "probe.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -39,8 +40,10 @@ int main(int argc, char **argv)
 
     // A change is written about a second later; a timer ticking every
     // millisecond meanwhile shows how long the window could not react.
-    window.listWindow()->addEntry(QStringLiteral("1,00"), QStringLiteral("99,00"),
-                                  QStringLiteral("0,99"), QStringLiteral("1,99"));
+    // An entry that no earlier run has added, or nothing would change.
+    const QString unique = QString::number(QDateTime::currentMSecsSinceEpoch());
+    window.listWindow()->addEntry(unique, QStringLiteral("99,00"), QStringLiteral("0,99"),
+                                  QStringLiteral("1,99"));
     QElapsedTimer sinceTick;
     qint64 longestStall = 0;
     QTimer ticker;
