@@ -62,7 +62,8 @@ private:
     void finishLoading();
     void endLoading();
     void fillTable(QTableWidget *table, const EntryGroup &entries);
-    // Every change of the rows ends here: the list is saved soon after.
+    // Whatever changes the rows calls finishLoading() first and listChanged()
+    // after: the list is then saved soon after.
     void listChanged();
     void autosave();
     void autosaveFinished(bool saved, const QString &reason);
