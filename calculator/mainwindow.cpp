@@ -114,7 +114,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     keepListPlace();
     settings->sync();
     if (list)
-        list->saveList();
+        list->saveBeforeClosing();
     event->accept();
 }
 

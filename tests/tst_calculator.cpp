@@ -1,5 +1,6 @@
 #include "calculator/mainwindow.h"
 #include "calculator/presetrates.h"
+#include "list/list.h"
 #include "list/ratetabs.h"
 #include "testsupport.h"
 
@@ -28,11 +29,14 @@ namespace {
 struct Calculator {
     MainWindow window;
 
-    // Shown, and with its list window made, as a user finds it.
+    // Shown, and with its list window made and loaded, as a user finds it.
     Calculator()
     {
         window.show();
-        if (!QTest::qWaitFor([this] { return window.findChild<QDialog *>("List") != nullptr; }))
+        if (!QTest::qWaitFor([this] {
+                const List *list = window.findChild<List *>();
+                return list && list->isLoaded();
+            }))
             qFatal("the list window was never made");
     }
 
@@ -712,13 +716,15 @@ void TestCalculator::addToListReopensAClosedList()
 
 void TestCalculator::closingWritesTheList()
 {
-    const QString path = TestSupport::dataDirectory() + "/list.xml";
+    // Where the desktop's conventions put the user's data and settings.
+    const QString path = qEnvironmentVariable("XDG_DATA_HOME") + "/Korvex/metrino/list.xml";
     {
         Calculator calc;
         calc.type(calc.price(), "7");
         calc.addToList()->click();
         calc.window.close();
     }
+    QVERIFY(QFile::exists(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Korvex/metrino.conf"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains(

@@ -1,4 +1,6 @@
+#include "calculator/mainwindow.h"
 #include "list/list.h"
+#include "list/listfile.h"
 #include "testsupport.h"
 
 #include <QAccessible>
@@ -41,9 +43,32 @@ void writeFile(const QString &path, const QByteArray &content)
     file.write(content);
 }
 
-// The list window reached through its object names.
+// Puts a plain file where the data folder belongs, so that no save can
+// succeed, whoever runs the tests; and takes it away again.
+void blockDataFolder()
+{
+    QDir(TestSupport::dataDirectory()).removeRecursively();
+    writeFile(TestSupport::dataDirectory(), "in the way");
+}
+
+void unblockDataFolder()
+{
+    QFile::remove(TestSupport::dataDirectory());
+    QDir().mkpath(TestSupport::dataDirectory());
+}
+
+const QStringList groupNames = {"Όλα", "23%", "13%", "6.5%", "9%", "16%", "5%", "Λοιπά"};
+
+// The list window reached through its object names, with the saved list
+// loaded into it.
 struct ListWindow {
     List window;
+
+    ListWindow()
+    {
+        if (!QTest::qWaitFor([this] { return window.isLoaded(); }))
+            qFatal("the saved list never finished loading");
+    }
 
     QTableWidget *table(int tab) const
     {
@@ -149,6 +174,16 @@ private slots:
     void keepsACopyOfAnUnreadableFile();
     void neverOverwritesAFileItCouldNotCopy();
     void failedWriteLeavesThePreviousFile();
+
+    void keepsACopyOfWhatTheListDoesNotShow_data();
+    void keepsACopyOfWhatTheListDoesNotShow();
+    void neverOverwritesADamagedFileItCannotCopy();
+    void neverReadsOrWritesAPipe();
+    void savingWaitsForTheWholeList();
+    void writesEveryChangeWithinTwoSeconds();
+    void tellsOfAFailedAutosaveOnce();
+    void asksOnCloseWhenTheListCannotBeSaved_data();
+    void asksOnCloseWhenTheListCannotBeSaved();
 };
 
 void TestList::init()
@@ -244,8 +279,9 @@ void TestList::addsEachEntryOncePerTable()
 
     // Entries differing in one text are separate rows.
     list.add("100,00", "13,00", "23,00", "123,00");
-    QCOMPARE(list.table(0)->rowCount(), 3);
-    QCOMPARE(list.table(2)->rowCount(), 1);
+    list.add("100,00", "13,00", "23,00", "124,00");
+    QCOMPARE(list.table(0)->rowCount(), 4);
+    QCOMPARE(list.table(2)->rowCount(), 2);
 }
 
 void TestList::copiesInTheTwoTabsAreIndependent()
@@ -570,6 +606,190 @@ void TestList::neverOverwritesAFileItCouldNotCopy()
     QVERIFY(QFileInfo(listPath()).isDir());
 }
 
+void TestList::keepsACopyOfWhatTheListDoesNotShow_data()
+{
+    const QByteArray item = "<fpa-item poso=\"1,00\" fpa=\"5,00\" extraPoso=\"0,05\" "
+                            "finalPoso=\"1,05\" Id=\"0\"/>";
+    const QByteArray asWritten =
+        ListFile::serialize(groupNames, {{{"1,00", "5,00", "0,05", "1,05"}}});
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("copy"); // empty: none is needed
+
+    QTest::newRow("as written") << asWritten << QString();
+    QByteArray damaged = asWritten;
+    QTest::newRow("damaged attribute name")
+        << damaged.replace("extraPoso", "extraPo$o") << "list.before-1.xml";
+    damaged = asWritten;
+    QTest::newRow("ninth group") << damaged.replace("</fpa>",
+                                                    " <fpa-tab>" + item + "</fpa-tab>\n</fpa>")
+                                 << "list.before-1.xml";
+    damaged = asWritten;
+    QTest::newRow("row outside any group")
+        << damaged.replace("</fpa>", item + "</fpa>") << "list.before-1.xml";
+}
+
+// Whatever the list leaves out of a file that it replaces is kept in a copy.
+void TestList::keepsACopyOfWhatTheListDoesNotShow()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, copy);
+
+    writeFile(listPath(), content);
+    {
+        ListWindow list;
+        list.add("2,00", "5,00", "0,10", "2,10");
+        list.window.saveList();
+    }
+    const QStringList expected =
+        copy.isEmpty() ? QStringList{"list.xml"} : QStringList{copy, "list.xml"};
+    QCOMPARE(QDir(TestSupport::dataDirectory()).entryList(QDir::Files), expected);
+    if (!copy.isEmpty())
+        QCOMPARE(readFile(TestSupport::dataDirectory() + "/" + copy), content);
+    ListWindow again;
+    QCOMPARE(again.rows(6).last(), QString("2,00|5,00|0,10|2,10"));
+}
+
+void TestList::neverOverwritesADamagedFileItCannotCopy()
+{
+#ifndef Q_OS_WIN
+    // A ninth group too long for the file size limit below, which the copy
+    // cannot stay under but the list's own short file can.
+    QByteArray damaged = ListFile::serialize(groupNames, {});
+    damaged.replace("</fpa>", " <fpa-tab>" + QByteArray(8000, ' ') + "</fpa-tab>\n</fpa>");
+    writeFile(listPath(), damaged);
+    {
+        MainWindow calculator;
+        List *list = calculator.listWindow();
+        QVERIFY(QTest::qWaitFor([list] { return list->isLoaded(); }));
+        list->addEntry("1,00", "5,00", "0,05", "1,05");
+
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit original{};
+        getrlimit(RLIMIT_FSIZE, &original);
+        rlimit small = original;
+        small.rlim_cur = 4000;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        TestSupport::BoxAnswerer answerer({"Κλείσιμο χωρίς αποθήκευση"});
+        calculator.show();
+        calculator.close();
+        setrlimit(RLIMIT_FSIZE, &original);
+
+        QCOMPARE(answerer.seen.size(), 1);
+        QVERIFY(answerer.seen[0].text.contains("δεν ήταν δυνατό να κρατηθεί αντίγραφό του"));
+    }
+    QCOMPARE(readFile(listPath()), damaged);
+    QCOMPARE(QDir(TestSupport::dataDirectory()).entryList(QDir::Files), QStringList{"list.xml"});
+#endif
+}
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
+void TestList::neverReadsOrWritesAPipe()
+{
+#ifndef Q_OS_WIN
+    QDir().mkpath(TestSupport::dataDirectory());
+    QCOMPARE(mkfifo(QFile::encodeName(listPath()).constData(), 0600), 0);
+    {
+        ListWindow list; // would wait for a writer for ever if it opened the pipe
+        list.add("1,00", "5,00", "0,05", "1,05");
+        list.window.saveList();
+    }
+    const QFileInfo left(listPath());
+    const bool stillAPipe = left.exists() && !left.isFile();
+    QFile::remove(listPath()); // before anything else opens it
+    QVERIFY(stillAPipe);
+#endif
+}
+
+// Rows are put into the tables from the event loop; saving before they are
+// all in waits for the rest instead of writing half the list.
+void TestList::savingWaitsForTheWholeList()
+{
+    QList<EntryGroup> groups(8);
+    for (int i = 0; i < 20000; ++i)
+        groups[i % 2 ? 0 : 7] << Entry{QString::number(i), "1,00", "0,01", "1,01"};
+    const QByteArray content = ListFile::serialize(groupNames, groups);
+    writeFile(listPath(), content);
+
+    List list;
+    QVERIFY(!list.isLoaded());
+    list.saveList();
+    QVERIFY(list.isLoaded());
+    QCOMPARE(readFile(listPath()), content);
+}
+
+void TestList::writesEveryChangeWithinTwoSeconds()
+{
+    ListWindow list;
+    list.window.show();
+    // A data folder removed while the program runs is made again.
+    QDir(TestSupport::dataDirectory()).removeRecursively();
+    list.add("100,00", "23,00", "23,00", "123,00");
+    list.add("7,00", "23,00", "1,61", "8,61");
+    QTRY_VERIFY_WITH_TIMEOUT(readFile(listPath()).contains("poso=\"7,00\""), 2000);
+
+    list.removeRow(1, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(readFile(listPath()).count("poso=\"7,00\""), 1, 2000);
+    list.chooseFromContextMenu(0, "Διαγραφή όλων των τιμών της καρτέλας");
+    QTRY_COMPARE_WITH_TIMEOUT(readFile(listPath()).count("poso="), 1, 2000);
+}
+
+void TestList::tellsOfAFailedAutosaveOnce()
+{
+    ListWindow list;
+    list.window.show();
+    blockDataFolder();
+    TestSupport::BoxAnswerer answerer;
+    list.add("100,00", "23,00", "23,00", "123,00");
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.seen.size(), 1, 3000);
+    QCOMPARE(answerer.seen[0].title, QString("Φ.Π.Α. μετρίνο: Λίστα"));
+    QCOMPARE(answerer.seen[0].buttons, QStringList{"Εντάξει"});
+    QVERIFY(answerer.seen[0].text.contains(QDir::toNativeSeparators(listPath())));
+
+    // Not told again; tried again at the next change, and then it works.
+    list.add("7,00", "23,00", "1,61", "8,61");
+    QTest::qWait(1500);
+    unblockDataFolder();
+    list.add("8,00", "23,00", "1,84", "9,84");
+    QTRY_COMPARE_WITH_TIMEOUT(readFile(listPath()).count("poso="), 6, 2000);
+    QCOMPARE(answerer.seen.size(), 1);
+}
+
+void TestList::asksOnCloseWhenTheListCannotBeSaved_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("try again (the default)") << QString() << true;
+    QTest::newRow("close without saving") << "Κλείσιμο χωρίς αποθήκευση" << false;
+}
+
+void TestList::asksOnCloseWhenTheListCannotBeSaved()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, saved);
+
+    MainWindow calculator;
+    calculator.show();
+    List *list = calculator.listWindow();
+    QVERIFY(QTest::qWaitFor([list] { return list->isLoaded(); }));
+    list->addEntry("100,00", "23,00", "23,00", "123,00");
+    blockDataFolder();
+
+    TestSupport::BoxAnswerer answerer({answer});
+    answerer.onBox = [](QMessageBox *) { unblockDataFolder(); };
+    QVERIFY(calculator.close());
+    QCOMPARE(answerer.seen.size(), 1);
+    const TestSupport::SeenBox &box = answerer.seen[0];
+    QCOMPARE(box.title, QString("Φ.Π.Α. μετρίνο: Λίστα"));
+    QVERIFY(box.text.contains(QDir::toNativeSeparators(listPath())));
+    QCOMPARE(box.buttons.size(), 2);
+    QVERIFY(box.buttons.contains("Επανάληψη"));
+    QVERIFY(box.buttons.contains("Κλείσιμο χωρίς αποθήκευση"));
+    QCOMPARE(readFile(listPath()).contains("poso=\"100,00\""), saved);
+}
+
 // A disk that fills up halfway through the write, simulated with a file size
 // limit that holds for every user, root included.
 void TestList::failedWriteLeavesThePreviousFile()
@@ -591,7 +811,8 @@ void TestList::failedWriteLeavesThePreviousFile()
         setrlimit(RLIMIT_FSIZE, &original);
     }
     QCOMPARE(readFile(listPath()), previous);
-    QCOMPARE(QDir(TestSupport::dataDirectory()).entryList(QDir::Files), QStringList{"list.xml"});
+    QCOMPARE(QDir(TestSupport::dataDirectory()).entryList(QDir::Files),
+             (QStringList{"list.before-1.xml", "list.xml"}));
 }
 
 METRINO_TEST_MAIN(TestList)
