@@ -144,8 +144,8 @@ void TestListFile::readsHandMadeFiles_data()
         << true << QStringList{"0:1|23,00|2|3", "0:4|13,00|5|6", "1:4|13,00|5|6", "2:1|23,00|2|3"};
     QTest::newRow("prefixed names are other names")
         << "<fpa xmlns:p=\"urn:x\"><p:fpa-tab>" + a + "</p:fpa-tab><fpa-tab>" + b
-               + "<p:fpa-item poso=\"7\"/></fpa-tab></fpa>"
-        << true << QStringList{"0:4|13,00|5|6"};
+               + "<p:fpa-item poso=\"7\"/><fpa-item p:poso=\"8\"/></fpa-tab></fpa>"
+        << true << QStringList{"0:4|13,00|5|6", "0:|||"};
     QTest::newRow("undeclared prefix")
         << oneGroup("<q:note/>" + a) << true << QStringList{"0:1|23,00|2|3"};
     QByteArray nine = "<fpa>";
@@ -186,6 +186,7 @@ void TestListFile::roundTrips_data()
     QTest::addColumn<QList<EntryGroup>>("groups");
 
     QTest::newRow("empty list") << QList<EntryGroup>(8);
+    QTest::newRow("more rows than are handed over at once") << sampleList(5000);
     QTest::newRow("entries differing only in the final amount") << QList<EntryGroup>{
         {{"100,00", "23,00", "23,00", "123,00"}, {"100,00", "23,00", "23,00", "123,01"}},
         {{"100,00", "23,00", "23,00", "123,00"}},
