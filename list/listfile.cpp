@@ -293,24 +293,17 @@ void appendAttribute(QByteArray &out, const char *name, const QString &value)
     out += '"';
 }
 
-} // namespace
-
-ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead)
+// Appends the file's content to out. Whenever out holds a part of some size,
+// and at the end, hands it to takePart, if given, which may empty it and
+// returns false to stop.
+bool serializeInParts(QByteArray &out, const QStringList &groupNames,
+                      const QList<EntryGroup> &groups,
+                      const std::function<bool(QByteArray &)> &takePart)
 {
-    switch (kindOf(path)) {
-    case Kind::Missing: return ReadStatus::Missing;
-    case Kind::Other: return ReadStatus::Unreadable;
-    case Kind::Regular: break;
-    }
-    QFile file;
-    if (!openRegularFile(file, path))
-        return ReadStatus::Unreadable;
-    return Reader(groupCount, rowsRead).read(file) ? ReadStatus::Complete : ReadStatus::Unreadable;
-}
-
-QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &groups)
-{
-    QByteArray out;
+    const qsizetype partSize = 256 * 1024;
+    const auto partDone = [&out, &takePart](qsizetype size) {
+        return !takePart || out.size() < size || takePart(out);
+    };
     out += "<fpa>\n";
     for (int i = 0; i < groupNames.size(); ++i) {
         const EntryGroup &group = groups.value(i);
@@ -327,15 +320,32 @@ QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &gro
             appendAttribute(out, "finalPoso", entry.finalPoso);
             appendAttribute(out, "Id", QString::number(row));
             out += "/>\n";
+            if (!partDone(partSize))
+                return false;
         }
         if (!group.isEmpty())
             out += " </fpa-tab>\n";
     }
     out += "</fpa>\n";
-    return out;
+    return partDone(1);
 }
 
-bool write(const QString &path, const QByteArray &content, QString *reason)
+// Writes all of data. A write may store less than it was given (a disk or a
+// file size limit that fills up half-way); writing the rest then either
+// succeeds or gives the system's reason.
+bool writeAll(QSaveFile &file, const QByteArray &data)
+{
+    for (qint64 written = 0; written < data.size();) {
+        const qint64 count = file.write(data.constData() + written, data.size() - written);
+        if (count <= 0)
+            return false;
+        written += count;
+    }
+    return true;
+}
+
+// Replaces the file with what fill writes, or leaves it as it was.
+bool saveSafely(const QString &path, QString *reason, const std::function<bool(QSaveFile &)> &fill)
 {
     QString problem;
     if (kindOf(path, &problem) == Kind::Other) {
@@ -358,17 +368,8 @@ bool write(const QString &path, const QByteArray &content, QString *reason)
         file.cancelWriting();
         return false;
     };
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly) || !fill(file))
         return fail();
-    // A write may store less than it was given (a disk or a file size limit
-    // that fills up half-way). Writing the rest then either succeeds or gives
-    // the system's reason.
-    for (qint64 written = 0; written < content.size();) {
-        const qint64 count = file.write(content.constData() + written, content.size() - written);
-        if (count <= 0)
-            return fail();
-        written += count;
-    }
     // commit() alone does not notice a write that failed while its data sat
     // in the buffer (a full disk): flush first and check.
     if (!file.flush() || file.error() != QFileDevice::NoError)
@@ -379,6 +380,47 @@ bool write(const QString &path, const QByteArray &content, QString *reason)
         return false;
     }
     return true;
+}
+
+} // namespace
+
+ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead)
+{
+    switch (kindOf(path)) {
+    case Kind::Missing: return ReadStatus::Missing;
+    case Kind::Other: return ReadStatus::Unreadable;
+    case Kind::Regular: break;
+    }
+    QFile file;
+    if (!openRegularFile(file, path))
+        return ReadStatus::Unreadable;
+    return Reader(groupCount, rowsRead).read(file) ? ReadStatus::Complete : ReadStatus::Unreadable;
+}
+
+QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &groups)
+{
+    QByteArray out;
+    serializeInParts(out, groupNames, groups, nullptr);
+    return out;
+}
+
+bool write(const QString &path, const QByteArray &content, QString *reason)
+{
+    return saveSafely(path, reason,
+                      [&content](QSaveFile &file) { return writeAll(file, content); });
+}
+
+bool write(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups,
+           QString *reason)
+{
+    return saveSafely(path, reason, [&](QSaveFile &file) {
+        QByteArray part;
+        return serializeInParts(part, groupNames, groups, [&file](QByteArray &ready) {
+            const bool written = writeAll(file, ready);
+            ready.resize(0);
+            return written;
+        });
+    });
 }
 
 QString keepCopy(const QString &path, const QString &kind)

@@ -23,7 +23,7 @@ namespace ListFile {
 enum class ReadStatus {
     Missing,   // no file yet
     Complete,  // the whole file was read
-    Unreadable // the file exists but could not be opened or parsed to its end
+    Unreadable // something is there, but no regular file that could be read to its end
 };
 
 // Receives the rows of a group as they are read, a few thousand at a time, so
@@ -56,6 +56,11 @@ QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &gro
 // folder first if it is missing. Through a symbolic link it replaces the file
 // that the link points to. It never writes over anything but a regular file.
 bool write(const QString &path, const QByteArray &content, QString *reason = nullptr);
+
+// The same for the content that serialize() gives for the groups, written in
+// parts as it is made, without holding the whole file in memory.
+bool write(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups,
+           QString *reason = nullptr);
 
 // Copies a file next to it, as "list.<kind>-<n>.xml" under a number that no
 // earlier copy has, before it gets replaced. Returns the copy's path, or an

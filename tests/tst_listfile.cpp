@@ -209,7 +209,7 @@ void TestListFile::roundTrips()
     QFETCH(QList<EntryGroup>, groups);
 
     const QByteArray content = ListFile::serialize(tabNames, groups);
-    QVERIFY(ListFile::write(listPath(), content));
+    QVERIFY(ListFile::write(listPath(), tabNames, groups));
     QCOMPARE(fileContent(listPath()), content);
     const Loaded loaded = load(listPath());
     QCOMPARE(loaded.status, ListFile::ReadStatus::Complete);
@@ -316,11 +316,13 @@ void TestListFile::shortWriteKeepsTheOldFile()
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
     QString reason;
     const bool written = ListFile::write(listPath(), next, &reason);
+    const bool writtenInParts = ListFile::write(listPath(), tabNames, sampleList(1600));
     const QString copy = sizeLimit < old.size() ? ListFile::keepCopy(listPath()) : QString();
     setrlimit(RLIMIT_FSIZE, &original);
     std::signal(SIGXFSZ, previousHandler);
 
     QVERIFY(!written);
+    QVERIFY(!writtenInParts);
     QVERIFY(!reason.isEmpty());
     QVERIFY(copy.isEmpty());
     QCOMPARE(fileContent(listPath()), old);
