@@ -301,8 +301,8 @@ bool serializeInParts(QByteArray &out, const QStringList &groupNames,
                       const std::function<bool(QByteArray &)> &takePart)
 {
     const qsizetype partSize = 256 * 1024;
-    const auto partDone = [&out, &takePart](qsizetype size) {
-        return !takePart || out.size() < size || takePart(out);
+    const auto passOn = [&out, &takePart](qsizetype atLeast) {
+        return !takePart || out.size() < atLeast || takePart(out);
     };
     out += "<fpa>\n";
     for (int i = 0; i < groupNames.size(); ++i) {
@@ -320,14 +320,14 @@ bool serializeInParts(QByteArray &out, const QStringList &groupNames,
             appendAttribute(out, "finalPoso", entry.finalPoso);
             appendAttribute(out, "Id", QString::number(row));
             out += "/>\n";
-            if (!partDone(partSize))
+            if (!passOn(partSize))
                 return false;
         }
         if (!group.isEmpty())
             out += " </fpa-tab>\n";
     }
     out += "</fpa>\n";
-    return partDone(1);
+    return passOn(1);
 }
 
 // Writes all of data. A write may store less than it was given (a disk or a
