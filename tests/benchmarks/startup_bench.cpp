@@ -120,6 +120,34 @@ void report(QTextStream &out, const QString &what, const Figures &figures)
         << milliseconds(figures.autosaveStallMs) << '\n';
 }
 
+// How long the list file's reader alone takes for a file.
+qint64 medianReadMs(const QString &path, int runs)
+{
+    QList<qint64> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        ListFile::read(path, 8, [](int, EntryGroup &&) {});
+        times << clock.elapsed();
+    }
+    return median(times);
+}
+
+// A file of items nested in one another: a reader that walks every open
+// element for each item takes quadratic time on it.
+QString writeNestedItems(const QString &folder, int depth)
+{
+    const QByteArray item =
+        "<fpa-item poso=\"100,00\" fpa=\"23,00\" extraPoso=\"23,00\" finalPoso=\"123,00\">";
+    const QString path = folder + "/nested.xml";
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write("<fpa><fpa-tab>" + item.repeated(depth)
+                   + QByteArray("</fpa-item>").repeated(depth) + "</fpa-tab></fpa>");
+    }
+    return path;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -153,5 +181,16 @@ int main(int argc, char **argv)
     report(out, QString("calculator, %1 entries").arg(entries), measure({calculator}, runs)[0]);
     out << "(the list: " << entries * 2 << " rows, " << QFileInfo(listPath()).size() / 1024
         << " KiB, generated in " << generatedMs << " ms)\n";
+
+    out << "the list file's reader alone, median of " << runs << " runs:\n";
+    out << QString("  the list of %1 entries").arg(entries).leftJustified(42)
+        << medianReadMs(listPath(), runs) << " ms\n";
+    const int depth = 300000;
+    const QString nested = writeNestedItems(QFileInfo(listPath()).path(), depth);
+    out << QString("  %1 nested items, %2 KiB")
+               .arg(depth)
+               .arg(QFileInfo(nested).size() / 1024)
+               .leftJustified(42)
+        << medianReadMs(nested, runs) << " ms\n";
     return 0;
 }
