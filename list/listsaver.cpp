@@ -124,5 +124,5 @@ bool ListSaver::write(const Content &content, QString *reason)
         }
     }
     copyKind.clear();
-    return ListFile::write(path, ListFile::serialize(content.groupNames, content.groups), reason);
+    return ListFile::write(path, content.groupNames, content.groups, reason);
 }
