@@ -84,6 +84,8 @@ void About::on_pushButton_checkForNewVersion_clicked()
 {
     const WebRequest::DisabledWhileBusy busy({ui->buttonBox, ui->pushButton_checkForNewVersion});
     const WebRequest::Reply reply = WebRequest::get(this, versionUrl);
+    if (reply.cancelled)
+        return;
     if (reply.failed) {
         showCheckFailed();
         return;

@@ -15,6 +15,8 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include <zlib.h>
+
 Q_DECLARE_METATYPE(HttpResponse)
 
 namespace {
@@ -31,6 +33,30 @@ QString newVersionText(const QString &version)
     return QStringLiteral("Υπάρχει διαθέσιμη μια καινούργια έκδοση: ") + version
            + QStringLiteral("\n\nΕσείς έχετε την: 0.0.3\n\nΘέλετε να μεταβείτε στην ιστοσελίδα "
                             "για κατέβασμα της καινούργιας έκδοσης;");
+}
+
+// A zlib stream of `start` followed by that many megabytes of zeros, made
+// without ever holding the zeros.
+QByteArray deflatedZeros(const QByteArray &start, int megabytes)
+{
+    z_stream stream{};
+    deflateInit(&stream, Z_BEST_COMPRESSION);
+    const QByteArray zeros(1 << 20, '\0');
+    QByteArray packed;
+    for (int i = -1; i < megabytes; ++i) {
+        const QByteArray &in = i < 0 ? start : zeros;
+        stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(in.constData()));
+        stream.avail_in = uInt(in.size());
+        do {
+            char out[64 * 1024];
+            stream.next_out = reinterpret_cast<Bytef *>(out);
+            stream.avail_out = sizeof out;
+            deflate(&stream, i + 1 < megabytes ? Z_NO_FLUSH : Z_FINISH);
+            packed.append(out, qsizetype(sizeof out - stream.avail_out));
+        } while (stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    return packed;
 }
 
 // The About dialog as a user sees it, reached through its object names.
@@ -84,6 +110,9 @@ private slots:
     void checkTellsTheOutcome();
     void yesOpensOnlyWebPages_data();
     void yesOpensOnlyWebPages();
+    void hostileAnswersFailSoon_data();
+    void hostileAnswersFailSoon();
+    void closingWhileWaitingShowsNoBox();
 
 private:
     Browser browser;
@@ -91,13 +120,14 @@ private:
 
 void TestAbout::initTestCase()
 {
-    WebRequest::setTransferTimeout(500);
     for (const char *scheme : {"http", "https", "file", "javascript"})
         QDesktopServices::setUrlHandler(QLatin1String(scheme), &browser, "open");
 }
 
 void TestAbout::init()
 {
+    WebRequest::setTransferTimeout(500);
+    WebRequest::setDeadline(1500);
     browser.opened.clear();
 }
 
@@ -262,6 +292,81 @@ void TestAbout::yesOpensOnlyWebPages()
     QCOMPARE(answerer.seen[0].text, newVersionText("0.0.4"));
     QCOMPARE(browser.opened, opened);
     QVERIFY(about.buttonsEnabled());
+}
+
+void TestAbout::hostileAnswersFailSoon_data()
+{
+    QTest::addColumn<HttpResponse>("response");
+    QTest::addColumn<int>("limitMs"); // the deadline and the transfer timeout
+    QTest::addColumn<QString>("expectedText");
+
+    const QByteArray record = "0.0.3@" + downloadPage + '@';
+    const QByteArray atTheCap = record + QByteArray(WebRequest::maxReplyBytes - record.size(), 'x');
+    QTest::newRow("at the cap") << HttpResponse::text(200, atTheCap) << 1500 << upToDateText;
+    QTest::newRow("over the cap") << HttpResponse::text(200, atTheCap + 'x') << 1500 << failureText;
+    // No length is announced: the body ends only when the client gives up.
+    // Read on until the deadline, it would take hundreds of megabytes.
+    QTest::newRow("endless") << HttpResponse::endless(record) << 1500 << failureText;
+    // A byte now and then keeps the transfer timeout from firing; the whole
+    // answer would take over 18 s.
+    QTest::newRow("trickle") << HttpResponse::trickle(record, 400) << 1500 << failureText;
+    // The network layer gives up on a body that unpacks to hundreds of
+    // megabytes without ever finishing the reply: the check must not wait
+    // for the deadline all the same.
+    HttpResponse bomb = HttpResponse::text(200, deflatedZeros(record, 200));
+    bomb.headers.append({QByteArray("Content-Encoding"), QByteArray("deflate")});
+    QTest::newRow("compressed bomb") << bomb << 20000 << failureText;
+}
+
+void TestAbout::hostileAnswersFailSoon()
+{
+    QFETCH(HttpResponse, response);
+    QFETCH(int, limitMs);
+    QFETCH(QString, expectedText);
+
+    HttpTestServer server;
+    server.answer(response);
+    AppInfo::setSiteUrl(server.url());
+    WebRequest::setDeadline(limitMs);
+    WebRequest::setTransferTimeout(limitMs);
+    AboutDialog about;
+    TestSupport::BoxAnswerer answerer;
+    const qint64 peakBefore = peakMemoryKiB();
+    QElapsedTimer clock;
+    clock.start();
+
+    QTest::mouseClick(about.checkButton(), Qt::LeftButton);
+
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].text, expectedText);
+    QVERIFY(about.buttonsEnabled());
+    QVERIFY(clock.elapsed() < 10000);
+    QVERIFY2(peakMemoryKiB() - peakBefore < 32 * 1024,
+             qPrintable(QString::number(peakMemoryKiB() - peakBefore)));
+}
+
+void TestAbout::closingWhileWaitingShowsNoBox()
+{
+    HttpTestServer server;
+    server.answer(HttpResponse::text(200, "0.0.4@" + downloadPage));
+    AppInfo::setSiteUrl(server.url());
+    AboutDialog about;
+    Qt::CursorShape cursorWhileWaiting = Qt::ArrowCursor;
+    server.onRequest = [&](const HttpRequest &) {
+        cursorWhileWaiting = about.dialog.cursor().shape();
+        QTest::keyClick(&about.dialog, Qt::Key_Escape);
+    };
+    TestSupport::BoxAnswerer answerer;
+
+    QTest::mouseClick(about.checkButton(), Qt::LeftButton);
+    QTest::qWait(100);
+
+    QCOMPARE(cursorWhileWaiting, Qt::BusyCursor);
+    QVERIFY(!about.dialog.isVisible());
+    QVERIFY(answerer.seen.isEmpty());
+    QCOMPARE(about.dialog.cursor().shape(), Qt::ArrowCursor);
+    QVERIFY(about.buttonsEnabled());
+    QCOMPARE(server.requests.size(), 1);
 }
 
 METRINO_TEST_MAIN(TestAbout)
