@@ -110,6 +110,8 @@ private slots:
     void checkTellsTheOutcome();
     void yesOpensOnlyWebPages_data();
     void yesOpensOnlyWebPages();
+    void versionIsShownAsPlainText_data();
+    void versionIsShownAsPlainText();
     void hostileAnswersFailSoon_data();
     void hostileAnswersFailSoon();
     void closingWhileWaitingShowsNoBox();
@@ -273,6 +275,9 @@ void TestAbout::yesOpensOnlyWebPages_data()
     QTest::newRow("script") << QByteArray("0.0.4@javascript:alert(1)") << QList<QUrl>{};
     QTest::newRow("program path") << QByteArray("0.0.4@/usr/bin/xterm") << QList<QUrl>{};
     QTest::newRow("no host") << QByteArray("0.0.4@http:///etc/passwd") << QList<QUrl>{};
+    const QByteArray longest = "http://127.0.0.1:1/" + QByteArray(2048 - 19, 'a');
+    QTest::newRow("2048 characters") << "0.0.4@" + longest << QList<QUrl>{QUrl(longest)};
+    QTest::newRow("2049 characters") << "0.0.4@" + longest + 'a' << QList<QUrl>{};
 }
 
 void TestAbout::yesOpensOnlyWebPages()
@@ -291,6 +296,51 @@ void TestAbout::yesOpensOnlyWebPages()
     QCOMPARE(answerer.seen.size(), 1); // nothing is reported when nothing opens
     QCOMPARE(answerer.seen[0].text, newVersionText("0.0.4"));
     QCOMPARE(browser.opened, opened);
+    QVERIFY(about.buttonsEnabled());
+}
+
+void TestAbout::versionIsShownAsPlainText_data()
+{
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("link to a file") << QByteArray("0.0.4.<a href=\"file:///etc/passwd\">x</a>")
+                                    << QStringLiteral("0.0.4.<a href=\"file:///etc/passwd\">x</a>");
+    QTest::newRow("script link")
+        << QByteArray("0.0.4.<b><a href=\"javascript:alert(1)\">open</a></b>")
+        << QStringLiteral("0.0.4.<b><a href=\"javascript:alert(1)\">open</a></b>");
+    QTest::newRow("control characters")
+        << QByteArray("0.0.4.\0x\a\x1b[31m\r\t\x7f\x85\n", 19) << QStringLiteral("0.0.4.x[31m\n");
+    QTest::newRow("far too long") << "0.0.4." + QByteArray(60000, '9')
+                                  << "0.0.4." + QString(58, u'9') + QChar(0x2026);
+}
+
+// Whatever the server puts in the version, the box shows it as text: the
+// user's "Όχι Ευχαριστώ!!!" is the last word, and nothing in it opens.
+void TestAbout::versionIsShownAsPlainText()
+{
+    QFETCH(QByteArray, version);
+    QFETCH(QString, shown);
+
+    HttpTestServer server;
+    server.answer(HttpResponse::text(200, version + '@' + downloadPage));
+    AppInfo::setSiteUrl(server.url());
+    AboutDialog about;
+    TestSupport::BoxAnswerer answerer;
+    answerer.onBox = [](QMessageBox *box) {
+        auto *label = TestSupport::child<QLabel>(box, "qt_msgbox_label");
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        for (int y = 2; y < label->height(); y += 4) {
+            for (int x = 2; x < label->width(); x += 4)
+                QTest::mouseClick(label, Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
+        }
+    };
+
+    QTest::mouseClick(about.checkButton(), Qt::LeftButton);
+
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].text, newVersionText(shown));
+    QVERIFY(browser.opened.isEmpty());
     QVERIFY(about.buttonsEnabled());
 }
 
