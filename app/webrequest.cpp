@@ -179,7 +179,8 @@ Reply waitFor(QWidget *dialog, QNetworkReply *reply)
 
     if (!reply->isFinished())
         loop.exec();
-    // The wait also ends when the program quits, which ends every event loop.
+    // The wait also ends, with the reply unfinished, when the program quits
+    // (which ends every event loop) or when an error was left unfinished.
     if (!reply->isFinished())
         stopWith(reply->error() == QNetworkReply::NoError ? Stop::Cancelled : Stop::Broken);
     readSome();
