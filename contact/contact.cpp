@@ -88,7 +88,8 @@ void Contact::on_pushButton_3_clicked()
     switch (outcome) {
     case Outcome::TryAgain: ui->textEdit->setFocus(Qt::OtherFocusReason); break;
     case Outcome::Sent: close(); break;
-    case Outcome::NoAnswer: break;
+    case Outcome::NoAnswer:
+    case Outcome::Cancelled: break;
     }
 }
 
@@ -109,6 +110,8 @@ Contact::Outcome Contact::submit()
     const QByteArray body = FormEncoding::encode(
         {{QStringLiteral("message"), message}, {QStringLiteral("version"), currentVersion}});
     const WebRequest::Reply reply = WebRequest::postForm(this, messageUrl, body);
+    if (reply.cancelled)
+        return Outcome::Cancelled;
     if (reply.failed) {
         showError(QStringLiteral("Το μήνυμά σας δεν στάλθηκε. Κάτι πήγε στραβά, παρακαλώ "
                                  "ξαναδοκιμάστε.\nΣας ευχαριστώ πολύ."));

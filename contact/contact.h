@@ -28,7 +28,8 @@ private slots:
     void on_pushButton_4_clicked();
 
 private:
-    enum class Outcome { TryAgain, Sent, NoAnswer };
+    // Cancelled: the dialog was closed while the message was on its way.
+    enum class Outcome { TryAgain, Sent, NoAnswer, Cancelled };
 
     void growForLargerFonts();
     void nameCounter();

@@ -66,6 +66,9 @@ private slots:
     void emptyAnswerLeavesItOpen();
     void failuresKeepTheMessage_data();
     void failuresKeepTheMessage();
+    void onePressSendsOnePost_data();
+    void onePressSendsOnePost();
+    void closingWhileSendingShowsNoBox();
     void buttonsStayDisabledUntilTheOutcomeIsShown();
     void editingWhileSendingCannotStartASecondSend();
     void cancelClosesWithoutSending();
@@ -77,6 +80,7 @@ private slots:
 void TestContact::initTestCase()
 {
     WebRequest::setTransferTimeout(500);
+    WebRequest::setDeadline(1500);
 }
 
 void TestContact::isAFixedWindowModalDialog()
@@ -268,6 +272,58 @@ void TestContact::failuresKeepTheMessage()
     QCOMPARE(contact.dialog.focusWidget(), contact.text());
     if (redirect)
         QCOMPARE(server.requests.size(), 1);
+}
+
+void TestContact::onePressSendsOnePost_data()
+{
+    QTest::addColumn<HttpResponse>("response");
+
+    QTest::newRow("garbage") << HttpResponse::raw("garbage\r\n\r\n");
+    QTest::newRow("hang-up") << HttpResponse::hangUp();
+}
+
+// The network layer would send the message again on some broken answers.
+void TestContact::onePressSendsOnePost()
+{
+    QFETCH(HttpResponse, response);
+
+    HttpTestServer server;
+    server.answer(response);
+    AppInfo::setSiteUrl(server.url());
+    ContactDialog contact;
+    contact.write(QStringLiteral("Hello there"));
+    TestSupport::BoxAnswerer answerer;
+    contact.pressSend();
+
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].text, notSent);
+    QTest::qWait(100); // a resent request would arrive now
+    QCOMPARE(server.requests.size(), 1);
+    QVERIFY(contact.buttonsEnabled());
+}
+
+void TestContact::closingWhileSendingShowsNoBox()
+{
+    HttpTestServer server;
+    AppInfo::setSiteUrl(server.url());
+    ContactDialog contact;
+    contact.write(QStringLiteral("Hello there"));
+    Qt::CursorShape cursorWhileWaiting = Qt::ArrowCursor;
+    server.onRequest = [&](const HttpRequest &) {
+        cursorWhileWaiting = contact.dialog.cursor().shape();
+        contact.dialog.close(); // as the window's close button does
+    };
+    TestSupport::BoxAnswerer answerer;
+
+    contact.pressSend();
+    QTest::qWait(100);
+
+    QCOMPARE(cursorWhileWaiting, Qt::BusyCursor);
+    QVERIFY(!contact.dialog.isVisible());
+    QVERIFY(answerer.seen.isEmpty());
+    QCOMPARE(contact.dialog.cursor().shape(), Qt::ArrowCursor);
+    QVERIFY(contact.buttonsEnabled());
+    QCOMPARE(server.requests.size(), 1);
 }
 
 void TestContact::buttonsStayDisabledUntilTheOutcomeIsShown()
