@@ -507,12 +507,12 @@ void List::loadList()
 {
     loader = new ListLoader(this);
     connect(loader, &ListLoader::partsWaiting, this, &List::fillSomeRows, Qt::QueuedConnection);
-    // A file read to its end is checked in the background, while its rows go
-    // into the tables, against what writing them back would give.
-    loader->start(listFilePath(), tables.size(),
-                  [checker = saver, names = tabNames()](QList<EntryGroup> &&rowsRead) {
-                      checker->keepCopyUnlessFileHolds({names, std::move(rowsRead)});
-                  });
+    // A file that holds anything the tables do not show (a damaged row, a
+    // ninth group) is copied as "list.before-<n>.xml" before it is replaced.
+    loader->start(listFilePath(), tabNames(), [keeper = saver](bool holdsWhatWasRead) {
+        if (!holdsWhatWasRead)
+            keeper->keepCopyFirst(QStringLiteral("before"));
+    });
 }
 
 void List::fillSomeRows()

@@ -293,6 +293,27 @@ void appendAttribute(QByteArray &out, const char *name, const QString &value)
     out += '"';
 }
 
+const char groupEnd[] = " </fpa-tab>\n";
+
+void appendGroupStart(QByteArray &out, const QString &name, int index, bool empty)
+{
+    out += " <fpa-tab";
+    appendAttribute(out, "name", name);
+    appendAttribute(out, "ID", QString::number(index));
+    out += empty ? "/>\n" : ">\n";
+}
+
+void appendItem(QByteArray &out, const Entry &entry, int row)
+{
+    out += "  <fpa-item";
+    appendAttribute(out, "poso", entry.poso);
+    appendAttribute(out, "fpa", entry.fpa);
+    appendAttribute(out, "extraPoso", entry.extraPoso);
+    appendAttribute(out, "finalPoso", entry.finalPoso);
+    appendAttribute(out, "Id", QString::number(row));
+    out += "/>\n";
+}
+
 // Appends the file's content to out. Whenever out holds a part of some size,
 // and at the end, hands it to takePart, if given, which may empty it and
 // returns false to stop.
@@ -307,24 +328,14 @@ bool serializeInParts(QByteArray &out, const QStringList &groupNames,
     out += "<fpa>\n";
     for (int i = 0; i < groupNames.size(); ++i) {
         const EntryGroup &group = groups.value(i);
-        out += " <fpa-tab";
-        appendAttribute(out, "name", groupNames.at(i));
-        appendAttribute(out, "ID", QString::number(i));
-        out += group.isEmpty() ? "/>\n" : ">\n";
+        appendGroupStart(out, groupNames.at(i), i, group.isEmpty());
         for (int row = 0; row < group.size(); ++row) {
-            const Entry &entry = group.at(row);
-            out += "  <fpa-item";
-            appendAttribute(out, "poso", entry.poso);
-            appendAttribute(out, "fpa", entry.fpa);
-            appendAttribute(out, "extraPoso", entry.extraPoso);
-            appendAttribute(out, "finalPoso", entry.finalPoso);
-            appendAttribute(out, "Id", QString::number(row));
-            out += "/>\n";
+            appendItem(out, group.at(row), row);
             if (!passOn(partSize))
                 return false;
         }
         if (!group.isEmpty())
-            out += " </fpa-tab>\n";
+            out += groupEnd;
     }
     out += "</fpa>\n";
     return passOn(1);
@@ -404,6 +415,14 @@ QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &gro
     return out;
 }
 
+bool holds(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups)
+{
+    SameAsWritten check(path, groupNames);
+    for (int i = 0; i < groups.size(); ++i)
+        check.add(i, groups.at(i));
+    return check.holds();
+}
+
 bool write(const QString &path, const QByteArray &content, QString *reason)
 {
     return saveSafely(path, reason,
@@ -421,6 +440,56 @@ bool write(const QString &path, const QStringList &groupNames, const QList<Entry
             return written;
         });
     });
+}
+
+SameAsWritten::SameAsWritten(const QString &path, const QStringList &groupNames)
+    : groupNames(groupNames)
+{
+    same = openRegularFile(file, path);
+    expect("<fpa>\n");
+}
+
+SameAsWritten::~SameAsWritten() = default;
+
+void SameAsWritten::add(int group, const EntryGroup &rows)
+{
+    if (rows.isEmpty() || !same)
+        return;
+    if (group < currentGroup) { // the file has its groups in another order
+        same = false;
+        return;
+    }
+    QByteArray expected;
+    if (group > currentGroup) {
+        if (currentGroup >= 0)
+            expected += groupEnd;
+        for (int empty = currentGroup + 1; empty < group; ++empty)
+            appendGroupStart(expected, groupNames.value(empty), empty, true);
+        appendGroupStart(expected, groupNames.value(group), group, false);
+        currentGroup = group;
+        rowsInGroup = 0;
+    }
+    for (const Entry &entry : rows)
+        appendItem(expected, entry, rowsInGroup++);
+    expect(expected);
+}
+
+bool SameAsWritten::holds()
+{
+    QByteArray expected;
+    if (currentGroup >= 0)
+        expected += groupEnd;
+    for (int empty = currentGroup + 1; empty < groupNames.size(); ++empty)
+        appendGroupStart(expected, groupNames.at(empty), empty, true);
+    expected += "</fpa>\n";
+    expect(expected);
+    currentGroup = int(groupNames.size());
+    return same && file.read(1).isEmpty();
+}
+
+void SameAsWritten::expect(const QByteArray &bytes)
+{
+    same = same && file.read(bytes.size()) == bytes;
 }
 
 QString keepCopy(const QString &path, const QString &kind)

@@ -2,6 +2,7 @@
 
 #include "entry.h"
 
+#include <QFile>
 #include <QStringList>
 
 #include <functional>
@@ -50,6 +51,11 @@ ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead);
 // The file's content for the given groups, exactly as write() stores it.
 QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &groups);
 
+// Whether the file at path is a regular file that holds exactly what
+// serialize() gives for the groups; compared a part at a time, without the
+// whole content in memory (see SameAsWritten below).
+bool holds(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups);
+
 // Replaces the file with the content, or leaves the previous file as it was
 // when the new one cannot be written completely; then, when reason is given,
 // it receives the system's account of what went wrong. Makes the file's
@@ -61,6 +67,30 @@ bool write(const QString &path, const QByteArray &content, QString *reason = nul
 // parts as it is made, without holding the whole file in memory.
 bool write(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups,
            QString *reason = nullptr);
+
+// Tells whether a file holds exactly what write() would store for the rows
+// that read() gives of it, so that nothing else in it is lost by writing the
+// list back. Fed with the parts as read() hands them over, it compares them
+// with the file as they come, without a second copy of the list.
+class SameAsWritten
+{
+public:
+    SameAsWritten(const QString &path, const QStringList &groupNames);
+    ~SameAsWritten();
+
+    void add(int group, const EntryGroup &rows);
+    // Once read() has handed over every part.
+    bool holds();
+
+private:
+    void expect(const QByteArray &bytes);
+
+    QFile file;
+    QStringList groupNames;
+    int currentGroup = -1;
+    int rowsInGroup = 0;
+    bool same = true;
+};
 
 // Copies a file next to it, as "list.<kind>-<n>.xml" under a number that no
 // earlier copy has, before it gets replaced. Returns the copy's path, or an

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 
 #include <utility>
-#include <vector>
 
 ListLoader::ListLoader(QObject *parent)
     : QObject(parent)
@@ -17,26 +16,26 @@ ListLoader::~ListLoader()
         reading.join();
 }
 
-void ListLoader::start(const QString &path, int groupCount, CompleteFile completeFile)
+void ListLoader::start(const QString &path, const QStringList &groupNames,
+                       CompleteFile completeFile)
 {
-    reading = std::thread([this, path, groupCount, completeFile = std::move(completeFile)] {
-        read(path, groupCount, completeFile);
+    reading = std::thread([this, path, groupNames, completeFile = std::move(completeFile)] {
+        read(path, groupNames, completeFile);
     });
 }
 
-void ListLoader::read(const QString &path, int groupCount, const CompleteFile &completeFile)
+void ListLoader::read(const QString &path, const QStringList &groupNames,
+                      const CompleteFile &completeFile)
 {
     const QFileInfo file(path);
     // Opening a pipe would wait for a writer for ever.
     if (file.exists() && !file.isFile())
         return finish(Outcome::NotAPlainFile);
 
-    // The parts share their rows with those handed over: keeping them costs
-    // no copy.
-    std::vector<std::pair<int, EntryGroup>> partsRead;
+    ListFile::SameAsWritten check(path, groupNames);
     const ListFile::ReadStatus status =
-        ListFile::read(path, groupCount, [&](int group, EntryGroup &&rows) {
-            partsRead.emplace_back(group, rows);
+        ListFile::read(path, int(groupNames.size()), [&](int group, EntryGroup &&rows) {
+            check.add(group, rows);
             push(group, std::move(rows));
         });
     switch (status) {
@@ -44,11 +43,7 @@ void ListLoader::read(const QString &path, int groupCount, const CompleteFile &c
     case ListFile::ReadStatus::Unreadable: return finish(Outcome::Unreadable);
     case ListFile::ReadStatus::Complete: break;
     }
-    QList<EntryGroup> rowsRead(groupCount);
-    for (auto &[group, rows] : partsRead)
-        rowsRead[group] += std::exchange(rows, {});
-    partsRead.clear();
-    completeFile(std::move(rowsRead));
+    completeFile(check.holds());
     finish(Outcome::Complete);
 }
 

@@ -29,12 +29,13 @@ public:
     explicit ListLoader(QObject *parent = nullptr);
     ~ListLoader() override; // waits for the reading thread
 
-    // Receives, on the reading thread, every row of a file that was read to
-    // its end, before the last part is handed over.
-    using CompleteFile = std::function<void(QList<EntryGroup> &&rowsRead)>;
+    // Told, on the reading thread, of a file that was read to its end,
+    // before the last part is handed over: whether the file holds exactly
+    // what writing its rows back would store, with the groups named so.
+    using CompleteFile = std::function<void(bool holdsWhatWasRead)>;
 
-    // Starts reading the rows of at most groupCount groups from the file.
-    void start(const QString &path, int groupCount, CompleteFile completeFile);
+    // Starts reading the rows of the groups from the file.
+    void start(const QString &path, const QStringList &groupNames, CompleteFile completeFile);
 
     enum class Take { Part, NothingYet, Finished };
     // The next part of rows read; with wait, blocks until one is there or the
@@ -49,7 +50,7 @@ signals:
     void partsWaiting();
 
 private:
-    void read(const QString &path, int groupCount, const CompleteFile &completeFile);
+    void read(const QString &path, const QStringList &groupNames, const CompleteFile &completeFile);
     void push(int group, EntryGroup &&rows);
     void finish(Outcome result);
 

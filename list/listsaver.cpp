@@ -6,29 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
-#include <cstring>
-
-namespace {
-
-// Whether the file holds exactly these bytes, read a piece at a time.
-bool fileHolds(const QString &path, const QByteArray &expected)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() != expected.size())
-        return false;
-    const qint64 pieceSize = 1 << 16;
-    for (qint64 at = 0; at < expected.size(); at += pieceSize) {
-        const QByteArray piece = file.read(pieceSize);
-        if (piece.size() != std::min(pieceSize, expected.size() - at)
-            || std::memcmp(piece.constData(), expected.constData() + at, piece.size()) != 0)
-            return false;
-    }
-    return file.read(1).isEmpty();
-}
-
-} // namespace
-
 ListSaver::ListSaver(const QString &path, QObject *parent)
     : QObject(parent)
     , path(path)
@@ -58,16 +35,6 @@ void ListSaver::keepCopyFirst(const QString &kind)
 {
     const std::lock_guard<std::mutex> lock(writing);
     copyKind = kind;
-}
-
-void ListSaver::keepCopyUnlessFileHolds(const Content &rowsRead)
-{
-    worker.start([this, rowsRead] {
-        const QByteArray asWritten = ListFile::serialize(rowsRead.groupNames, rowsRead.groups);
-        const std::lock_guard<std::mutex> lock(writing);
-        if (QFileInfo(path).isFile() && !fileHolds(path, asWritten))
-            copyKind = QStringLiteral("before");
-    });
 }
 
 bool ListSaver::save(const Content &content, QString *reason)

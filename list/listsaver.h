@@ -33,10 +33,6 @@ public:
     // Before the next write replaces the file, copy it to "list.<kind>-<n>.xml";
     // no write replaces it until that copy has been made.
     void keepCopyFirst(const QString &kind);
-    // Checks, in the background, that the file is byte for byte what writing
-    // the rows read from it gives; if it is not, it held something that the
-    // list does not show, and it is copied as "list.before-<n>.xml" first.
-    void keepCopyUnlessFileHolds(const Content &rowsRead);
 
     // Writes the content at once; on failure, reason receives why.
     bool save(const Content &content, QString *reason = nullptr);

@@ -215,6 +215,15 @@ void TestListFile::roundTrips()
     QCOMPARE(loaded.status, ListFile::ReadStatus::Complete);
     QCOMPARE(describe(loaded.groups), describe(groups));
     QCOMPARE(ListFile::serialize(tabNames, loaded.groups), content);
+
+    // The file holds these groups, and neither more nor one byte other.
+    QVERIFY(ListFile::holds(listPath(), tabNames, loaded.groups));
+    QVERIFY(ListFile::write(listPath(), content + '\n'));
+    QVERIFY(!ListFile::holds(listPath(), tabNames, loaded.groups));
+    QByteArray changed = content;
+    changed[changed.size() / 2] = '#';
+    QVERIFY(ListFile::write(listPath(), changed));
+    QVERIFY(!ListFile::holds(listPath(), tabNames, loaded.groups));
 }
 
 // The list keeps an entry once per tab by this comparison.
