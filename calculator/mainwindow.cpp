@@ -88,10 +88,11 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
 {
+    // Before the boxes exist: screen readers' view of a widget is made once.
+    reportResultBoxesReadOnly();
     ui->setupUi(this);
     makeCommandButtonsAccessible();
     nameNumberBoxesAfterLabels();
-    reportResultBoxesReadOnly();
     offerListShortcut();
     ui->pushButton_add_to_list->setEnabled(false);
     connect(ui->buttonGroup, &QButtonGroup::buttonClicked, this, &MainWindow::radioClicked);
