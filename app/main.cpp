@@ -39,11 +39,12 @@ int main(int argc, char *argv[])
     MainWindow window;
     QObject::connect(&instance, &SingleInstance::shownAgain, &window,
                      [&window] { bringToFront(&window); });
-    // Asked to end (a log-out, a shut-down, kill): keep the list, then quit.
+    // Asked to end (a shut-down, kill): keep the list, then end without
+    // closing the windows, which would ask again about a failed save.
     QObject::connect(&termination, &TerminationSignal::received, &window, [&window] {
         if (List *list = window.findChild<List *>())
             list->saveAtSessionEnd();
-        QCoreApplication::quit();
+        QCoreApplication::exit(0);
     });
     window.show();
     return app.exec();

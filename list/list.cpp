@@ -617,7 +617,7 @@ void List::autosaveFinished(bool saved, const QString &reason)
     if (saved) {
         savedChanges = changesBeingSaved;
         failureTold = false;
-    } else {
+    } else if (changesBeingSaved != savedChanges) {
         tellFailureOnce(reason);
     }
     if (saveAgain) {
@@ -648,6 +648,9 @@ void List::saveBeforeClosing()
 {
     QString reason;
     while (!saveNow(&reason)) {
+        // Nothing of this session is lost: the file holds what it held.
+        if (changes == savedChanges)
+            return;
         if (!askToRetry(reason)) {
             closedUnsaved = true;
             return;
@@ -658,7 +661,7 @@ void List::saveBeforeClosing()
 void List::saveAtSessionEnd(bool mayAsk)
 {
     QString reason;
-    if (!saveNow(&reason) && mayAsk)
+    if (!saveNow(&reason) && mayAsk && changes != savedChanges)
         tellFailureOnce(reason);
 }
 

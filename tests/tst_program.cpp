@@ -66,6 +66,7 @@ class TestProgram : public QObject
 private slots:
     void secondStartEndsAndTheFirstKeepsItsList();
     void aCrashedCopyDoesNotBlockTheNextStart();
+    void endsWhenToldEvenIfTheListCannotBeWritten();
 };
 
 void TestProgram::secondStartEndsAndTheFirstKeepsItsList()
@@ -108,6 +109,19 @@ void TestProgram::aCrashedCopyDoesNotBlockTheNextStart()
     QTRY_VERIFY_WITH_TIMEOUT(copyAnswers(), 10000);
     QCOMPARE(next.process.state(), QProcess::Running);
     QVERIFY(next.end(SIGTERM));
+}
+
+// Nothing was changed, so nothing is lost and no box waits for an answer.
+void TestProgram::endsWhenToldEvenIfTheListCannotBeWritten()
+{
+    QFile::remove(listPath());
+    QVERIFY(QDir().mkpath(listPath()));
+    Program program;
+    QTRY_VERIFY_WITH_TIMEOUT(copyAnswers(), 10000);
+    QVERIFY(program.end(SIGTERM));
+    QCOMPARE(program.process.exitCode(), 0);
+    QVERIFY(QFileInfo(listPath()).isDir());
+    QVERIFY(QDir().rmdir(listPath()));
 }
 
 METRINO_TEST_MAIN(TestProgram)
