@@ -172,9 +172,17 @@ Reply waitFor(QWidget *dialog, QNetworkReply *reply)
     QTimer deadline;
     deadline.setSingleShot(true);
     deadline.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] { stopWith(Stop::TooSlow); });
+    // A reply that has come in whole is not undone while the wait is still
+    // unwinding (another dialog's event loop may hold it up).
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        if (!reply->isFinished())
+            stopWith(Stop::TooSlow);
+    });
     deadline.start(currentDeadline());
-    const CloseWatcher closing(dialog, [&] { stopWith(Stop::Cancelled); });
+    const CloseWatcher closing(dialog, [&] {
+        if (!reply->isFinished())
+            stopWith(Stop::Cancelled);
+    });
     const BusyCursor busy(dialog);
 
     if (!reply->isFinished())
