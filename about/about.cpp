@@ -18,14 +18,36 @@ QString checkTitle()
     return QStringLiteral("Φ.Π.Α. μετρίνο, Έλεγχος για καινούργια έκδοση");
 }
 
+// The longest download address handed to the browser; browsers and servers
+// commonly refuse longer ones, and the maker's addresses are far shorter.
+const int maxPageAddressLength = 2048;
+
 // The download address comes from the network: only a web page may be handed
 // to the desktop, never a local file or program.
-bool isWebPage(const QUrl &url)
+bool isWebPage(const QString &address)
 {
+    if (address.size() > maxPageAddressLength)
+        return false;
+    const QUrl url(address);
     const QString scheme = url.scheme();
     return url.isValid() && !url.host().isEmpty()
            && (scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) == 0
                || scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0);
+}
+
+// The longest version the box shows in full; a real one is a few characters,
+// and a longer text would push the box's buttons off the screen.
+const int maxShownVersionLength = 64;
+
+// The version as the box shows it: the server's text without the control
+// characters that have no business on screen (line feeds stay), cut short
+// when it is far too long to be a version.
+QString shownVersion(QString version)
+{
+    version.removeIf([](QChar c) { return c.category() == QChar::Other_Control && c != u'\n'; });
+    if (version.size() > maxShownVersionLength)
+        version = version.left(maxShownVersionLength) + QChar(0x2026); // "…"
+    return version;
 }
 
 } // namespace
@@ -84,6 +106,8 @@ void About::on_pushButton_checkForNewVersion_clicked()
 {
     const WebRequest::DisabledWhileBusy busy({ui->buttonBox, ui->pushButton_checkForNewVersion});
     const WebRequest::Reply reply = WebRequest::get(this, versionUrl);
+    if (reply.cancelled)
+        return;
     if (reply.failed) {
         showCheckFailed();
         return;
@@ -111,11 +135,15 @@ int About::compareVersion(QString serverVersion) const
 void About::offerDownload(const QString &newVersion, const QString &pageAddress)
 {
     QMessageBox box(QMessageBox::Information, checkTitle(),
-                    QStringLiteral("Υπάρχει διαθέσιμη μια καινούργια έκδοση: ") + newVersion
-                        + QStringLiteral("\n\nΕσείς έχετε την: ") + currentVersion
+                    QStringLiteral("Υπάρχει διαθέσιμη μια καινούργια έκδοση: ")
+                        + shownVersion(newVersion) + QStringLiteral("\n\nΕσείς έχετε την: ")
+                        + currentVersion
                         + QStringLiteral("\n\nΘέλετε να μεταβείτε στην ιστοσελίδα για κατέβασμα "
                                          "της καινούργιας έκδοσης;"),
                     QMessageBox::NoButton, this);
+    // The version comes from the network: shown as it reads, never as markup
+    // with links in it.
+    box.setTextFormat(Qt::PlainText);
     QPushButton *yes = box.addButton(QStringLiteral("&Ναι"), QMessageBox::ActionRole);
     QPushButton *no = box.addButton(QStringLiteral("Όχι Ευχαριστώ!!!"), QMessageBox::ActionRole);
     box.setDefaultButton(no);
@@ -124,9 +152,9 @@ void About::offerDownload(const QString &newVersion, const QString &pageAddress)
         return;
 
     // A reply usually ends with a line feed, which is no part of the address.
-    const QUrl page(pageAddress.trimmed());
-    if (isWebPage(page))
-        QDesktopServices::openUrl(page);
+    const QString address = pageAddress.trimmed();
+    if (isWebPage(address))
+        QDesktopServices::openUrl(QUrl(address));
 }
 
 void About::showCheckFailed()

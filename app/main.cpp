@@ -1,8 +1,24 @@
 #include "app/appinfo.h"
+#include "app/singleinstance.h"
+#include "app/terminationsignal.h"
 #include "app/toolkittranslator.h"
 #include "calculator/mainwindow.h"
+#include "list/list.h"
 
 #include <QApplication>
+#include <QStandardPaths>
+
+namespace {
+
+void bringToFront(QWidget *window)
+{
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -10,10 +26,26 @@ int main(int argc, char *argv[])
     AppInfo::applyIdentity();
     // Ties the window to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("example.korvex.metrino"));
+
+    // A second start shows the running calculator and ends.
+    SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    if (!instance.claim())
+        return 0;
+    TerminationSignal termination;
+
     ToolkitTranslator greekToolkitTexts;
     QCoreApplication::installTranslator(&greekToolkitTexts);
 
     MainWindow window;
+    QObject::connect(&instance, &SingleInstance::shownAgain, &window,
+                     [&window] { bringToFront(&window); });
+    // Asked to end (a shut-down, kill): keep the list, then end without
+    // closing the windows, which would ask again about a failed save.
+    QObject::connect(&termination, &TerminationSignal::received, &window, [&window] {
+        if (List *list = window.findChild<List *>())
+            list->saveAtSessionEnd();
+        QCoreApplication::exit(0);
+    });
     window.show();
     return app.exec();
 }

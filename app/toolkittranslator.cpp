@@ -67,6 +67,10 @@ const Translation translations[] = {
     {"QScrollBar", "Scroll up", "Κύλιση πάνω"},
     {"QScrollBar", "Scroll right", "Κύλιση δεξιά"},
     {"QScrollBar", "Scroll down", "Κύλιση κάτω"},
+
+    // The arrows of a tab bar too narrow for its tabs, named for screen readers.
+    {"QTabBar", "Scroll Left", "Κύλιση αριστερά"},
+    {"QTabBar", "Scroll Right", "Κύλιση δεξιά"},
 };
 
 QByteArray key(const char *context, const char *sourceText)

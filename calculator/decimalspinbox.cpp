@@ -1,9 +1,57 @@
 #include "decimalspinbox.h"
 
+#include "amounttext.h"
+
+#include <QFocusEvent>
+
+QString DecimalSpinBox::inLocaleForm(const QString &typed) const
+{
+    return AmountText::toLocaleForm(typed, locale().decimalPoint());
+}
+
 QValidator::State DecimalSpinBox::validate(QString &input, int &pos) const
 {
-    const QString decimalPoint = locale().decimalPoint();
-    if (decimalPoint != QLatin1String("."))
-        input.replace(QLatin1Char('.'), decimalPoint);
-    return QDoubleSpinBox::validate(input, pos);
+    QString amount = inLocaleForm(input);
+    if (amount.isNull())
+        return QValidator::Invalid;
+
+    QValidator::State state;
+    if (amount == input) {
+        // Written as the locale writes it: the toolkit may tidy the text.
+        state = QDoubleSpinBox::validate(input, pos);
+    } else {
+        int amountPos = qMin(pos, int(amount.size()));
+        state = QDoubleSpinBox::validate(amount, amountPos);
+    }
+    // "1.234" is no amount yet, but may become one once ",56" is typed.
+    if (state == QValidator::Invalid && AmountText::isGroupedSoFar(input))
+        return QValidator::Intermediate;
+    return state;
+}
+
+// A lone "." or "," stays a decimal point when the user leaves the box: the
+// toolkit would take it for a group separator and read "1.234" as 1234.
+void DecimalSpinBox::fixup(QString &input) const
+{
+    const QString amount = inLocaleForm(input);
+    if (!amount.isNull())
+        input = amount;
+    QDoubleSpinBox::fixup(input);
+}
+
+double DecimalSpinBox::valueFromText(const QString &text) const
+{
+    const QString amount = inLocaleForm(text);
+    return QDoubleSpinBox::valueFromText(amount.isNull() ? QString() : amount);
+}
+
+// Coming in from the keyboard or with the window selects the amount; a click
+// places the cursor where it points.
+void DecimalSpinBox::focusInEvent(QFocusEvent *event)
+{
+    QDoubleSpinBox::focusInEvent(event);
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+        || reason == Qt::ShortcutFocusReason || reason == Qt::ActiveWindowFocusReason)
+        selectAll();
 }

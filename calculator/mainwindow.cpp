@@ -2,38 +2,105 @@
 #include "ui_mainwindow.h"
 
 #include "about/about.h"
+#include "amounttext.h"
 #include "contact/contact.h"
 #include "list/list.h"
 #include "presetrates.h"
 #include "vat.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QSettings>
+#include <QShortcut>
 #include <QTextDocumentFragment>
 #include <QTimer>
 
 namespace {
 const char geometryKey[] = "geometry";
 const char stateKey[] = "state";
+const char listGeometryKey[] = "listGeometry";
 const int stateVersion = 1;
+
+// The two result boxes only show numbers; screen readers must not offer them
+// as fields to type into.
+class ReadOnlyNumberBox : public QAccessibleWidget, public QAccessibleValueInterface
+{
+public:
+    explicit ReadOnlyNumberBox(QAbstractSpinBox *box)
+        : QAccessibleWidget(box, QAccessible::SpinBox)
+    {
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = true;
+        state.editable = false;
+        return state;
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value)
+            return box()->text();
+        return QAccessibleWidget::text(t);
+    }
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QVariant currentValue() const override { return spinBox()->value(); }
+    void setCurrentValue(const QVariant &) override { }
+    QVariant maximumValue() const override { return spinBox()->maximum(); }
+    QVariant minimumValue() const override { return spinBox()->minimum(); }
+    QVariant minimumStepSize() const override { return 0.0; }
+
+private:
+    QAbstractSpinBox *box() const { return static_cast<QAbstractSpinBox *>(widget()); }
+    QDoubleSpinBox *spinBox() const { return qobject_cast<QDoubleSpinBox *>(widget()); }
+};
+
+QAccessibleInterface *readOnlyNumberBoxes(const QString &, QObject *object)
+{
+    auto *box = qobject_cast<QDoubleSpinBox *>(object);
+    return box && box->isReadOnly() ? new ReadOnlyNumberBox(box) : nullptr;
+}
+
+void reportResultBoxesReadOnly()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(readOnlyNumberBoxes);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
 {
+    // Before the boxes exist: screen readers' view of a widget is made once.
+    reportResultBoxesReadOnly();
     ui->setupUi(this);
     makeCommandButtonsAccessible();
     nameNumberBoxesAfterLabels();
+    offerListShortcut();
     ui->pushButton_add_to_list->setEnabled(false);
     connect(ui->buttonGroup, &QButtonGroup::buttonClicked, this, &MainWindow::radioClicked);
 
     settings = new QSettings(this);
     restoreGeometry(settings->value(geometryKey).toByteArray());
     restoreState(settings->value(stateKey).toByteArray(), stateVersion);
+    listPlace = settings->value(listGeometryKey).toByteArray();
 }
 
 MainWindow::~MainWindow()
@@ -45,9 +112,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     settings->setValue(geometryKey, saveGeometry());
     settings->setValue(stateKey, saveState(stateVersion));
+    keepListPlace();
     settings->sync();
     if (list)
-        list->saveList();
+        list->saveBeforeClosing();
     event->accept();
 }
 
@@ -65,9 +133,35 @@ bool MainWindow::event(QEvent *event)
 
 List *MainWindow::listWindow()
 {
-    if (!list)
+    if (!list) {
         list = new List(this);
+        list->setKeptPlace(listPlace);
+    }
     return list;
+}
+
+// Ctrl+L brings up the saved list at any time, without adding to it.
+void MainWindow::offerListShortcut()
+{
+    auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    connect(shortcut, &QShortcut::activated, this, &MainWindow::showListWindow);
+}
+
+void MainWindow::showListWindow()
+{
+    List *window = listWindow();
+    window->show();
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->raise();
+    window->activateWindow();
+}
+
+// The list window's place is kept only once it has been shown: a window that
+// never appeared in this run leaves the place of an earlier one as it was.
+void MainWindow::keepListPlace()
+{
+    if (list && list->hasBeenShown())
+        settings->setValue(listGeometryKey, list->saveGeometry());
 }
 
 // The bottom row shows icons only: screen readers announce the tool tip
@@ -97,16 +191,11 @@ void MainWindow::nameNumberBoxesAfterLabels()
     }
 }
 
-// The value a box shows, read back from its text: in the box's locale first,
-// then with "." as the decimal point; anything else counts as 0.
+// The value a box shows, read back from its text as the box reads what is
+// typed into it ("12.5" and "12,5" in any locale); anything else counts as 0.
 double MainWindow::shownValue(const QDoubleSpinBox *box)
 {
-    const QString text = box->text();
-    bool ok = false;
-    double value = box->locale().toDouble(text, &ok);
-    if (!ok)
-        value = text.toDouble(&ok);
-    return ok ? value : 0.0;
+    return box->valueFromText(box->text());
 }
 
 // The box's value as the box writes it, "23,00", also while the user is still
@@ -214,11 +303,11 @@ void MainWindow::on_pushButton_about_clicked()
     (new About(this))->show();
 }
 
-// Copies the final amount in a form that any program reads back as a number,
-// whatever the user's locale: "123", "12.5", "1.23457e+06".
+// Copies the final amount, to the cent, in a form that any program reads back
+// as a number whatever the user's locale: "123", "12.5", "1234567.89".
 void MainWindow::on_pushButton_clipBoard_clicked()
 {
-    const QString amount = QString::number(ui->doubleSpinBox_final_poso->value(), 'g', 6);
+    const QString amount = AmountText::plain(ui->doubleSpinBox_final_poso->value());
     QGuiApplication::clipboard()->setText(amount, QClipboard::Clipboard);
     QMessageBox::information(this, tr("Αντιγραφή στο Clipboard"),
                              tr("Η τελική τιμή έχει αντιγραφεί στο Clipboard"));

@@ -42,6 +42,9 @@ private slots:
 
 private:
     void makeCommandButtonsAccessible();
+    void offerListShortcut();
+    void showListWindow();
+    void keepListPlace();
     void nameNumberBoxesAfterLabels();
     void calculateFpa(double poso, double fpa);
     void updateAddToListButton(double newValue, const QDoubleSpinBox *otherInput);
@@ -51,4 +54,6 @@ private:
     Ui::MainWindow *ui;
     List *list = nullptr;
     QSettings *settings;
+    // The list window's place from the last run, until the window is made.
+    QByteArray listPlace;
 };

@@ -19,6 +19,9 @@ Contact::Contact(QWidget *parent)
     , ui(new Ui::Contact)
 {
     ui->setupUi(this);
+    growForLargerFonts();
+    nameCounter();
+    connect(ui->textEdit, &QTextEdit::textChanged, this, &Contact::nameCounter);
     currentVersion = AppInfo::version();
     messageUrl = AppInfo::siteUrl(QStringLiteral("/programming/metrino/bugtracker.php")).toString();
 }
@@ -26,6 +29,31 @@ Contact::Contact(QWidget *parent)
 Contact::~Contact()
 {
     delete ui;
+}
+
+// The fixed size suits the usual desktop fonts; with a larger one the dialog
+// grows just enough for its buttons to show their whole texts.
+void Contact::growForLargerFonts()
+{
+    const QSize needed = layout()->minimumSize().expandedTo(size());
+    if (needed != size())
+        setFixedSize(needed);
+}
+
+// Screen readers hear what the counter's number means.
+void Contact::nameCounter()
+{
+    const int left = maxMessageLength - int(ui->textEdit->toPlainText().size());
+    QString name;
+    if (left == 1)
+        name = QStringLiteral("Απομένει 1 χαρακτήρας");
+    else if (left >= 0)
+        name = QStringLiteral("Απομένουν %1 χαρακτήρες").arg(left);
+    else if (left == -1)
+        name = QStringLiteral("1 χαρακτήρας πάνω από το όριο");
+    else
+        name = QStringLiteral("%1 χαρακτήρες πάνω από το όριο").arg(-left);
+    ui->label_6->setAccessibleName(name);
 }
 
 void Contact::on_textEdit_textChanged()
@@ -60,7 +88,8 @@ void Contact::on_pushButton_3_clicked()
     switch (outcome) {
     case Outcome::TryAgain: ui->textEdit->setFocus(Qt::OtherFocusReason); break;
     case Outcome::Sent: close(); break;
-    case Outcome::NoAnswer: break;
+    case Outcome::NoAnswer:
+    case Outcome::Cancelled: break;
     }
 }
 
@@ -81,6 +110,8 @@ Contact::Outcome Contact::submit()
     const QByteArray body = FormEncoding::encode(
         {{QStringLiteral("message"), message}, {QStringLiteral("version"), currentVersion}});
     const WebRequest::Reply reply = WebRequest::postForm(this, messageUrl, body);
+    if (reply.cancelled)
+        return Outcome::Cancelled;
     if (reply.failed) {
         showError(QStringLiteral("Το μήνυμά σας δεν στάλθηκε. Κάτι πήγε στραβά, παρακαλώ "
                                  "ξαναδοκιμάστε.\nΣας ευχαριστώ πολύ."));

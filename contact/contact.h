@@ -28,8 +28,11 @@ private slots:
     void on_pushButton_4_clicked();
 
 private:
-    enum class Outcome { TryAgain, Sent, NoAnswer };
+    // Cancelled: the dialog was closed while the message was on its way.
+    enum class Outcome { TryAgain, Sent, NoAnswer, Cancelled };
 
+    void growForLargerFonts();
+    void nameCounter();
     Outcome submit();
     void applyLengthLimit();
     void showError(const QString &text);

@@ -4,8 +4,9 @@
 #include <QString>
 
 // One saved calculation: the four texts that the calculator displayed, in
-// column order. The list never reads them as numbers; two entries are the
-// same entry when all four texts are equal.
+// column order. The list keeps them as texts, and two entries are the same
+// entry when all four texts are equal; only the rate is read as a number, to
+// pick its tab.
 struct Entry {
     QString poso;      // price before VAT
     QString fpa;       // VAT rate

@@ -7,8 +7,17 @@
 #include <QStringEncoder>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <utility>
 #include <vector>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace ListFile {
 
@@ -17,22 +26,226 @@ namespace {
 const QString groupTag = QStringLiteral("fpa-tab");
 const QString itemTag = QStringLiteral("fpa-item");
 
+enum class Kind {
+    Missing, // nothing there, or a symbolic link to nothing
+    Regular, // a regular file, or a symbolic link to one
+    Other    // a folder, FIFO, device, socket, or something that cannot be looked at
+};
+
+// What lies at path, following symbolic links, found without opening it:
+// opening a FIFO waits for a writer for ever, and opening a device may do
+// anything. For anything but a regular file, reason gets why it is no list.
+Kind kindOf(const QString &path, QString *reason = nullptr)
+{
+#ifdef Q_OS_UNIX
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
+        if (errno == ENOENT)
+            return Kind::Missing;
+        if (reason)
+            *reason = QString::fromLocal8Bit(std::strerror(errno));
+        return Kind::Other;
+    }
+    const bool regular = S_ISREG(status.st_mode);
+    const bool folder = S_ISDIR(status.st_mode);
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return Kind::Missing;
+    const bool regular = info.isFile();
+    const bool folder = info.isDir();
+#endif
+    if (regular)
+        return Kind::Regular;
+    if (reason)
+        *reason = folder ? QStringLiteral("Είναι φάκελος, όχι αρχείο")
+                         : QStringLiteral("Δεν είναι κανονικό αρχείο");
+    return Kind::Other;
+}
+
+// Opens a file that kindOf() found regular, and makes sure that what got
+// opened is still one.
+bool openRegularFile(QFile &file, const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)
+        || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+#else
+    file.setFileName(path);
+    return file.open(QIODevice::ReadOnly);
+#endif
+}
+
 Entry entryFrom(const QXmlStreamAttributes &attributes)
 {
+    const auto text = [](const QXmlStreamAttribute &attribute) {
+        return attribute.value().left(maxTextLength).toString();
+    };
     Entry entry;
     for (const QXmlStreamAttribute &attribute : attributes) {
-        const QStringView name = attribute.name();
+        const QStringView name = attribute.qualifiedName();
         if (name == QLatin1String("poso"))
-            entry.poso = attribute.value().toString();
+            entry.poso = text(attribute);
         else if (name == QLatin1String("fpa"))
-            entry.fpa = attribute.value().toString();
+            entry.fpa = text(attribute);
         else if (name == QLatin1String("extraPoso"))
-            entry.extraPoso = attribute.value().toString();
+            entry.extraPoso = text(attribute);
         else if (name == QLatin1String("finalPoso"))
-            entry.finalPoso = attribute.value().toString();
+            entry.finalPoso = text(attribute);
     }
     return entry;
 }
+
+// The first maxFileSize bytes of a file. The XML reader pulls them itself:
+// handed its input in parts, it would scan an unfinished comment again from
+// its start for every part.
+class FileStart : public QIODevice
+{
+public:
+    explicit FileStart(QIODevice &file)
+        : file(file)
+    {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 count = file.read(data, std::min(maxSize, unread));
+        if (count > 0)
+            unread -= count;
+        return count;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QIODevice &file;
+    qint64 unread = maxFileSize;
+};
+
+// Reads one list file. Groups are the fpa-tab elements at any depth below the
+// root element, in document order, and a group's rows are the fpa-item
+// elements at any depth below it; an item inside nested groups belongs to each
+// of them. The root may have any name. Names are compared as written, prefix
+// and all, without namespace processing.
+//
+// Only the open groups that receive rows are remembered, at most groupCount of
+// them, so the work per element stays the same however deep the nesting.
+class Reader
+{
+public:
+    Reader(int groupCount, const RowsRead &rowsRead)
+        : groupCount(groupCount)
+        , rows(std::max(groupCount, 0))
+        , rowsRead(rowsRead)
+    {
+    }
+
+    // True when the whole file was read.
+    bool read(QIODevice &file)
+    {
+        FileStart start(file);
+        QXmlStreamReader xml(&start);
+        xml.setNamespaceProcessing(false);
+        for (;;) {
+            switch (xml.readNext()) {
+            case QXmlStreamReader::StartElement:
+                if (!startElement(xml))
+                    return finish(false);
+                break;
+            case QXmlStreamReader::EndElement: endElement(); break;
+            case QXmlStreamReader::DTD:
+                // Entities declared here could make a small file expand to
+                // gigabytes; no list needs them.
+                if (!xml.entityDeclarations().isEmpty())
+                    return finish(false);
+                break;
+            case QXmlStreamReader::EndDocument: return finish(true);
+            case QXmlStreamReader::Invalid: // broken, cut short, or longer than the limit
+                return finish(false);
+            default: break;
+            }
+        }
+    }
+
+private:
+    struct OpenGroup {
+        int group;
+        int depth;
+    };
+
+    bool startElement(const QXmlStreamReader &xml)
+    {
+        if (++depth > maxDepth)
+            return false;
+        if (depth == 1)
+            return true; // the root
+        const QStringView name = xml.qualifiedName();
+        if (name == groupTag) {
+            if (groupsSeen < groupCount)
+                openGroups.push_back({groupsSeen, depth});
+            ++groupsSeen;
+        } else if (name == itemTag && !openGroups.empty()) {
+            const Entry entry = entryFrom(xml.attributes());
+            for (const OpenGroup &open : openGroups) {
+                if (rowCount == maxRows)
+                    return false;
+                ++rowCount;
+                EntryGroup &group = rows[open.group];
+                group.append(entry);
+                if (group.size() == rowsPerPart)
+                    handOver(open.group);
+            }
+        }
+        return true;
+    }
+
+    void endElement()
+    {
+        if (!openGroups.empty() && openGroups.back().depth == depth) {
+            handOver(openGroups.back().group);
+            openGroups.pop_back();
+        }
+        --depth;
+    }
+
+    // A broken file leaves groups open: hand over what they hold.
+    bool finish(bool complete)
+    {
+        for (const OpenGroup &open : openGroups)
+            handOver(open.group);
+        openGroups.clear();
+        return complete;
+    }
+
+    void handOver(int group)
+    {
+        if (!rows[group].isEmpty())
+            rowsRead(group, std::exchange(rows[group], EntryGroup()));
+    }
+
+    static constexpr int rowsPerPart = 4096;
+    const int groupCount;
+    std::vector<EntryGroup> rows; // read and not yet handed over, per group
+    const RowsRead &rowsRead;
+    std::vector<OpenGroup> openGroups; // innermost last
+    int depth = 0;
+    int groupsSeen = 0;
+    int rowCount = 0;
+};
 
 // The file is written by hand rather than through QXmlStreamWriter, which
 // takes three times as long for a list of many thousand rows.
@@ -80,103 +293,93 @@ void appendAttribute(QByteArray &out, const char *name, const QString &value)
     out += '"';
 }
 
-} // namespace
+const char groupEnd[] = " </fpa-tab>\n";
 
-// Groups are the fpa-tab elements at any depth below the root element, in
-// document order, and a group's rows are the fpa-item elements at any depth
-// below it. The root may have any name.
-ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead)
+void appendGroupStart(QByteArray &out, const QString &name, int index, bool empty)
 {
-    QFile file(path);
-    if (!file.exists())
-        return ReadStatus::Missing;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return ReadStatus::Unreadable;
-
-    const int rowsPerPart = 4096;
-    std::vector<EntryGroup> rows(groupCount); // read and not yet handed over
-    // For each open element, the index of the group it starts, or -1.
-    std::vector<int> openElements;
-    const auto handOver = [&](int group) {
-        if (group >= 0 && group < groupCount && !rows[group].isEmpty())
-            rowsRead(group, std::exchange(rows[group], EntryGroup()));
-    };
-
-    int groupsSeen = 0;
-    QXmlStreamReader xml(&file);
-    while (!xml.atEnd()) {
-        switch (xml.readNext()) {
-        case QXmlStreamReader::StartElement:
-            if (openElements.empty()) {
-                openElements.push_back(-1); // the root
-            } else if (xml.name() == groupTag) {
-                openElements.push_back(groupsSeen++);
-            } else {
-                openElements.push_back(-1);
-                if (xml.name() == itemTag) {
-                    const Entry entry = entryFrom(xml.attributes());
-                    for (const int group : openElements) {
-                        if (group < 0 || group >= groupCount)
-                            continue;
-                        rows[group].append(entry);
-                        if (rows[group].size() == rowsPerPart)
-                            handOver(group);
-                    }
-                }
-            }
-            break;
-        case QXmlStreamReader::EndElement:
-            handOver(openElements.back());
-            openElements.pop_back();
-            break;
-        default: break;
-        }
-    }
-    // A broken file leaves groups open: hand over what they hold.
-    for (const int group : openElements)
-        handOver(group);
-    return xml.hasError() ? ReadStatus::Unreadable : ReadStatus::Complete;
+    out += " <fpa-tab";
+    appendAttribute(out, "name", name);
+    appendAttribute(out, "ID", QString::number(index));
+    out += empty ? "/>\n" : ">\n";
 }
 
-QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &groups)
+void appendItem(QByteArray &out, const Entry &entry, int row)
 {
-    QByteArray out;
+    out += "  <fpa-item";
+    appendAttribute(out, "poso", entry.poso);
+    appendAttribute(out, "fpa", entry.fpa);
+    appendAttribute(out, "extraPoso", entry.extraPoso);
+    appendAttribute(out, "finalPoso", entry.finalPoso);
+    appendAttribute(out, "Id", QString::number(row));
+    out += "/>\n";
+}
+
+// Appends the file's content to out. Whenever out holds a part of some size,
+// and at the end, hands it to takePart, if given, which may empty it and
+// returns false to stop.
+bool serializeInParts(QByteArray &out, const QStringList &groupNames,
+                      const QList<EntryGroup> &groups,
+                      const std::function<bool(QByteArray &)> &takePart)
+{
+    const qsizetype partSize = 256 * 1024;
+    const auto passOn = [&out, &takePart](qsizetype atLeast) {
+        return !takePart || out.size() < atLeast || takePart(out);
+    };
     out += "<fpa>\n";
     for (int i = 0; i < groupNames.size(); ++i) {
         const EntryGroup &group = groups.value(i);
-        out += " <fpa-tab";
-        appendAttribute(out, "name", groupNames.at(i));
-        appendAttribute(out, "ID", QString::number(i));
-        out += group.isEmpty() ? "/>\n" : ">\n";
+        appendGroupStart(out, groupNames.at(i), i, group.isEmpty());
         for (int row = 0; row < group.size(); ++row) {
-            const Entry &entry = group.at(row);
-            out += "  <fpa-item";
-            appendAttribute(out, "poso", entry.poso);
-            appendAttribute(out, "fpa", entry.fpa);
-            appendAttribute(out, "extraPoso", entry.extraPoso);
-            appendAttribute(out, "finalPoso", entry.finalPoso);
-            appendAttribute(out, "Id", QString::number(row));
-            out += "/>\n";
+            appendItem(out, group.at(row), row);
+            if (!passOn(partSize))
+                return false;
         }
         if (!group.isEmpty())
-            out += " </fpa-tab>\n";
+            out += groupEnd;
     }
     out += "</fpa>\n";
-    return out;
+    return passOn(1);
 }
 
-bool write(const QString &path, const QByteArray &content, QString *reason)
+// Writes all of data. A write may store less than it was given (a disk or a
+// file size limit that fills up half-way); writing the rest then either
+// succeeds or gives the system's reason.
+bool writeAll(QSaveFile &file, const QByteArray &data)
 {
+    for (qint64 written = 0; written < data.size();) {
+        const qint64 count = file.write(data.constData() + written, data.size() - written);
+        if (count <= 0)
+            return false;
+        written += count;
+    }
+    return true;
+}
+
+// Replaces the file with what fill writes, or leaves it as it was.
+bool saveSafely(const QString &path, QString *reason, const std::function<bool(QSaveFile &)> &fill)
+{
+    QString problem;
+    if (kindOf(path, &problem) == Kind::Other) {
+        if (reason)
+            *reason = problem;
+        return false;
+    }
+    // The data folder may have been removed while the program ran.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+
+    // QSaveFile writes beside the file and renames over it only on commit();
+    // through a symbolic link it replaces the file that the link points to.
     QSaveFile file(path);
     const auto fail = [&file, reason] {
-        if (reason)
-            *reason = file.errorString();
+        if (reason) {
+            *reason = file.error() != QFileDevice::NoError
+                          ? file.errorString()
+                          : QStringLiteral("Γράφτηκε μόνο μέρος του αρχείου");
+        }
         file.cancelWriting();
         return false;
     };
-    if (!file.open(QIODevice::WriteOnly))
-        return fail();
-    if (file.write(content) != content.size())
+    if (!file.open(QIODevice::WriteOnly) || !fill(file))
         return fail();
     // commit() alone does not notice a write that failed while its data sat
     // in the buffer (a full disk): flush first and check.
@@ -190,8 +393,109 @@ bool write(const QString &path, const QByteArray &content, QString *reason)
     return true;
 }
 
+} // namespace
+
+ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead)
+{
+    switch (kindOf(path)) {
+    case Kind::Missing: return ReadStatus::Missing;
+    case Kind::Other: return ReadStatus::Unreadable;
+    case Kind::Regular: break;
+    }
+    QFile file;
+    if (!openRegularFile(file, path))
+        return ReadStatus::Unreadable;
+    return Reader(groupCount, rowsRead).read(file) ? ReadStatus::Complete : ReadStatus::Unreadable;
+}
+
+QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &groups)
+{
+    QByteArray out;
+    serializeInParts(out, groupNames, groups, nullptr);
+    return out;
+}
+
+bool holds(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups)
+{
+    SameAsWritten check(path, groupNames);
+    for (int i = 0; i < groups.size(); ++i)
+        check.add(i, groups.at(i));
+    return check.holds();
+}
+
+bool write(const QString &path, const QByteArray &content, QString *reason)
+{
+    return saveSafely(path, reason,
+                      [&content](QSaveFile &file) { return writeAll(file, content); });
+}
+
+bool write(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups,
+           QString *reason)
+{
+    return saveSafely(path, reason, [&](QSaveFile &file) {
+        QByteArray part;
+        return serializeInParts(part, groupNames, groups, [&file](QByteArray &ready) {
+            const bool written = writeAll(file, ready);
+            ready.resize(0);
+            return written;
+        });
+    });
+}
+
+SameAsWritten::SameAsWritten(const QString &path, const QStringList &groupNames)
+    : groupNames(groupNames)
+{
+    same = openRegularFile(file, path);
+    expect("<fpa>\n");
+}
+
+SameAsWritten::~SameAsWritten() = default;
+
+void SameAsWritten::add(int group, const EntryGroup &rows)
+{
+    if (rows.isEmpty() || !same)
+        return;
+    if (group < currentGroup) { // the file has its groups in another order
+        same = false;
+        return;
+    }
+    QByteArray expected;
+    if (group > currentGroup) {
+        if (currentGroup >= 0)
+            expected += groupEnd;
+        for (int empty = currentGroup + 1; empty < group; ++empty)
+            appendGroupStart(expected, groupNames.value(empty), empty, true);
+        appendGroupStart(expected, groupNames.value(group), group, false);
+        currentGroup = group;
+        rowsInGroup = 0;
+    }
+    for (const Entry &entry : rows)
+        appendItem(expected, entry, rowsInGroup++);
+    expect(expected);
+}
+
+bool SameAsWritten::holds()
+{
+    QByteArray expected;
+    if (currentGroup >= 0)
+        expected += groupEnd;
+    for (int empty = currentGroup + 1; empty < groupNames.size(); ++empty)
+        appendGroupStart(expected, groupNames.at(empty), empty, true);
+    expected += "</fpa>\n";
+    expect(expected);
+    currentGroup = int(groupNames.size());
+    return same && file.read(1).isEmpty();
+}
+
+void SameAsWritten::expect(const QByteArray &bytes)
+{
+    same = same && file.read(bytes.size()) == bytes;
+}
+
 QString keepCopy(const QString &path, const QString &kind)
 {
+    if (kindOf(path) != Kind::Regular)
+        return QString();
     const QFileInfo original(path);
     const QDir folder = original.dir();
     for (int n = 1; n < 10000; ++n) {
@@ -199,8 +503,15 @@ QString keepCopy(const QString &path, const QString &kind)
                                                  .arg(original.completeBaseName(), kind)
                                                  .arg(n)
                                                  .arg(original.suffix()));
-        if (!QFileInfo::exists(copy))
-            return QFile::copy(path, copy) ? copy : QString();
+        if (QFileInfo::exists(copy))
+            continue;
+        if (!QFile::copy(path, copy))
+            return QString();
+        if (QFileInfo(copy).size() != QFileInfo(path).size()) { // not the whole file
+            QFile::remove(copy);
+            return QString();
+        }
+        return copy;
     }
     return QString();
 }

@@ -2,6 +2,7 @@
 
 #include "entry.h"
 
+#include <QFile>
 #include <QStringList>
 
 #include <functional>
@@ -23,7 +24,7 @@ namespace ListFile {
 enum class ReadStatus {
     Missing,   // no file yet
     Complete,  // the whole file was read
-    Unreadable // the file exists but could not be opened or parsed to its end
+    Unreadable // something is there, but no regular file that could be read to its end
 };
 
 // Receives the rows of a group as they are read, a few thousand at a time, so
@@ -31,21 +32,70 @@ enum class ReadStatus {
 // parts of one group arrive in order.
 using RowsRead = std::function<void(int group, EntryGroup &&rows)>;
 
+// What read() takes from a file, so that no file can exhaust the memory. A
+// file that goes beyond the first three is read up to that point and counts
+// as Unreadable; a longer text is cut. A list of 50,000 entries is a 9 MB file
+// of 100,000 rows, three levels deep, with texts of a few characters.
+constexpr qint64 maxFileSize = 32 * 1024 * 1024; // bytes
+constexpr int maxRows = 500000;                  // all groups together
+constexpr int maxDepth = 1000000;                // elements open at once
+constexpr int maxTextLength = 1000;              // characters of one cell
+
 // Reads the rows of at most groupCount groups; of a file that is cut short or
-// broken, the rows found before the fault.
+// broken, the rows found before the fault. Only a regular file, or a symbolic
+// link to one, is read; anything else (a folder, a FIFO, a device) is
+// Unreadable and is not even opened. A document type that declares entities
+// makes the file Unreadable too.
 ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead);
 
 // The file's content for the given groups, exactly as write() stores it.
 QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &groups);
 
+// Whether the file at path is a regular file that holds exactly what
+// serialize() gives for the groups; compared a part at a time, without the
+// whole content in memory (see SameAsWritten below).
+bool holds(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups);
+
 // Replaces the file with the content, or leaves the previous file as it was
 // when the new one cannot be written completely; then, when reason is given,
-// it receives the system's account of what went wrong.
+// it receives the system's account of what went wrong. Makes the file's
+// folder first if it is missing. Through a symbolic link it replaces the file
+// that the link points to. It never writes over anything but a regular file.
 bool write(const QString &path, const QByteArray &content, QString *reason = nullptr);
+
+// The same for the content that serialize() gives for the groups, written in
+// parts as it is made, without holding the whole file in memory.
+bool write(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups,
+           QString *reason = nullptr);
+
+// Tells whether a file holds exactly what write() would store for the rows
+// that read() gives of it, so that nothing else in it is lost by writing the
+// list back. Fed with the parts as read() hands them over, it compares them
+// with the file as they come, without a second copy of the list.
+class SameAsWritten
+{
+public:
+    SameAsWritten(const QString &path, const QStringList &groupNames);
+    ~SameAsWritten();
+
+    void add(int group, const EntryGroup &rows);
+    // Once read() has handed over every part.
+    bool holds();
+
+private:
+    void expect(const QByteArray &bytes);
+
+    QFile file;
+    QStringList groupNames;
+    int currentGroup = -1;
+    int rowsInGroup = 0;
+    bool same = true;
+};
 
 // Copies a file next to it, as "list.<kind>-<n>.xml" under a number that no
 // earlier copy has, before it gets replaced. Returns the copy's path, or an
-// empty string when no copy could be made.
+// empty string when no copy could be made, or when path is not a regular
+// file.
 QString keepCopy(const QString &path, const QString &kind = QStringLiteral("unreadable"));
 
 } // namespace ListFile

@@ -1,18 +1,37 @@
 #include "ratetabs.h"
 
+#include "calculator/amounttext.h"
 #include "calculator/presetrates.h"
 
-#include <QLocale>
+#include <cmath>
 
 namespace RateTabs {
 
-// A rate text is matched as written, with a decimal comma and two decimals.
-int forRate(const QString &fpa)
+namespace {
+
+// The rate that the text shows: read in the locale, and failing that with "."
+// or "," as the decimal point, as a text from another locale would have it.
+bool readRate(const QString &fpa, const QLocale &locale, double &rate)
 {
-    static const QLocale greek(QLocale::Greek, QLocale::Greece);
-    for (const PresetRates::Rate &rate : PresetRates::all) {
-        if (fpa == greek.toString(rate.percent(), 'f', 2))
-            return rate.tabIndex;
+    QLocale strict = locale;
+    strict.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    rate = strict.toDouble(fpa, &ok);
+    if (!ok)
+        rate = QLocale::c().toDouble(AmountText::toLocaleForm(fpa, QStringLiteral(".")), &ok);
+    return ok;
+}
+
+} // namespace
+
+int forRate(const QString &fpa, const QLocale &locale)
+{
+    double rate = 0;
+    if (!readRate(fpa, locale, rate))
+        return otherRates;
+    for (const PresetRates::Rate &preset : PresetRates::all) {
+        if (std::abs(rate * 100 - preset.hundredths) < 1e-6)
+            return preset.tabIndex;
     }
     return otherRates;
 }

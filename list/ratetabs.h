@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 
 // The list window's eight tabs: every entry, one tab for each preset rate,
@@ -10,8 +11,9 @@ constexpr int all = 0;
 constexpr int otherRates = 7;
 constexpr int count = 8;
 
-// The tab that files an entry of that rate text ("23,00" as the calculator
-// shows it): its preset's tab, or the other rates.
-int forRate(const QString &fpa);
+// The tab that files an entry of that rate text, as the calculator shows it
+// in the locale ("23,00" in Greek, "23.00" in English): the tab of the preset
+// rate of that value, or the other rates.
+int forRate(const QString &fpa, const QLocale &locale = QLocale());
 
 } // namespace RateTabs

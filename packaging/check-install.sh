@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix and checks that exactly the expected
-# files land there: the program, its desktop entry and metainfo, and the badge
-# as hicolor icons of the right sizes.
+# files land there: the program, its desktop entry and metainfo, the badge as
+# hicolor icons of the right sizes, its copyright file, change log and manual.
 #
 # Usage: check-install.sh BUILD_DIR APP_ID
 set -euo pipefail
@@ -20,6 +20,9 @@ expected=(
     "share/applications/$id.desktop"
     "share/metainfo/$id.metainfo.xml"
     "share/icons/hicolor/scalable/apps/$id.svg"
+    "share/doc/metrino/copyright"
+    "share/doc/metrino/changelog.gz"
+    "share/man/man1/metrino.1.gz"
 )
 for s in "${sizes[@]}"; do
     expected+=("share/icons/hicolor/${s}x${s}/apps/$id.png")

@@ -5,9 +5,9 @@ set -euo pipefail
 
 packages=(
     cmake g++ make
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev
     fonts-dejavu-core
-    desktop-file-utils appstream dpkg-dev file
+    desktop-file-utils appstream dpkg-dev file lintian
 )
 
 missing=()

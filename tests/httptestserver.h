@@ -7,6 +7,10 @@
 
 #include <functional>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#endif
+
 // A web server on 127.0.0.1 for one test: it answers every request as told,
 // keeps the requests it saw, and can run a check while the client waits.
 class HttpTestServer
@@ -49,6 +53,19 @@ private:
     QList<QPair<QByteArray, HttpResponse>> responsesByPath;
     MiniHttpServer server;
 };
+
+// The most memory the test program has used so far, in KiB (0 where unknown):
+// a client that reads without bound shows here however the server behaves.
+inline qint64 peakMemoryKiB()
+{
+#ifdef Q_OS_LINUX
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+#else
+    return 0;
+#endif
+}
 
 // An address on 127.0.0.1 where nothing listens, so connections are refused.
 inline QUrl refusingAddress()

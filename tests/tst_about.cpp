@@ -15,6 +15,8 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include <zlib.h>
+
 Q_DECLARE_METATYPE(HttpResponse)
 
 namespace {
@@ -31,6 +33,30 @@ QString newVersionText(const QString &version)
     return QStringLiteral("Υπάρχει διαθέσιμη μια καινούργια έκδοση: ") + version
            + QStringLiteral("\n\nΕσείς έχετε την: 0.0.3\n\nΘέλετε να μεταβείτε στην ιστοσελίδα "
                             "για κατέβασμα της καινούργιας έκδοσης;");
+}
+
+// A zlib stream of `start` followed by that many megabytes of zeros, made
+// without ever holding the zeros.
+QByteArray deflatedZeros(const QByteArray &start, int megabytes)
+{
+    z_stream stream{};
+    deflateInit(&stream, Z_BEST_COMPRESSION);
+    const QByteArray zeros(1 << 20, '\0');
+    QByteArray packed;
+    for (int i = -1; i < megabytes; ++i) {
+        const QByteArray &in = i < 0 ? start : zeros;
+        stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(in.constData()));
+        stream.avail_in = uInt(in.size());
+        do {
+            char out[64 * 1024];
+            stream.next_out = reinterpret_cast<Bytef *>(out);
+            stream.avail_out = sizeof out;
+            deflate(&stream, i + 1 < megabytes ? Z_NO_FLUSH : Z_FINISH);
+            packed.append(out, qsizetype(sizeof out - stream.avail_out));
+        } while (stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    return packed;
 }
 
 // The About dialog as a user sees it, reached through its object names.
@@ -84,6 +110,11 @@ private slots:
     void checkTellsTheOutcome();
     void yesOpensOnlyWebPages_data();
     void yesOpensOnlyWebPages();
+    void versionIsShownAsPlainText_data();
+    void versionIsShownAsPlainText();
+    void hostileAnswersFailSoon_data();
+    void hostileAnswersFailSoon();
+    void closingWhileWaitingShowsNoBox();
 
 private:
     Browser browser;
@@ -91,13 +122,14 @@ private:
 
 void TestAbout::initTestCase()
 {
-    WebRequest::setTransferTimeout(500);
     for (const char *scheme : {"http", "https", "file", "javascript"})
         QDesktopServices::setUrlHandler(QLatin1String(scheme), &browser, "open");
 }
 
 void TestAbout::init()
 {
+    WebRequest::setTransferTimeout(500);
+    WebRequest::setDeadline(1500);
     browser.opened.clear();
 }
 
@@ -243,6 +275,9 @@ void TestAbout::yesOpensOnlyWebPages_data()
     QTest::newRow("script") << QByteArray("0.0.4@javascript:alert(1)") << QList<QUrl>{};
     QTest::newRow("program path") << QByteArray("0.0.4@/usr/bin/xterm") << QList<QUrl>{};
     QTest::newRow("no host") << QByteArray("0.0.4@http:///etc/passwd") << QList<QUrl>{};
+    const QByteArray longest = "http://127.0.0.1:1/" + QByteArray(2048 - 19, 'a');
+    QTest::newRow("2048 characters") << "0.0.4@" + longest << QList<QUrl>{QUrl(longest)};
+    QTest::newRow("2049 characters") << "0.0.4@" + longest + 'a' << QList<QUrl>{};
 }
 
 void TestAbout::yesOpensOnlyWebPages()
@@ -262,6 +297,126 @@ void TestAbout::yesOpensOnlyWebPages()
     QCOMPARE(answerer.seen[0].text, newVersionText("0.0.4"));
     QCOMPARE(browser.opened, opened);
     QVERIFY(about.buttonsEnabled());
+}
+
+void TestAbout::versionIsShownAsPlainText_data()
+{
+    QTest::addColumn<QByteArray>("version");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("link to a file") << QByteArray("0.0.4.<a href=\"file:///etc/passwd\">x</a>")
+                                    << QStringLiteral("0.0.4.<a href=\"file:///etc/passwd\">x</a>");
+    QTest::newRow("script link")
+        << QByteArray("0.0.4.<b><a href=\"javascript:alert(1)\">open</a></b>")
+        << QStringLiteral("0.0.4.<b><a href=\"javascript:alert(1)\">open</a></b>");
+    QTest::newRow("control characters")
+        << QByteArray("0.0.4.\0x\a\x1b[31m\r\t\x7f\x85\n", 19) << QStringLiteral("0.0.4.x[31m\n");
+    QTest::newRow("far too long") << "0.0.4." + QByteArray(60000, '9')
+                                  << "0.0.4." + QString(58, u'9') + QChar(0x2026);
+}
+
+// Whatever the server puts in the version, the box shows it as text: the
+// user's "Όχι Ευχαριστώ!!!" is the last word, and nothing in it opens.
+void TestAbout::versionIsShownAsPlainText()
+{
+    QFETCH(QByteArray, version);
+    QFETCH(QString, shown);
+
+    HttpTestServer server;
+    server.answer(HttpResponse::text(200, version + '@' + downloadPage));
+    AppInfo::setSiteUrl(server.url());
+    AboutDialog about;
+    TestSupport::BoxAnswerer answerer;
+    answerer.onBox = [](QMessageBox *box) {
+        auto *label = TestSupport::child<QLabel>(box, "qt_msgbox_label");
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        for (int y = 2; y < label->height(); y += 4) {
+            for (int x = 2; x < label->width(); x += 4)
+                QTest::mouseClick(label, Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
+        }
+    };
+
+    QTest::mouseClick(about.checkButton(), Qt::LeftButton);
+
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].text, newVersionText(shown));
+    QVERIFY(browser.opened.isEmpty());
+    QVERIFY(about.buttonsEnabled());
+}
+
+void TestAbout::hostileAnswersFailSoon_data()
+{
+    QTest::addColumn<HttpResponse>("response");
+    QTest::addColumn<int>("limitMs"); // the deadline and the transfer timeout
+    QTest::addColumn<QString>("expectedText");
+
+    const QByteArray record = "0.0.3@" + downloadPage + '@';
+    const QByteArray atTheCap = record + QByteArray(WebRequest::maxReplyBytes - record.size(), 'x');
+    QTest::newRow("at the cap") << HttpResponse::text(200, atTheCap) << 1500 << upToDateText;
+    QTest::newRow("over the cap") << HttpResponse::text(200, atTheCap + 'x') << 1500 << failureText;
+    // No length is announced: the body ends only when the client gives up.
+    // Read on until the deadline, it would take hundreds of megabytes.
+    QTest::newRow("endless") << HttpResponse::endless(record) << 1500 << failureText;
+    // A byte now and then keeps the transfer timeout from firing; the whole
+    // answer would take over 18 s.
+    QTest::newRow("trickle") << HttpResponse::trickle(record, 400) << 1500 << failureText;
+    // The network layer gives up on a body that unpacks to hundreds of
+    // megabytes without ever finishing the reply: the check must not wait
+    // for the deadline all the same.
+    HttpResponse bomb = HttpResponse::text(200, deflatedZeros(record, 200));
+    bomb.headers.append({QByteArray("Content-Encoding"), QByteArray("deflate")});
+    QTest::newRow("compressed bomb") << bomb << 20000 << failureText;
+}
+
+void TestAbout::hostileAnswersFailSoon()
+{
+    QFETCH(HttpResponse, response);
+    QFETCH(int, limitMs);
+    QFETCH(QString, expectedText);
+
+    HttpTestServer server;
+    server.answer(response);
+    AppInfo::setSiteUrl(server.url());
+    WebRequest::setDeadline(limitMs);
+    WebRequest::setTransferTimeout(limitMs);
+    AboutDialog about;
+    TestSupport::BoxAnswerer answerer;
+    const qint64 peakBefore = peakMemoryKiB();
+    QElapsedTimer clock;
+    clock.start();
+
+    QTest::mouseClick(about.checkButton(), Qt::LeftButton);
+
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].text, expectedText);
+    QVERIFY(about.buttonsEnabled());
+    QVERIFY(clock.elapsed() < 10000);
+    QVERIFY2(peakMemoryKiB() - peakBefore < 32 * 1024,
+             qPrintable(QString::number(peakMemoryKiB() - peakBefore)));
+}
+
+void TestAbout::closingWhileWaitingShowsNoBox()
+{
+    HttpTestServer server;
+    server.answer(HttpResponse::text(200, "0.0.4@" + downloadPage));
+    AppInfo::setSiteUrl(server.url());
+    AboutDialog about;
+    Qt::CursorShape cursorWhileWaiting = Qt::ArrowCursor;
+    server.onRequest = [&](const HttpRequest &) {
+        cursorWhileWaiting = about.dialog.cursor().shape();
+        QTest::keyClick(&about.dialog, Qt::Key_Escape);
+    };
+    TestSupport::BoxAnswerer answerer;
+
+    QTest::mouseClick(about.checkButton(), Qt::LeftButton);
+    QTest::qWait(100);
+
+    QCOMPARE(cursorWhileWaiting, Qt::BusyCursor);
+    QVERIFY(!about.dialog.isVisible());
+    QVERIFY(answerer.seen.isEmpty());
+    QCOMPARE(about.dialog.cursor().shape(), Qt::ArrowCursor);
+    QVERIFY(about.buttonsEnabled());
+    QCOMPARE(server.requests.size(), 1);
 }
 
 METRINO_TEST_MAIN(TestAbout)

@@ -1,5 +1,6 @@
 #include "calculator/mainwindow.h"
 #include "calculator/presetrates.h"
+#include "list/list.h"
 #include "list/ratetabs.h"
 #include "testsupport.h"
 
@@ -12,8 +13,11 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -25,11 +29,14 @@ namespace {
 struct Calculator {
     MainWindow window;
 
-    // Shown, and with its list window made, as a user finds it.
+    // Shown, and with its list window made and loaded, as a user finds it.
     Calculator()
     {
         window.show();
-        if (!QTest::qWaitFor([this] { return window.findChild<QDialog *>("List") != nullptr; }))
+        if (!QTest::qWaitFor([this] {
+                const List *list = window.findChild<List *>();
+                return list && list->isLoaded();
+            }))
             qFatal("the list window was never made");
     }
 
@@ -82,6 +89,42 @@ struct Calculator {
     }
 };
 
+// A desktop with light text on dark grounds.
+QPalette darkPalette()
+{
+    QPalette palette(QColor(53, 53, 53));
+    palette.setColor(QPalette::Base, QColor(35, 35, 35));
+    palette.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText})
+        palette.setColor(role, QColor(230, 230, 230));
+    palette.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    palette.setColor(QPalette::Link, QColor(120, 170, 255));
+    return palette;
+}
+
+// The contrast of two colours as readability guidelines define it, from 1 to 21.
+double contrastRatio(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &colour) {
+        const auto linear = [](double c) {
+            return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF())
+               + 0.0722 * linear(colour.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+void pressCtrlL(MainWindow *window)
+{
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window->findChild<QWidget *>("doubleSpinBox_poso"), Qt::Key_L,
+                    Qt::ControlModifier);
+}
+
 } // namespace
 
 class TestCalculator : public QObject
@@ -98,29 +141,38 @@ private slots:
     void clickingTheShownRateEmitsNoRateChange();
     void addToListFollowsPriceAndRate();
     void largestInputsStayInRange();
+    void readsBoxesInADotLocale_data();
     void readsBoxesInADotLocale();
     void takesATypedDotAsTheDecimalPoint();
+    void readsTypedAndPastedAmountsInAnyLocale_data();
+    void readsTypedAndPastedAmountsInAnyLocale();
+    void typingReplacesTheAmountThatHasTheFocus();
+    void finalAmountIsReadableOnADarkPalette();
     void announcesEveryControlByName();
     void pressesButtonsFromTheKeyboard();
     void tabChainFollowsTheForm();
     void geometrySurvivesARestartButModesDoNot();
-    void copiesTheFinalAmountInGeneralFormat_data();
-    void copiesTheFinalAmountInGeneralFormat();
+    void copiesTheFinalAmountToTheCent_data();
+    void copiesTheFinalAmountToTheCent();
     void staysOnTopAndBackWithTheSameFlags();
     void addToListRefusesZeroes();
     void addToListFilesNetRateVatGross();
     void addToListReopensAClosedList();
     void closingWritesTheList();
     void showsBeforeTheListIsMade();
+    void ctrlLShowsTheListBesideTheCalculator_data();
+    void ctrlLShowsTheListBesideTheCalculator();
+    void listKeepsItsPlaceBetweenRuns();
     void everyImageResolvesWithItsSize_data();
     void everyImageResolvesWithItsSize();
     void imagePathsAreCaseSensitive();
 };
 
-// Every test starts with no saved list.
+// Every test starts with no saved list, in Greek.
 void TestCalculator::init()
 {
     QFile::remove(TestSupport::dataDirectory() + "/list.xml");
+    TestSupport::useGreekLocale();
 }
 
 void TestCalculator::startsEmptyAtItsFixedSize()
@@ -308,19 +360,35 @@ void TestCalculator::largestInputsStayInRange()
     QVERIFY(calc.price()->value() <= 999999);
 }
 
+void TestCalculator::readsBoxesInADotLocale_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::newRow("C") << QLocale::c();
+    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates);
+}
+
+// The list files entries by the value of their rate, with the texts as shown.
 void TestCalculator::readsBoxesInADotLocale()
 {
-    QLocale::setDefault(QLocale::c());
-    {
-        Calculator calc;
-        QCOMPARE(calc.rate()->text(), QString("23.00"));
-        calc.type(calc.price(), "100");
-        QCOMPARE(calc.results(), QString("23.00 / 123.00"));
-        calc.rateButton("radioButton_fpa_5")->click();
-        calc.button("pushButton_deFpa")->click();
-        QCOMPARE(calc.results(), QString("6.10 / 93.90"));
-    }
-    TestSupport::useGreekLocale();
+    QFETCH(QLocale, locale);
+    QLocale::setDefault(locale);
+    Calculator calc;
+    QCOMPARE(calc.rate()->text(), QString("23.00"));
+    calc.type(calc.price(), "100");
+    QCOMPARE(calc.results(), QString("23.00 / 123.00"));
+    calc.addToList()->click();
+    QCOMPARE(calc.listRows("tableWidget_23"), QStringList{"100.00|23.00|23.00|123.00"});
+
+    calc.rateButton("radioButton_fpa_5")->click();
+    calc.button("pushButton_deFpa")->click();
+    QCOMPARE(calc.results(), QString("6.10 / 93.90"));
+    calc.addToList()->click();
+    QCOMPARE(calc.listRows("tableWidget_65"), QStringList{"93.90|6.50|6.10|100.00"});
+
+    calc.type(calc.rate(), "24");
+    calc.addToList()->click();
+    QCOMPARE(calc.listRows("tableWidget_loipa"), QStringList{"80.65|24.00|19.35|100.00"});
+    QCOMPARE(calc.listRows("tableWidget").size(), 3);
 }
 
 void TestCalculator::takesATypedDotAsTheDecimalPoint()
@@ -344,6 +412,114 @@ void TestCalculator::takesATypedDotAsTheDecimalPoint()
     QCOMPARE(calc.results(), QString("0,81 / 13,31"));
 }
 
+// "." and "," are both decimal points; when both appear, the last one is.
+void TestCalculator::readsTypedAndPastedAmountsInAnyLocale_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<double>("pasted");
+
+    const QLocale greek(QLocale::Greek, QLocale::Greece);
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    QTest::newRow("English comma") << english << "12,5" << 12.5 << "12.50" << 12.5;
+    QTest::newRow("C comma") << QLocale::c() << "12,5" << 12.5 << "12.50" << 12.5;
+    QTest::newRow("English dot") << english << "12.5" << 12.5 << "12.50" << 12.5;
+    QTest::newRow("Greek grouped") << greek << "1.234,56" << 1234.56 << "1234,56" << 1234.56;
+    QTest::newRow("English grouped Greek-style")
+        << english << "1.234,56" << 1234.56 << "1234.56" << 1234.56;
+    QTest::newRow("Greek grouped English-style")
+        << greek << "1,234.56" << 1234.56 << "1234,56" << 1234.56;
+    QTest::newRow("English grouped") << english << "12,345.6" << 12345.6 << "12345.60" << 12345.6;
+    QTest::newRow("two groups") << greek << "123.456,7" << 123456.7 << "123456,70" << 123456.7;
+    // A third decimal is refused as it is typed, and a pasted one leaves the
+    // amount as it was; it is never taken for grouping.
+    QTest::newRow("Greek three decimals") << greek << "1.234" << 1.23 << "1,23" << 0.0;
+    QTest::newRow("English three decimals") << english << "1,234" << 1.23 << "1.23" << 0.0;
+    QTest::newRow("misplaced grouping") << english << "1.23,4" << 1.23 << "1.23" << 0.0;
+}
+
+void TestCalculator::readsTypedAndPastedAmountsInAnyLocale()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, typed);
+    QFETCH(double, value);
+    QFETCH(QString, shown);
+    QFETCH(double, pasted);
+
+    QLocale::setDefault(locale);
+    Calculator calc;
+    QDoubleSpinBox *price = calc.price();
+    price->setFocus();
+
+    calc.type(price, typed);
+    QCOMPARE(price->value(), value);
+    QTest::keyClick(price, Qt::Key_Tab);
+    QCOMPARE(price->text(), shown);
+
+    calc.type(price, "0");
+    QGuiApplication::clipboard()->setText(typed);
+    price->setFocus();
+    price->selectAll();
+    QTest::keyClick(price, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(price, Qt::Key_Tab);
+    QCOMPARE(price->value(), pasted);
+}
+
+// Right after start, and whenever a box gets the focus from the keyboard,
+// typing replaces the amount; a click places the cursor.
+void TestCalculator::typingReplacesTheAmountThatHasTheFocus()
+{
+    Calculator calc;
+    QVERIFY(QTest::qWaitForWindowActive(&calc.window));
+    QCOMPARE(QApplication::focusWidget(), calc.price());
+    QTest::keyClicks(QApplication::focusWidget(), "100");
+    QCOMPARE(calc.price()->value(), 100.0);
+    QCOMPARE(calc.results(), QString("23,00 / 123,00"));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClicks(QApplication::focusWidget(), "13");
+    QCOMPARE(calc.rate()->value(), 13.0);
+
+    auto *priceEdit = calc.price()->findChild<QLineEdit *>();
+    QTest::mouseClick(priceEdit, Qt::LeftButton, {}, QPoint(4, priceEdit->height() / 2));
+    QCOMPARE(QApplication::focusWidget(), calc.price());
+    QVERIFY(!priceEdit->hasSelectedText());
+
+    // Back from another window.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    calc.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&calc.window));
+    QCOMPARE(priceEdit->selectedText(), QString("100,00"));
+}
+
+// The final amount keeps dark text on its white background whatever the
+// desktop's colours.
+void TestCalculator::finalAmountIsReadableOnADarkPalette()
+{
+    const QPalette desktop = QApplication::palette();
+    QApplication::setPalette(darkPalette());
+    {
+        Calculator calc;
+        calc.type(calc.price(), "100");
+        const QImage shot = calc.finalAmount()->grab().toImage();
+        QApplication::setPalette(desktop);
+
+        const QColor background = shot.pixelColor(shot.width() / 2, 3);
+        double contrast = 1;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x)
+                contrast = qMax(contrast, contrastRatio(shot.pixelColor(x, y), background));
+        }
+        QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
+        QCOMPARE(background, QColor(Qt::white));
+    }
+}
+
 void TestCalculator::announcesEveryControlByName()
 {
     Calculator calc;
@@ -362,6 +538,13 @@ void TestCalculator::announcesEveryControlByName()
     calc.type(calc.price(), "100");
     auto *finalBox = QAccessible::queryAccessibleInterface(calc.finalAmount());
     QCOMPARE(finalBox->text(QAccessible::Value), QString("123,00"));
+    // The results are read out, not offered for typing.
+    for (QDoubleSpinBox *box : {calc.vat(), calc.finalAmount()}) {
+        QAccessibleInterface *result = QAccessible::queryAccessibleInterface(box);
+        QVERIFY(result->state().readOnly);
+        QVERIFY(!result->editableTextInterface());
+    }
+    QVERIFY(!QAccessible::queryAccessibleInterface(calc.price())->state().readOnly);
 
     // The names follow the labels when the mode changes.
     calc.button("pushButton_deFpa")->click();
@@ -424,18 +607,20 @@ void TestCalculator::geometrySurvivesARestartButModesDoNot()
     QVERIFY(!again.button("pushButton_deFpa")->isChecked());
 }
 
-void TestCalculator::copiesTheFinalAmountInGeneralFormat_data()
+void TestCalculator::copiesTheFinalAmountToTheCent_data()
 {
     QTest::addColumn<double>("amount");
     QTest::addColumn<QString>("copied");
     QTest::newRow("whole") << 123.0 << "123";
     QTest::newRow("one decimal") << 12.5 << "12.5";
-    QTest::newRow("six digits") << 12345.67 << "12345.7";
-    QTest::newRow("millions") << 1234567.89 << "1.23457e+06";
-    QTest::newRow("rounds up to a million") << 999999.99 << "1e+06";
+    QTest::newRow("five digits") << 12345.67 << "12345.67";
+    QTest::newRow("millions") << 1234567.89 << "1234567.89";
+    QTest::newRow("just below a million") << 999999.99 << "999999.99";
+    QTest::newRow("cents") << 0.07 << "0.07";
+    QTest::newRow("negative") << -12.3 << "-12.3";
 }
 
-void TestCalculator::copiesTheFinalAmountInGeneralFormat()
+void TestCalculator::copiesTheFinalAmountToTheCent()
 {
     QFETCH(double, amount);
     QFETCH(QString, copied);
@@ -531,13 +716,15 @@ void TestCalculator::addToListReopensAClosedList()
 
 void TestCalculator::closingWritesTheList()
 {
-    const QString path = TestSupport::dataDirectory() + "/list.xml";
+    // Where the desktop's conventions put the user's data and settings.
+    const QString path = qEnvironmentVariable("XDG_DATA_HOME") + "/Korvex/metrino/list.xml";
     {
         Calculator calc;
         calc.type(calc.price(), "7");
         calc.addToList()->click();
         calc.window.close();
     }
+    QVERIFY(QFile::exists(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Korvex/metrino.conf"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains(
@@ -582,6 +769,69 @@ void TestCalculator::showsBeforeTheListIsMade()
     QVERIFY(list && list->isVisible());
     auto *rateTab = list->findChild<QTableWidget *>("tableWidget_23");
     QCOMPARE(rateTab->rowCount(), 2);
+}
+
+// Ctrl+L shows the list window at any time, even before the list has been
+// made; the first time it stands beside the calculator, not over it.
+void TestCalculator::ctrlLShowsTheListBesideTheCalculator_data()
+{
+    QTest::addColumn<QPoint>("calculatorAt");
+    QTest::addColumn<QString>("side");
+    // The test screen is narrower than calculator and list side by side.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const int listWidth = 641, room = 30; // room for the frames and a gap
+    QTest::newRow("right") << QPoint(screen.right() - 220 - listWidth - room, screen.top() + 10)
+                           << "right";
+    QTest::newRow("left") << QPoint(screen.left() + listWidth + room, screen.top() + 10) << "left";
+    QTest::newRow("below") << QPoint(screen.center().x() - 110, screen.top() + 10) << "below";
+}
+
+void TestCalculator::ctrlLShowsTheListBesideTheCalculator()
+{
+    QFETCH(QPoint, calculatorAt);
+    QFETCH(QString, side);
+    QSettings().remove("listGeometry");
+
+    MainWindow window;
+    window.move(calculatorAt);
+    window.show();
+    pressCtrlL(&window);
+    auto *list = window.findChild<QDialog *>("List");
+    QVERIFY(list && list->isVisible());
+    QCOMPARE(list->findChild<QTableWidget *>("tableWidget")->rowCount(), 0); // nothing added
+
+    const QRect calculator = window.frameGeometry();
+    const QRect placed = list->frameGeometry();
+    const QRect screen = window.screen()->availableGeometry();
+    QVERIFY(!placed.intersects(calculator));
+    QVERIFY(screen.contains(placed));
+    if (side == "right")
+        QVERIFY(placed.left() > calculator.right());
+    else if (side == "left")
+        QVERIFY(placed.right() < calculator.left());
+    else
+        QVERIFY(placed.top() > calculator.bottom());
+}
+
+void TestCalculator::listKeepsItsPlaceBetweenRuns()
+{
+    QSettings().remove("listGeometry");
+    QPoint movedTo;
+    {
+        Calculator calc;
+        pressCtrlL(&calc.window);
+        calc.list()->move(33, 44);
+        movedTo = calc.list()->pos();
+        calc.window.close();
+    }
+    {
+        // Never shown in this run: the kept place stays as it was.
+        Calculator calc;
+        calc.window.close();
+    }
+    Calculator again;
+    pressCtrlL(&again.window);
+    QCOMPARE(again.list()->pos(), movedTo);
 }
 
 void TestCalculator::everyImageResolvesWithItsSize_data()

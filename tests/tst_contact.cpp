@@ -4,6 +4,7 @@
 #include "httptestserver.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -65,14 +66,21 @@ private slots:
     void emptyAnswerLeavesItOpen();
     void failuresKeepTheMessage_data();
     void failuresKeepTheMessage();
+    void onePressSendsOnePost_data();
+    void onePressSendsOnePost();
+    void closingWhileSendingShowsNoBox();
     void buttonsStayDisabledUntilTheOutcomeIsShown();
     void editingWhileSendingCannotStartASecondSend();
     void cancelClosesWithoutSending();
+    void tabMovesTheFocus();
+    void screenReadersHearWhatTheCounterMeans_data();
+    void screenReadersHearWhatTheCounterMeans();
 };
 
 void TestContact::initTestCase()
 {
     WebRequest::setTransferTimeout(500);
+    WebRequest::setDeadline(1500);
 }
 
 void TestContact::isAFixedWindowModalDialog()
@@ -266,6 +274,58 @@ void TestContact::failuresKeepTheMessage()
         QCOMPARE(server.requests.size(), 1);
 }
 
+void TestContact::onePressSendsOnePost_data()
+{
+    QTest::addColumn<HttpResponse>("response");
+
+    QTest::newRow("garbage") << HttpResponse::raw("garbage\r\n\r\n");
+    QTest::newRow("hang-up") << HttpResponse::hangUp();
+}
+
+// The network layer would send the message again on some broken answers.
+void TestContact::onePressSendsOnePost()
+{
+    QFETCH(HttpResponse, response);
+
+    HttpTestServer server;
+    server.answer(response);
+    AppInfo::setSiteUrl(server.url());
+    ContactDialog contact;
+    contact.write(QStringLiteral("Hello there"));
+    TestSupport::BoxAnswerer answerer;
+    contact.pressSend();
+
+    QCOMPARE(answerer.seen.size(), 1);
+    QCOMPARE(answerer.seen[0].text, notSent);
+    QTest::qWait(100); // a resent request would arrive now
+    QCOMPARE(server.requests.size(), 1);
+    QVERIFY(contact.buttonsEnabled());
+}
+
+void TestContact::closingWhileSendingShowsNoBox()
+{
+    HttpTestServer server;
+    AppInfo::setSiteUrl(server.url());
+    ContactDialog contact;
+    contact.write(QStringLiteral("Hello there"));
+    Qt::CursorShape cursorWhileWaiting = Qt::ArrowCursor;
+    server.onRequest = [&](const HttpRequest &) {
+        cursorWhileWaiting = contact.dialog.cursor().shape();
+        contact.dialog.close(); // as the window's close button does
+    };
+    TestSupport::BoxAnswerer answerer;
+
+    contact.pressSend();
+    QTest::qWait(100);
+
+    QCOMPARE(cursorWhileWaiting, Qt::BusyCursor);
+    QVERIFY(!contact.dialog.isVisible());
+    QVERIFY(answerer.seen.isEmpty());
+    QCOMPARE(contact.dialog.cursor().shape(), Qt::ArrowCursor);
+    QVERIFY(contact.buttonsEnabled());
+    QCOMPARE(server.requests.size(), 1);
+}
+
 void TestContact::buttonsStayDisabledUntilTheOutcomeIsShown()
 {
     HttpTestServer server;
@@ -329,6 +389,45 @@ void TestContact::cancelClosesWithoutSending()
     QVERIFY(!contact.dialog.isVisible());
     QTest::qWait(50);
     QVERIFY(server.requests.isEmpty());
+}
+
+// Tab and Shift+Tab leave the message box; no tab character is typed.
+void TestContact::tabMovesTheFocus()
+{
+    ContactDialog contact;
+    QVERIFY(QTest::qWaitForWindowActive(&contact.dialog));
+    contact.text()->setFocus();
+    QTest::keyClick(contact.text(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), contact.send());
+    QTest::keyClick(contact.send(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), contact.text());
+    QCOMPARE(contact.text()->toPlainText(), QString());
+}
+
+void TestContact::screenReadersHearWhatTheCounterMeans_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("empty") << 0 << "Απομένουν 255 χαρακτήρες";
+    QTest::newRow("one left") << 254 << "Απομένει 1 χαρακτήρας";
+    QTest::newRow("one over") << 256 << "1 χαρακτήρας πάνω από το όριο";
+    QTest::newRow("three over") << 258 << "3 χαρακτήρες πάνω από το όριο";
+}
+
+void TestContact::screenReadersHearWhatTheCounterMeans()
+{
+    QFETCH(int, length);
+    QFETCH(QString, name);
+    ContactDialog contact;
+    contact.write(QString(length, QLatin1Char('a')));
+    const auto heard = [&](QWidget *widget) {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+        return accessible->text(QAccessible::Name) + " / "
+               + accessible->text(QAccessible::Description);
+    };
+    QCOMPARE(heard(contact.widget("label_6")),
+             name + " / Πόσοι χαρακτήρες μπορούν ακόμη να γραφτούν στο μήνυμα");
+    QCOMPARE(heard(contact.text()), QString("Μήνυμα / Το μήνυμά σας, από 6 έως 255 χαρακτήρες"));
 }
 
 METRINO_TEST_MAIN(TestContact)

@@ -19,28 +19,50 @@ private slots:
     void encodesFormFieldsExactly();
 };
 
+// An entry is filed by the value of its rate, in the locale's own writing or
+// in another's.
 void TestCore::routesRateTextsToTabs_data()
 {
+    QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("rate");
     QTest::addColumn<int>("tab");
-    QTest::newRow("23") << "23,00" << 1;
-    QTest::newRow("13") << "13,00" << 2;
-    QTest::newRow("6.5") << "6,50" << 3;
-    QTest::newRow("9") << "9,00" << 4;
-    QTest::newRow("16") << "16,00" << 5;
-    QTest::newRow("5") << "5,00" << 6;
-    QTest::newRow("24") << "24,00" << RateTabs::otherRates;
-    QTest::newRow("0.5") << "0,50" << RateTabs::otherRates;
-    QTest::newRow("one decimal") << "23,0" << RateTabs::otherRates;
-    QTest::newRow("dot") << "23.00" << RateTabs::otherRates;
-    QTest::newRow("empty") << "" << RateTabs::otherRates;
+
+    const QLocale greek(QLocale::Greek, QLocale::Greece);
+    QTest::newRow("23") << greek << "23,00" << 1;
+    QTest::newRow("13") << greek << "13,00" << 2;
+    QTest::newRow("6.5") << greek << "6,50" << 3;
+    QTest::newRow("9") << greek << "9,00" << 4;
+    QTest::newRow("16") << greek << "16,00" << 5;
+    QTest::newRow("5") << greek << "5,00" << 6;
+    QTest::newRow("24") << greek << "24,00" << RateTabs::otherRates;
+    QTest::newRow("0.5") << greek << "0,50" << RateTabs::otherRates;
+    QTest::newRow("23.001") << greek << "23,001" << RateTabs::otherRates;
+    QTest::newRow("one decimal") << greek << "23,0" << 1;
+    QTest::newRow("dot") << greek << "23.00" << 1;
+    QTest::newRow("empty") << greek << "" << RateTabs::otherRates;
+    QTest::newRow("not a number") << greek << "23%" << RateTabs::otherRates;
+
+    const struct {
+        const char *name;
+        QLocale locale;
+    } dotLocales[] = {{"English", QLocale(QLocale::English, QLocale::UnitedStates)},
+                      {"C", QLocale::c()}};
+    const std::pair<const char *, int> presets[] = {{"23.00", 1}, {"13.00", 2}, {"6.50", 3},
+                                                    {"9.00", 4},  {"16.00", 5}, {"5.00", 6}};
+    for (const auto &[name, locale] : dotLocales) {
+        for (const auto &[text, tab] : presets)
+            QTest::addRow("%s %s", name, text) << locale << text << tab;
+        QTest::addRow("%s 24.00", name) << locale << "24.00" << RateTabs::otherRates;
+        QTest::addRow("%s comma", name) << locale << "6,50" << 3;
+    }
 }
 
 void TestCore::routesRateTextsToTabs()
 {
+    QFETCH(QLocale, locale);
     QFETCH(QString, rate);
     QFETCH(int, tab);
-    QCOMPARE(RateTabs::forRate(rate), tab);
+    QCOMPARE(RateTabs::forRate(rate, locale), tab);
 }
 
 void TestCore::comparesVersionsByNumber_data()

@@ -6,11 +6,13 @@
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -30,7 +32,8 @@ QString plain(const QString &text)
 {
     const QString shown =
         Qt::mightBeRichText(text) ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
-    return QString(shown).remove(QLatin1Char('&'));
+    // A picture in rich text shows as itself, not as its placeholder.
+    return QString(shown).remove(QLatin1Char('&')).remove(QChar::ObjectReplacementCharacter);
 }
 
 // The words of two or more Latin letters in the texts, except the allowed ones.
@@ -39,6 +42,9 @@ QStringList latinWords(const QStringList &texts)
     static const QRegularExpression word(QStringLiteral("[A-Za-z]{2,}"));
     QStringList found;
     for (const QString &text : texts) {
+        // A picture read out as the placeholder for an embedded object.
+        if (text.contains(QChar::ObjectReplacementCharacter))
+            found << "\uFFFC (in \"" + text + "\")";
         for (const auto &match : word.globalMatch(text)) {
             if (!allowedLatinWords.contains(match.captured()))
                 found << match.captured() + " (in \"" + text + "\")";
@@ -72,6 +78,10 @@ QStringList visibleTexts(QWidget *window)
         }
         if (auto *spinBox = qobject_cast<QAbstractSpinBox *>(widget))
             texts << spinBox->text();
+        // What a screen reader says of it.
+        if (QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget))
+            texts << accessible->text(QAccessible::Name)
+                  << accessible->text(QAccessible::Description);
     }
     texts.removeAll(QString());
     return texts;
@@ -136,6 +146,7 @@ private slots:
     void aboutDialog();
     void contactDialog();
     void messageBoxes();
+    void nothingCutOffAtALargerFont();
 };
 
 void TestGreek::initTestCase()
@@ -213,6 +224,38 @@ void TestGreek::messageBoxes()
     texts << messageBoxTexts(
         [&] { contact.findChild<QAbstractButton *>("pushButton_3")->click(); });
     QCOMPARE(latinWords(texts), QStringList());
+}
+
+// With a 13 pt desktop font the fixed-size windows still show every button's
+// whole text; the texts with a size of their own keep it.
+void TestGreek::nothingCutOffAtALargerFont()
+{
+    const QFont original = QApplication::font();
+    QFont large = original;
+    large.setPointSize(13);
+    QApplication::setFont(large);
+
+    MainWindow window;
+    window.show();
+    About about;
+    about.show();
+    Contact contact;
+    contact.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&contact));
+    for (QWidget *dialog : std::initializer_list<QWidget *>{&window, &about, &contact}) {
+        QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+        for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
+            const QString text = button->text();
+            QVERIFY2(text.isEmpty() || button->width() >= button->sizeHint().width(),
+                     qPrintable(text));
+            QVERIFY2(
+                dialog->rect().contains(QRect(button->mapTo(dialog, QPoint(0, 0)), button->size())),
+                qPrintable(text));
+        }
+    }
+    QCOMPARE(about.size(), QSize(390, 270));
+    QCOMPARE(window.size(), QSize(220, 240));
+    QApplication::setFont(original);
 }
 
 METRINO_TEST_MAIN(TestGreek)

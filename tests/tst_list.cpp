@@ -1,6 +1,11 @@
+#include "calculator/mainwindow.h"
 #include "list/list.h"
+#include "list/listfile.h"
 #include "testsupport.h"
 
+#include <QAccessible>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -40,9 +45,32 @@ void writeFile(const QString &path, const QByteArray &content)
     file.write(content);
 }
 
-// The list window reached through its object names.
+// Puts a plain file where the data folder belongs, so that no save can
+// succeed, whoever runs the tests; and takes it away again.
+void blockDataFolder()
+{
+    QDir(TestSupport::dataDirectory()).removeRecursively();
+    writeFile(TestSupport::dataDirectory(), "in the way");
+}
+
+void unblockDataFolder()
+{
+    QFile::remove(TestSupport::dataDirectory());
+    QDir().mkpath(TestSupport::dataDirectory());
+}
+
+const QStringList groupNames = {"Όλα", "23%", "13%", "6.5%", "9%", "16%", "5%", "Λοιπά"};
+
+// The list window reached through its object names, with the saved list
+// loaded into it.
 struct ListWindow {
     List window;
+
+    ListWindow()
+    {
+        if (!QTest::qWaitFor([this] { return window.isLoaded(); }))
+            qFatal("the saved list never finished loading");
+    }
 
     QTableWidget *table(int tab) const
     {
@@ -66,6 +94,23 @@ struct ListWindow {
     void add(const QString &poso, const QString &fpa, const QString &extra, const QString &final)
     {
         window.addEntry(poso, fpa, extra, final);
+    }
+    // Watches for the context menu that the trigger opens, closes it, and
+    // returns where each menu stood on the screen.
+    QList<QRect> menusOpenedBy(const std::function<void()> &trigger)
+    {
+        QList<QRect> menus;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                menus << menu->geometry();
+                menu->close();
+            }
+        });
+        watch.start(10);
+        trigger();
+        QTest::qWait(200);
+        return menus;
     }
     void removeRow(int tab, int row)
     {
@@ -120,7 +165,10 @@ private slots:
     void newRowsGoToTheEnd();
     void contextMenuOffersWhatApplies();
     void removingAllEmptiesOnlyTheCurrentTab();
-    void keyboardDoesNotDelete();
+    void keysWorkTheTable_data();
+    void keysWorkTheTable();
+    void menuKeysOpenTheMenuAtTheCurrentRow();
+    void doubleClicksAndTypingDoNotEdit();
 
     void firstCloseWritesEightEmptyGroups();
     void writesOneEntryInItsTwoGroups();
@@ -128,6 +176,16 @@ private slots:
     void keepsACopyOfAnUnreadableFile();
     void neverOverwritesAFileItCouldNotCopy();
     void failedWriteLeavesThePreviousFile();
+
+    void keepsACopyOfWhatTheListDoesNotShow_data();
+    void keepsACopyOfWhatTheListDoesNotShow();
+    void neverOverwritesADamagedFileItCannotCopy();
+    void neverReadsOrWritesAPipe();
+    void savingWaitsForTheWholeList();
+    void writesEveryChangeWithinTwoSeconds();
+    void tellsOfAFailedAutosaveOnce();
+    void asksOnCloseWhenTheListCannotBeSaved_data();
+    void asksOnCloseWhenTheListCannotBeSaved();
 };
 
 void TestList::init()
@@ -167,6 +225,8 @@ void TestList::showsEightTabsOfReadOnlyTables()
         QVERIFY(table->alternatingRowColors());
         QVERIFY(table->horizontalHeader()->stretchLastSection());
         QCOMPARE(table->contextMenuPolicy(), Qt::CustomContextMenu);
+        QCOMPARE(QAccessible::queryAccessibleInterface(table)->text(QAccessible::Name),
+                 tabTitles[tab]);
         QVERIFY(table->styleSheet().contains("rgb(222,144,0)"));
     }
 }
@@ -221,8 +281,9 @@ void TestList::addsEachEntryOncePerTable()
 
     // Entries differing in one text are separate rows.
     list.add("100,00", "13,00", "23,00", "123,00");
-    QCOMPARE(list.table(0)->rowCount(), 3);
-    QCOMPARE(list.table(2)->rowCount(), 1);
+    list.add("100,00", "13,00", "23,00", "124,00");
+    QCOMPARE(list.table(0)->rowCount(), 4);
+    QCOMPARE(list.table(2)->rowCount(), 2);
 }
 
 void TestList::copiesInTheTwoTabsAreIndependent()
@@ -296,14 +357,147 @@ void TestList::removingAllEmptiesOnlyTheCurrentTab()
     QCOMPARE(list.table(4)->rowCount(), 1);
 }
 
-void TestList::keyboardDoesNotDelete()
+// Three entries at 23% and one at 9%; then, on one tab with one row selected
+// (or none), a series of keys and commands.
+void TestList::keysWorkTheTable_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<int>("selectedAfter");
+    QTest::addColumn<QString>("clipboard");
+
+    const QString a = "100,00|23,00|23,00|123,00", b = "200,00|23,00|46,00|246,00",
+                  c = "300,00|23,00|69,00|369,00", d = "100,00|9,00|9,00|109,00";
+    const QString untouched = "untouched";
+    QTest::newRow("Delete removes the selected row")
+        << 1 << 1 << QStringList{"Delete"} << QStringList{a, c} << 1 << untouched;
+    QTest::newRow("Delete again removes the next one")
+        << 1 << 0 << QStringList{"Delete", "Delete"} << QStringList{c} << 0 << untouched;
+    QTest::newRow("Delete without a selection does nothing")
+        << 1 << -1 << QStringList{"Delete"} << QStringList{a, b, c} << -1 << untouched;
+    QTest::newRow("Ctrl+C copies the selected row")
+        << 1 << 1 << QStringList{"Ctrl+C"} << QStringList{a, b, c} << 1
+        << "200,00\t23,00\t46,00\t246,00\n";
+    QTest::newRow("Ctrl+C copies the whole tab without a selection")
+        << 0 << -1 << QStringList{"Ctrl+C"} << QStringList{a, b, c, d} << -1
+        << "100,00\t23,00\t23,00\t123,00\n200,00\t23,00\t46,00\t246,00\n"
+           "300,00\t23,00\t69,00\t369,00\n100,00\t9,00\t9,00\t109,00\n";
+    QTest::newRow("Ctrl+Z after Delete")
+        << 1 << 1 << QStringList{"Delete", "Ctrl+Z"} << QStringList{a, b, c} << 1 << untouched;
+    QTest::newRow("Ctrl+Z after the menu's delete")
+        << 1 << 2 << QStringList{"menu: Διαγραφή επιλεγμένων τιμών", "Ctrl+Z"}
+        << QStringList{a, b, c} << 2 << untouched;
+    QTest::newRow("Ctrl+Z after emptying the tab")
+        << 1 << -1 << QStringList{"menu: Διαγραφή όλων των τιμών της καρτέλας", "Ctrl+Z"}
+        << QStringList{a, b, c} << -1 << untouched;
+    QTest::newRow("Ctrl+Z undoes the latest deletion first")
+        << 1 << 0 << QStringList{"Delete", "Delete", "Ctrl+Z"} << QStringList{b, c} << 0
+        << untouched;
+    QTest::newRow("Ctrl+Z twice") << 1 << 0 << QStringList{"Delete", "Delete", "Ctrl+Z", "Ctrl+Z"}
+                                  << QStringList{a, b, c} << 0 << untouched;
+    QTest::newRow("Ctrl+Z from another tab") << 1 << 1 << QStringList{"Delete", "tab 0", "Ctrl+Z"}
+                                             << QStringList{a, b, c} << 1 << untouched;
+    QTest::newRow("Ctrl+Z keeps a row added again since single")
+        << 1 << 1 << QStringList{"Delete", "add b", "Ctrl+Z"} << QStringList{a, c, b} << 2
+        << untouched;
+}
+
+void TestList::keysWorkTheTable()
+{
+    QFETCH(int, tab);
+    QFETCH(int, selected);
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, rows);
+    QFETCH(int, selectedAfter);
+    QFETCH(QString, clipboard);
+
+    ListWindow list;
+    list.window.show();
+    list.add("100,00", "23,00", "23,00", "123,00");
+    list.add("200,00", "23,00", "46,00", "246,00");
+    list.add("300,00", "23,00", "69,00", "369,00");
+    list.add("100,00", "9,00", "9,00", "109,00");
+    list.tabs()->setCurrentIndex(tab);
+    QTableWidget *table = list.table(tab);
+    table->clearSelection();
+    table->setCurrentItem(nullptr);
+    if (selected >= 0)
+        table->selectRow(selected);
+    QGuiApplication::clipboard()->setText("untouched");
+
+    for (const QString &step : steps) {
+        QWidget *focus = list.table(list.tabs()->currentIndex());
+        if (step == "Delete")
+            QTest::keyClick(focus, Qt::Key_Delete);
+        else if (step == "Ctrl+C")
+            QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier);
+        else if (step == "Ctrl+Z")
+            QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier);
+        else if (step.startsWith("menu: "))
+            list.chooseFromContextMenu(tab, step.mid(6));
+        else if (step.startsWith("tab "))
+            list.tabs()->setCurrentIndex(step.mid(4).toInt());
+        else if (step == "add b")
+            list.add("200,00", "23,00", "46,00", "246,00");
+    }
+
+    QCOMPARE(list.tabs()->currentIndex(), tab);
+    QCOMPARE(list.rows(tab), rows);
+    const QList<QModelIndex> selection = table->selectionModel()->selectedRows();
+    QCOMPARE(selection.isEmpty() ? -1 : selection.first().row(), selectedAfter);
+    QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
+    if (tab != 0)
+        QCOMPARE(list.table(0)->rowCount(), 4); // the other copies stay
+}
+
+// Shift+F10 and the Menu key (a context menu event from the keyboard) open the
+// menu at the current row inside the table, once per key press.
+void TestList::menuKeysOpenTheMenuAtTheCurrentRow()
+{
+    ListWindow list;
+    list.window.show();
+    for (int i = 1; i <= 3; ++i)
+        list.add(QString::number(i) + ",00", "23,00", "0,23", "1,23");
+    QTableWidget *table = list.table(1);
+    table->selectRow(1);
+    const QRect row = table->visualItemRect(table->item(1, 0));
+    const QPoint expected = table->viewport()->mapToGlobal(row.center());
+    const QRect tableOnScreen(table->mapToGlobal(QPoint(0, 0)), table->size());
+
+    const auto menuKeyEvent = [&] {
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                                table->mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(table, &event);
+    };
+    const QList<std::function<void()>> triggers = {
+        [&] { QTest::keyClick(table, Qt::Key_F10, Qt::ShiftModifier); }, menuKeyEvent,
+        [&] { // one key press reported both ways
+            QTest::keyClick(table, Qt::Key_F10, Qt::ShiftModifier);
+            menuKeyEvent();
+        }};
+    for (const auto &trigger : triggers) {
+        const QList<QRect> menus = list.menusOpenedBy(trigger);
+        QCOMPARE(menus.size(), 1);
+        QCOMPARE(menus.first().topLeft(), expected);
+        QVERIFY(tableOnScreen.contains(menus.first().topLeft()));
+    }
+
+    list.tabs()->setCurrentIndex(2); // an empty tab: no menu
+    QCOMPARE(
+        list.menusOpenedBy([&] { QTest::keyClick(list.table(2), Qt::Key_F10, Qt::ShiftModifier); })
+            .size(),
+        0);
+}
+
+void TestList::doubleClicksAndTypingDoNotEdit()
 {
     ListWindow list;
     list.window.show();
     list.add("100,00", "23,00", "23,00", "123,00");
     QTableWidget *table = list.table(1);
     table->setFocus();
-    QTest::keyClick(table, Qt::Key_Delete);
     QTest::keyClicks(table, "9");
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {},
                        table->visualItemRect(table->item(0, 0)).center());
@@ -414,6 +608,192 @@ void TestList::neverOverwritesAFileItCouldNotCopy()
     QVERIFY(QFileInfo(listPath()).isDir());
 }
 
+void TestList::keepsACopyOfWhatTheListDoesNotShow_data()
+{
+    const QByteArray item = "<fpa-item poso=\"1,00\" fpa=\"5,00\" extraPoso=\"0,05\" "
+                            "finalPoso=\"1,05\" Id=\"0\"/>";
+    const QByteArray asWritten =
+        ListFile::serialize(groupNames, {{{"1,00", "5,00", "0,05", "1,05"}}});
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("copy"); // empty: none is needed
+
+    QTest::newRow("as written") << asWritten << QString();
+    QByteArray damaged = asWritten;
+    QTest::newRow("damaged attribute name")
+        << damaged.replace("extraPoso", "extraPo$o") << "list.before-1.xml";
+    damaged = asWritten;
+    QTest::newRow("ninth group") << damaged.replace("</fpa>",
+                                                    " <fpa-tab>" + item + "</fpa-tab>\n</fpa>")
+                                 << "list.before-1.xml";
+    damaged = asWritten;
+    QTest::newRow("row outside any group")
+        << damaged.replace("</fpa>", item + "</fpa>") << "list.before-1.xml";
+}
+
+// Whatever the list leaves out of a file that it replaces is kept in a copy.
+void TestList::keepsACopyOfWhatTheListDoesNotShow()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, copy);
+
+    writeFile(listPath(), content);
+    {
+        ListWindow list;
+        list.add("2,00", "5,00", "0,10", "2,10");
+        list.window.saveList();
+    }
+    const QStringList expected =
+        copy.isEmpty() ? QStringList{"list.xml"} : QStringList{copy, "list.xml"};
+    QCOMPARE(QDir(TestSupport::dataDirectory()).entryList(QDir::Files), expected);
+    if (!copy.isEmpty())
+        QCOMPARE(readFile(TestSupport::dataDirectory() + "/" + copy), content);
+    ListWindow again;
+    QCOMPARE(again.rows(6).last(), QString("2,00|5,00|0,10|2,10"));
+}
+
+void TestList::neverOverwritesADamagedFileItCannotCopy()
+{
+#ifdef Q_OS_WIN
+    QSKIP("The failed copy is made with a file size limit (setrlimit), which Windows lacks");
+#else
+    // A ninth group too long for the file size limit below, which the copy
+    // cannot stay under but the list's own short file can.
+    QByteArray damaged = ListFile::serialize(groupNames, {});
+    damaged.replace("</fpa>", " <fpa-tab>" + QByteArray(8000, ' ') + "</fpa-tab>\n</fpa>");
+    writeFile(listPath(), damaged);
+    {
+        MainWindow calculator;
+        List *list = calculator.listWindow();
+        QVERIFY(QTest::qWaitFor([list] { return list->isLoaded(); }));
+        list->addEntry("1,00", "5,00", "0,05", "1,05");
+
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit original{};
+        getrlimit(RLIMIT_FSIZE, &original);
+        rlimit small = original;
+        small.rlim_cur = 4000;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        TestSupport::BoxAnswerer answerer({"Κλείσιμο χωρίς αποθήκευση"});
+        calculator.show();
+        calculator.close();
+        setrlimit(RLIMIT_FSIZE, &original);
+
+        QCOMPARE(answerer.seen.size(), 1);
+        QVERIFY(answerer.seen[0].text.contains("δεν ήταν δυνατό να κρατηθεί αντίγραφό του"));
+    }
+    QCOMPARE(readFile(listPath()), damaged);
+    QCOMPARE(QDir(TestSupport::dataDirectory()).entryList(QDir::Files), QStringList{"list.xml"});
+#endif
+}
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
+void TestList::neverReadsOrWritesAPipe()
+{
+#ifndef Q_OS_WIN
+    QDir().mkpath(TestSupport::dataDirectory());
+    QCOMPARE(mkfifo(QFile::encodeName(listPath()).constData(), 0600), 0);
+    {
+        ListWindow list; // would wait for a writer for ever if it opened the pipe
+        list.add("1,00", "5,00", "0,05", "1,05");
+        list.window.saveList();
+    }
+    const QFileInfo left(listPath());
+    const bool stillAPipe = left.exists() && !left.isFile();
+    QFile::remove(listPath()); // before anything else opens it
+    QVERIFY(stillAPipe);
+#endif
+}
+
+// Rows are put into the tables from the event loop; saving before they are
+// all in waits for the rest instead of writing half the list.
+void TestList::savingWaitsForTheWholeList()
+{
+    QList<EntryGroup> groups(8);
+    for (int i = 0; i < 20000; ++i)
+        groups[i % 2 ? 0 : 7] << Entry{QString::number(i), "1,00", "0,01", "1,01"};
+    const QByteArray content = ListFile::serialize(groupNames, groups);
+    writeFile(listPath(), content);
+
+    List list;
+    QVERIFY(!list.isLoaded());
+    list.saveList();
+    QVERIFY(list.isLoaded());
+    QCOMPARE(readFile(listPath()), content);
+}
+
+void TestList::writesEveryChangeWithinTwoSeconds()
+{
+    ListWindow list;
+    list.window.show();
+    // A data folder removed while the program runs is made again.
+    QDir(TestSupport::dataDirectory()).removeRecursively();
+    list.add("100,00", "23,00", "23,00", "123,00");
+    list.add("7,00", "23,00", "1,61", "8,61");
+    QTRY_VERIFY_WITH_TIMEOUT(readFile(listPath()).contains("poso=\"7,00\""), 2000);
+
+    list.removeRow(1, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(readFile(listPath()).count("poso=\"7,00\""), 1, 2000);
+    list.chooseFromContextMenu(0, "Διαγραφή όλων των τιμών της καρτέλας");
+    QTRY_COMPARE_WITH_TIMEOUT(readFile(listPath()).count("poso="), 1, 2000);
+}
+
+void TestList::tellsOfAFailedAutosaveOnce()
+{
+    ListWindow list;
+    list.window.show();
+    blockDataFolder();
+    TestSupport::BoxAnswerer answerer;
+    list.add("100,00", "23,00", "23,00", "123,00");
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.seen.size(), 1, 3000);
+    QCOMPARE(answerer.seen[0].title, QString("Φ.Π.Α. μετρίνο: Λίστα"));
+    QCOMPARE(answerer.seen[0].buttons, QStringList{"Εντάξει"});
+    QVERIFY(answerer.seen[0].text.contains(QDir::toNativeSeparators(listPath())));
+
+    // Not told again; tried again at the next change, and then it works.
+    list.add("7,00", "23,00", "1,61", "8,61");
+    QTest::qWait(1500);
+    unblockDataFolder();
+    list.add("8,00", "23,00", "1,84", "9,84");
+    QTRY_COMPARE_WITH_TIMEOUT(readFile(listPath()).count("poso="), 6, 2000);
+    QCOMPARE(answerer.seen.size(), 1);
+}
+
+void TestList::asksOnCloseWhenTheListCannotBeSaved_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("try again (the default)") << QString() << true;
+    QTest::newRow("close without saving") << "Κλείσιμο χωρίς αποθήκευση" << false;
+}
+
+void TestList::asksOnCloseWhenTheListCannotBeSaved()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, saved);
+
+    MainWindow calculator;
+    calculator.show();
+    List *list = calculator.listWindow();
+    QVERIFY(QTest::qWaitFor([list] { return list->isLoaded(); }));
+    list->addEntry("100,00", "23,00", "23,00", "123,00");
+    blockDataFolder();
+
+    TestSupport::BoxAnswerer answerer({answer});
+    answerer.onBox = [](QMessageBox *) { unblockDataFolder(); };
+    QVERIFY(calculator.close());
+    QCOMPARE(answerer.seen.size(), 1);
+    const TestSupport::SeenBox &box = answerer.seen[0];
+    QCOMPARE(box.title, QString("Φ.Π.Α. μετρίνο: Λίστα"));
+    QVERIFY(box.text.contains(QDir::toNativeSeparators(listPath())));
+    QCOMPARE(box.buttons.size(), 2);
+    QVERIFY(box.buttons.contains("Επανάληψη"));
+    QVERIFY(box.buttons.contains("Κλείσιμο χωρίς αποθήκευση"));
+    QCOMPARE(readFile(listPath()).contains("poso=\"100,00\""), saved);
+}
+
 // A disk that fills up halfway through the write, simulated with a file size
 // limit that holds for every user, root included.
 void TestList::failedWriteLeavesThePreviousFile()
@@ -438,7 +818,8 @@ void TestList::failedWriteLeavesThePreviousFile()
         setrlimit(RLIMIT_FSIZE, &original);
     }
     QCOMPARE(readFile(listPath()), previous);
-    QCOMPARE(QDir(TestSupport::dataDirectory()).entryList(QDir::Files), QStringList{"list.xml"});
+    QCOMPARE(QDir(TestSupport::dataDirectory()).entryList(QDir::Files),
+             (QStringList{"list.before-1.xml", "list.xml"}));
 #endif
 }
 

@@ -1,8 +1,78 @@
 #include "list/listfile.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+struct Loaded {
+    ListFile::ReadStatus status;
+    QList<EntryGroup> groups;
+    int rowCount() const
+    {
+        int count = 0;
+        for (const EntryGroup &group : groups)
+            count += group.size();
+        return count;
+    }
+};
+
+Loaded load(const QString &path)
+{
+    Loaded loaded{ListFile::ReadStatus::Missing, QList<EntryGroup>(8)};
+    loaded.status = ListFile::read(
+        path, 8, [&loaded](int group, EntryGroup &&rows) { loaded.groups[group] += rows; });
+    return loaded;
+}
+
+// "tab:poso|fpa|extraPoso|finalPoso" per row, tab by tab.
+QStringList describe(const QList<EntryGroup> &groups)
+{
+    QStringList rows;
+    for (int i = 0; i < groups.size(); ++i) {
+        for (const Entry &e : groups[i])
+            rows << QString::number(i) + ":"
+                        + QStringList{e.poso, e.fpa, e.extraPoso, e.finalPoso}.join('|');
+    }
+    return rows;
+}
+
+void putFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(content), content.size());
+}
+
+QByteArray fileContent(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QStringList tabNames = {"Όλα", "23%", "13%", "6.5%", "9%", "16%", "5%", "Λοιπά"};
+
+QList<EntryGroup> sampleList(int entryCount)
+{
+    QList<EntryGroup> groups(8);
+    for (int i = 0; i < entryCount; ++i) {
+        const Entry entry{QString::number(i) + ",00", "23,00", "23,00", "123,00"};
+        groups[0] << entry;
+        groups[1] << entry;
+    }
+    return groups;
+}
+
+} // namespace
 
 // The list file's reader and writer on their own, without any window.
 class TestListFile : public QObject
@@ -12,73 +82,337 @@ class TestListFile : public QObject
 private slots:
     void readsHandMadeFiles_data();
     void readsHandMadeFiles();
+    void roundTrips_data();
+    void roundTrips();
+    void entriesDifferingInOneTextDiffer();
+    void stopsAtItsLimits_data();
+    void stopsAtItsLimits();
+    void readsDeepNestingInLinearTime();
+    void shortWriteKeepsTheOldFile_data();
+    void shortWriteKeepsTheOldFile();
+    void leavesSpecialFilesAlone_data();
+    void leavesSpecialFilesAlone();
+    void followsSymbolicLinks();
 
 private:
+    QString listPath() const { return folder.filePath("list.xml"); }
     QTemporaryDir folder;
 };
 
 void TestListFile::readsHandMadeFiles_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QStringList>("expected"); // "tab:row" per loaded row
+    QTest::addColumn<bool>("complete");
+    QTest::addColumn<QStringList>("expected");
 
     const QByteArray a =
         "<fpa-item poso=\"1\" fpa=\"23,00\" extraPoso=\"2\" finalPoso=\"3\" Id=\"0\"/>";
     const QByteArray b =
         "<fpa-item poso=\"4\" fpa=\"13,00\" extraPoso=\"5\" finalPoso=\"6\" Id=\"0\"/>";
+    const auto oneGroup = [](const QByteArray &items) {
+        return "<fpa><fpa-tab>" + items + "</fpa-tab></fpa>";
+    };
 
     QTest::newRow("groups by position, not by name or ID")
         << "<fpa><fpa-tab name=\"13%\" ID=\"2\">" + b + "</fpa-tab><fpa-tab name=\"Όλα\" ID=\"0\">"
                + a + "</fpa-tab></fpa>"
-        << QStringList{"0:4|13,00|5|6", "1:1|23,00|2|3"};
-    QTest::newRow("missing attribute") << QByteArray(
-        "<fpa><fpa-tab><fpa-item poso=\"1\" extraPoso=\"2\" finalPoso=\"3\"/></fpa-tab></fpa>")
-                                       << QStringList{"0:1||2|3"};
+        << true << QStringList{"0:4|13,00|5|6", "1:1|23,00|2|3"};
+    QTest::newRow("no poso") << oneGroup("<fpa-item fpa=\"1\" extraPoso=\"2\" finalPoso=\"3\"/>")
+                             << true << QStringList{"0:|1|2|3"};
+    QTest::newRow("no fpa") << oneGroup("<fpa-item poso=\"1\" extraPoso=\"2\" finalPoso=\"3\"/>")
+                            << true << QStringList{"0:1||2|3"};
+    QTest::newRow("no extraPoso") << oneGroup("<fpa-item poso=\"1\" fpa=\"2\" finalPoso=\"3\"/>")
+                                  << true << QStringList{"0:1|2||3"};
+    QTest::newRow("no finalPoso") << oneGroup("<fpa-item poso=\"1\" fpa=\"2\" extraPoso=\"3\"/>")
+                                  << true << QStringList{"0:1|2|3|"};
+    QTest::newRow("damaged attribute name")
+        << oneGroup("<fpa-item poso=\"1\" fpa=\"23,00\" extraPo$o=\"23,00\" finalPoso=\"3\"/>")
+        << true << QStringList{"0:1|23,00||3"};
+    QTest::newRow("unknown attributes") << oneGroup(
+        "<fpa-item note=\"x\" poso=\"1\" fpa=\"23,00\" extraPoso=\"2\" finalPoso=\"3\"/>")
+                                        << true << QStringList{"0:1|23,00|2|3"};
     QTest::newRow("other root name")
-        << "<lista><fpa-tab>" + a + "</fpa-tab></lista>" << QStringList{"0:1|23,00|2|3"};
+        << "<lista><fpa-tab>" + a + "</fpa-tab></lista>" << true << QStringList{"0:1|23,00|2|3"};
     QTest::newRow("duplicates kept") << "<fpa><fpa-tab/><fpa-tab>" + a + a + "</fpa-tab></fpa>"
-                                     << QStringList{"1:1|23,00|2|3", "1:1|23,00|2|3"};
-    QTest::newRow("items at any depth")
-        << "<fpa><x><fpa-tab><y>" + a + "</y></fpa-tab></x>" + b + "</fpa>"
+                                     << true << QStringList{"1:1|23,00|2|3", "1:1|23,00|2|3"};
+    QTest::newRow("items at any depth, none outside a group")
+        << "<fpa>" + a + "<x><fpa-tab><y>" + a + "</y></fpa-tab></x>" + b + "</fpa>" << true
         << QStringList{"0:1|23,00|2|3"};
+    QTest::newRow("an item in nested groups belongs to both")
+        << "<fpa><fpa-tab>" + a + "<fpa-tab>" + b + "</fpa-tab></fpa-tab><fpa-tab>" + a
+               + "</fpa-tab></fpa>"
+        << true << QStringList{"0:1|23,00|2|3", "0:4|13,00|5|6", "1:4|13,00|5|6", "2:1|23,00|2|3"};
+    QTest::newRow("prefixed names are other names")
+        << "<fpa xmlns:p=\"urn:x\"><p:fpa-tab>" + a + "</p:fpa-tab><fpa-tab>" + b
+               + "<p:fpa-item poso=\"7\"/><fpa-item p:poso=\"8\"/></fpa-tab></fpa>"
+        << true << QStringList{"0:4|13,00|5|6", "0:|||"};
+    QTest::newRow("undeclared prefix")
+        << oneGroup("<q:note/>" + a) << true << QStringList{"0:1|23,00|2|3"};
     QByteArray nine = "<fpa>";
     for (int i = 0; i < 9; ++i)
         nine += "<fpa-tab>" + a + "</fpa-tab>";
     QTest::newRow("more than eight groups")
-        << nine + "</fpa>"
+        << nine + "</fpa>" << true
         << QStringList{"0:1|23,00|2|3", "1:1|23,00|2|3", "2:1|23,00|2|3", "3:1|23,00|2|3",
                        "4:1|23,00|2|3", "5:1|23,00|2|3", "6:1|23,00|2|3", "7:1|23,00|2|3"};
     QTest::newRow("declaration and BOM")
         << "\xEF\xBB\xBF<?xml version=\"1.0\"?><fpa><fpa-tab name=\"Όλα\">" + a + "</fpa-tab></fpa>"
-        << QStringList{"0:1|23,00|2|3"};
-    QTest::newRow("no elements") << QByteArray("   ") << QStringList();
-    QTest::newRow("binary junk") << QByteArray("\x00\x01\xff\xfe<<>>&&", 10) << QStringList();
+        << true << QStringList{"0:1|23,00|2|3"};
+    QTest::newRow("cut short") << "<fpa><fpa-tab>" + a + b.left(20) << false
+                               << QStringList{"0:1|23,00|2|3"};
+    QTest::newRow("declared entities")
+        << "<!DOCTYPE fpa [<!ENTITY x \"1\">]>" + oneGroup("<fpa-item poso=\"&x;\"/>") << false
+        << QStringList();
+    QTest::newRow("no elements") << QByteArray("   ") << false << QStringList();
+    QTest::newRow("binary junk") << QByteArray("\x00\x01\xff\xfe<<>>&&", 10) << false
+                                 << QStringList();
 }
 
 void TestListFile::readsHandMadeFiles()
 {
     QFETCH(QByteArray, content);
+    QFETCH(bool, complete);
     QFETCH(QStringList, expected);
 
-    const QString path = folder.filePath("list.xml");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-    file.close();
+    putFile(listPath(), content);
+    const Loaded loaded = load(listPath());
+    QCOMPARE(loaded.status,
+             complete ? ListFile::ReadStatus::Complete : ListFile::ReadStatus::Unreadable);
+    QCOMPARE(describe(loaded.groups), expected);
+}
 
-    QList<QStringList> groups(8);
-    ListFile::read(path, 8, [&groups](int group, EntryGroup &&rows) {
-        for (const Entry &entry : rows) {
-            groups[group]
-                << QString::number(group) + ":"
-                       + QStringList{entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso}.join(
-                           '|');
-        }
-    });
-    QStringList loaded;
-    for (const QStringList &group : std::as_const(groups))
-        loaded << group;
-    QCOMPARE(loaded, expected);
+void TestListFile::roundTrips_data()
+{
+    QTest::addColumn<QList<EntryGroup>>("groups");
+
+    QTest::newRow("empty list") << QList<EntryGroup>(8);
+    QTest::newRow("more rows than are handed over at once") << sampleList(5000);
+    QTest::newRow("entries differing only in the final amount") << QList<EntryGroup>{
+        {{"100,00", "23,00", "23,00", "123,00"}, {"100,00", "23,00", "23,00", "123,01"}},
+        {{"100,00", "23,00", "23,00", "123,00"}},
+        {},
+        {},
+        {},
+        {},
+        {},
+        {}};
+    QTest::newRow("only a double quote")
+        << QList<EntryGroup>{{{"1\"5", "\"", "2", "3"}}, {}, {}, {}, {}, {}, {}, {}};
+    QTest::newRow("markup, blanks and line ends") << QList<EntryGroup>{
+        {{"<a>&amp;'", " x  y ", "\t", "1\n2\r3\r\n"}}, {}, {}, {}, {}, {}, {}, {}};
+    QTest::newRow("Greek and empty texts")
+        << QList<EntryGroup>{{}, {}, {}, {}, {}, {}, {}, {{"εκατό", "", "Φ.Π.Α.", ""}}};
+}
+
+void TestListFile::roundTrips()
+{
+    QFETCH(QList<EntryGroup>, groups);
+
+    const QByteArray content = ListFile::serialize(tabNames, groups);
+    QVERIFY(ListFile::write(listPath(), tabNames, groups));
+    QCOMPARE(fileContent(listPath()), content);
+    const Loaded loaded = load(listPath());
+    QCOMPARE(loaded.status, ListFile::ReadStatus::Complete);
+    QCOMPARE(describe(loaded.groups), describe(groups));
+    QCOMPARE(ListFile::serialize(tabNames, loaded.groups), content);
+
+    // The file holds these groups, and neither more nor one byte other.
+    QVERIFY(ListFile::holds(listPath(), tabNames, loaded.groups));
+    QVERIFY(ListFile::write(listPath(), content + '\n'));
+    QVERIFY(!ListFile::holds(listPath(), tabNames, loaded.groups));
+    QByteArray changed = content;
+    changed[changed.size() / 2] = '#';
+    QVERIFY(ListFile::write(listPath(), changed));
+    QVERIFY(!ListFile::holds(listPath(), tabNames, loaded.groups));
+}
+
+// The list keeps an entry once per tab by this comparison.
+void TestListFile::entriesDifferingInOneTextDiffer()
+{
+    const Entry entry{"100,00", "23,00", "23,00", "123,00"};
+    QVERIFY(entry == Entry(entry));
+    QVERIFY(entry != (Entry{"100,01", "23,00", "23,00", "123,00"}));
+    QVERIFY(entry != (Entry{"100,00", "23.00", "23,00", "123,00"}));
+    QVERIFY(entry != (Entry{"100,00", "23,00", "23,01", "123,00"}));
+    QVERIFY(entry != (Entry{"100,00", "23,00", "23,00", "123,01"}));
+}
+
+void TestListFile::stopsAtItsLimits_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("complete");
+    QTest::addColumn<int>("rowCount");
+    QTest::addColumn<int>("firstTextLength");
+
+    const QByteArray item = "<fpa-item poso=\"1\"/>";
+    QTest::newRow("huge text") << "<fpa><fpa-tab><fpa-item poso=\""
+                                      + QByteArray(20 * 1024 * 1024, '9') + "\"/></fpa-tab></fpa>"
+                               << true << 1 << ListFile::maxTextLength;
+    QTest::newRow("longer file") << "<fpa><fpa-tab>" + item + "<!--"
+                                        + QByteArray(ListFile::maxFileSize, ' ') + "-->" + item
+                                        + "</fpa-tab></fpa>"
+                                 << false << 1 << 1;
+    QTest::newRow("more rows") << "<fpa><fpa-tab>" + item.repeated(ListFile::maxRows + 1)
+                                      + "</fpa-tab></fpa>"
+                               << false << ListFile::maxRows << 1;
+    QTest::newRow("deeper") << "<fpa><fpa-tab>" + item
+                                   + QByteArray("<x>").repeated(ListFile::maxDepth)
+                            << false << 1 << 1;
+}
+
+void TestListFile::stopsAtItsLimits()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, complete);
+    QFETCH(int, rowCount);
+    QFETCH(int, firstTextLength);
+
+    putFile(listPath(), content);
+    content.clear();
+    const Loaded loaded = load(listPath());
+    QCOMPARE(loaded.status,
+             complete ? ListFile::ReadStatus::Complete : ListFile::ReadStatus::Unreadable);
+    QCOMPARE(loaded.rowCount(), rowCount);
+    QCOMPARE(loaded.groups[0].first().poso.size(), firstTextLength);
+}
+
+void TestListFile::readsDeepNestingInLinearTime()
+{
+    const int depth = 300000;
+    const QByteArray item =
+        "<fpa-item poso=\"100,00\" fpa=\"23,00\" extraPoso=\"23,00\" finalPoso=\"123,00\">";
+    putFile(listPath(), "<fpa><fpa-tab>" + item.repeated(depth)
+                            + QByteArray("</fpa-item>").repeated(depth) + "</fpa-tab></fpa>");
+
+    QElapsedTimer clock;
+    clock.start();
+    const Loaded loaded = load(listPath());
+    const qint64 ms = clock.elapsed();
+    qInfo("%d nested items read in %lld ms", depth, ms);
+    QCOMPARE(loaded.status, ListFile::ReadStatus::Complete);
+    QCOMPARE(loaded.groups[0].size(), depth);
+    // Quadratic work took tens of seconds here; a busy machine may take a few.
+    QVERIFY(ms < 5000);
+}
+
+void TestListFile::shortWriteKeepsTheOldFile_data()
+{
+    QTest::addColumn<qint64>("sizeLimit"); // bytes; -1: one byte short of the new file
+
+    QTest::newRow("nothing fits") << qint64(0);
+    QTest::newRow("first 4 KiB") << qint64(4096);
+    QTest::newRow("all but the last byte") << qint64(-1);
+}
+
+void TestListFile::shortWriteKeepsTheOldFile()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(qint64, sizeLimit);
+
+    const QByteArray old = ListFile::serialize(tabNames, sampleList(1500));
+    const QByteArray next = ListFile::serialize(tabNames, sampleList(1600));
+    QVERIFY(ListFile::write(listPath(), old));
+    if (sizeLimit < 0)
+        sizeLimit = next.size() - 1;
+
+    // A file size limit holds for root too. Beyond it, a write stores what
+    // still fits and the next one fails, like on a disk that fills up.
+    rlimit original{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &original), 0);
+    rlimit limited = original;
+    limited.rlim_cur = rlim_t(sizeLimit);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    QString reason;
+    const bool written = ListFile::write(listPath(), next, &reason);
+    const bool writtenInParts = ListFile::write(listPath(), tabNames, sampleList(1600));
+    const QString copy = sizeLimit < old.size() ? ListFile::keepCopy(listPath()) : QString();
+    setrlimit(RLIMIT_FSIZE, &original);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(!written);
+    QVERIFY(!writtenInParts);
+    QVERIFY(!reason.isEmpty());
+    QVERIFY(copy.isEmpty());
+    QCOMPARE(fileContent(listPath()), old);
+    const QDir::Filters everything =
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    QCOMPARE(QDir(folder.path()).entryList(everything), QStringList{"list.xml"});
+#else
+    QSKIP("A file size limit that cuts a write short is a Unix facility");
+#endif
+}
+
+void TestListFile::leavesSpecialFilesAlone_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("link to a device") << "device";
+    QTest::newRow("link to itself") << "loop";
+}
+
+void TestListFile::leavesSpecialFilesAlone()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(QString, kind);
+
+    QTemporaryDir here;
+    const QString path = here.filePath("list.xml");
+    const QByteArray name = QFile::encodeName(path);
+    if (kind == "fifo")
+        QCOMPARE(mkfifo(name.constData(), 0600), 0);
+    else if (kind == "folder")
+        QVERIFY(QDir().mkdir(path));
+    else
+        QVERIFY(QFile::link(kind == "device" ? "/dev/null" : path, path));
+    struct stat before;
+    QCOMPARE(lstat(name.constData(), &before), 0);
+
+    // Opening a FIFO to read from it would wait for ever.
+    QCOMPARE(load(path).status, ListFile::ReadStatus::Unreadable);
+    QVERIFY(ListFile::keepCopy(path).isEmpty());
+    QString reason;
+    QVERIFY(!ListFile::write(path, "<fpa/>", &reason));
+    QVERIFY(!reason.isEmpty());
+
+    struct stat after;
+    QCOMPARE(lstat(name.constData(), &after), 0);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(QDir(here.path())
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{"list.xml"});
+#else
+    QSKIP("FIFOs and symbolic links are made here with Unix calls");
+#endif
+}
+
+void TestListFile::followsSymbolicLinks()
+{
+#ifdef Q_OS_UNIX
+    QTemporaryDir here;
+    const QString link = here.filePath("list.xml");
+    const QString target = here.filePath("kept/list.xml");
+    QVERIFY(QDir().mkpath(here.filePath("kept")));
+    QVERIFY(QFile::link(target, link));
+
+    // A link to nothing yet: no list, and the first write makes the file.
+    QCOMPARE(load(link).status, ListFile::ReadStatus::Missing);
+    const QByteArray first = ListFile::serialize(tabNames, sampleList(1));
+    QVERIFY(ListFile::write(link, first));
+    QCOMPARE(fileContent(target), first);
+
+    const QByteArray second = ListFile::serialize(tabNames, sampleList(2));
+    QVERIFY(ListFile::write(link, second));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(fileContent(target), second);
+    const Loaded loaded = load(link);
+    QCOMPARE(loaded.status, ListFile::ReadStatus::Complete);
+    QCOMPARE(loaded.rowCount(), 4);
+    QCOMPARE(fileContent(ListFile::keepCopy(link, "old")), second);
+#else
+    QSKIP("Symbolic links are made here with Unix calls");
+#endif
 }
 
 QTEST_APPLESS_MAIN(TestListFile)

@@ -7,8 +7,9 @@
 // a list of the given number of entries (each in its rate tab and in "Όλα").
 // For each it prints the median time from starting the process until its
 // window is first painted and the largest peak memory; for the calculator
-// also until the saved list has been read into the list window, and how long
-// saving the list takes.
+// also until the saved list has been read into the list window, how long
+// saving the list takes, and the longest time the window is held up while a
+// change is saved in the background.
 
 #include "app/appinfo.h"
 #include "list/listfile.h"
@@ -54,6 +55,7 @@ struct Figures {
     QList<qint64> shownMs; // from starting the process
     QList<qint64> readyMs; // from starting the process
     QList<qint64> savedMs;
+    QList<qint64> autosaveStallMs;
     double peakMiB = 0;
 };
 
@@ -66,7 +68,7 @@ qint64 median(QList<qint64> values)
 }
 
 // Starts a probe and reads what it tells: "shown <MiB>", "ready <MiB>",
-// "saved <ms> <MiB>".
+// "saved <ms> <MiB>", "autosave <ms> <MiB>".
 void runOnce(const QString &program, Figures &figures)
 {
     QProcess child;
@@ -85,6 +87,8 @@ void runOnce(const QString &program, Figures &figures)
             figures.readyMs << clock.elapsed();
         else if (what == "saved")
             figures.savedMs << fields.value(1).toLongLong();
+        else if (what == "autosave")
+            figures.autosaveStallMs << fields.value(1).toLongLong();
         figures.peakMiB = std::max(figures.peakMiB, fields.last().toDouble());
     }
     child.waitForFinished();
@@ -112,7 +116,36 @@ void report(QTextStream &out, const QString &what, const Figures &figures)
 {
     out << what.leftJustified(30) << milliseconds(figures.shownMs) << milliseconds(figures.readyMs)
         << milliseconds(figures.savedMs)
-        << (QString::number(figures.peakMiB, 'f', 1) + " MiB").rightJustified(13) << '\n';
+        << (QString::number(figures.peakMiB, 'f', 1) + " MiB").rightJustified(13)
+        << milliseconds(figures.autosaveStallMs) << '\n';
+}
+
+// How long the list file's reader alone takes for a file.
+qint64 medianReadMs(const QString &path, int runs)
+{
+    QList<qint64> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        ListFile::read(path, 8, [](int, EntryGroup &&) {});
+        times << clock.elapsed();
+    }
+    return median(times);
+}
+
+// A file of items nested in one another: a reader that walks every open
+// element for each item takes quadratic time on it.
+QString writeNestedItems(const QString &folder, int depth)
+{
+    const QByteArray item =
+        "<fpa-item poso=\"100,00\" fpa=\"23,00\" extraPoso=\"23,00\" finalPoso=\"123,00\">";
+    const QString path = folder + "/nested.xml";
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write("<fpa><fpa-tab>" + item.repeated(depth)
+                   + QByteArray("</fpa-item>").repeated(depth) + "</fpa-tab></fpa>");
+    }
+    return path;
 }
 
 } // namespace
@@ -135,7 +168,7 @@ int main(int argc, char **argv)
     out << "median of " << runs
         << " runs, offscreen platform; times from the start of the process\n";
     out << QString("program").leftJustified(30)
-        << "window shown  list ready  list saved  peak memory\n";
+        << "window shown  list ready  list saved  peak memory  autosave stall\n";
     QFile::remove(listPath());
     const QList<Figures> small = measure({minimal, calculator}, runs);
     report(out, "minimal Qt Widgets program", small[0]);
@@ -148,5 +181,16 @@ int main(int argc, char **argv)
     report(out, QString("calculator, %1 entries").arg(entries), measure({calculator}, runs)[0]);
     out << "(the list: " << entries * 2 << " rows, " << QFileInfo(listPath()).size() / 1024
         << " KiB, generated in " << generatedMs << " ms)\n";
+
+    out << "the list file's reader alone, median of " << runs << " runs:\n";
+    out << QString("  the list of %1 entries").arg(entries).leftJustified(42)
+        << medianReadMs(listPath(), runs) << " ms\n";
+    const int depth = 300000;
+    const QString nested = writeNestedItems(QFileInfo(listPath()).path(), depth);
+    out << QString("  %1 nested items, %2 KiB")
+               .arg(depth)
+               .arg(QFileInfo(nested).size() / 1024)
+               .leftJustified(42)
+        << medianReadMs(nested, runs) << " ms\n";
     return 0;
 }

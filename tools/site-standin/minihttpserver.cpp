@@ -2,6 +2,9 @@
 
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <QTimer>
+
+#include <memory>
 
 namespace {
 
@@ -75,6 +78,28 @@ HttpResponse HttpResponse::hangUp()
 {
     HttpResponse response;
     response.action = Action::HangUp;
+    return response;
+}
+
+HttpResponse HttpResponse::raw(const QByteArray &bytes)
+{
+    HttpResponse response;
+    response.action = Action::SendRaw;
+    response.body = bytes;
+    return response;
+}
+
+HttpResponse HttpResponse::endless(const QByteArray &chunk)
+{
+    HttpResponse response = text(200, chunk);
+    response.action = Action::Endless;
+    return response;
+}
+
+HttpResponse HttpResponse::trickle(const QByteArray &body, int intervalMs)
+{
+    HttpResponse response = text(200, body);
+    response.trickleIntervalMs = intervalMs;
     return response;
 }
 
@@ -180,15 +205,61 @@ void MiniHttpServer::respond(QTcpSocket *socket, const HttpResponse &response)
     switch (response.action) {
     case HttpResponse::Action::StaySilent: return;
     case HttpResponse::Action::HangUp: socket->disconnectFromHost(); return;
+    case HttpResponse::Action::SendRaw:
+        socket->write(response.body);
+        socket->disconnectFromHost();
+        return;
+    case HttpResponse::Action::Endless:
     case HttpResponse::Action::Answer: break;
     }
 
+    const bool endless = response.action == HttpResponse::Action::Endless;
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' '
                       + reasonPhrase(response.status) + "\r\n";
     for (const auto &field : response.headers)
         head += field.first + ": " + field.second + "\r\n";
-    head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    if (!endless) // without a length the body ends when the connection does
+        head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     head += "Connection: close\r\n\r\n";
-    socket->write(head + response.body);
-    socket->disconnectFromHost();
+
+    if (endless) {
+        socket->write(head);
+        sendEndlessly(socket, response.body);
+    } else if (response.trickleIntervalMs > 0) {
+        socket->write(head);
+        sendSlowly(socket, response.body, response.trickleIntervalMs);
+    } else {
+        socket->write(head + response.body);
+        socket->disconnectFromHost();
+    }
+}
+
+// Keeps a little data queued for the client and tops it up as it drains, so
+// that the server itself stays small however long the client reads.
+void MiniHttpServer::sendEndlessly(QTcpSocket *socket, const QByteArray &chunk)
+{
+    const QByteArray block = chunk.isEmpty() ? QByteArray("x") : chunk;
+    const QByteArray data = block.repeated(qMax<qsizetype>(1, 16 * 1024 / block.size()));
+    auto topUp = [socket, data] {
+        while (socket->state() == QAbstractSocket::ConnectedState
+               && socket->bytesToWrite() < 4 * data.size())
+            socket->write(data);
+    };
+    connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
+    topUp();
+}
+
+void MiniHttpServer::sendSlowly(QTcpSocket *socket, const QByteArray &bytes, int intervalMs)
+{
+    auto *timer = new QTimer(socket);
+    auto sent = std::make_shared<qsizetype>(0);
+    connect(timer, &QTimer::timeout, socket, [socket, timer, bytes, sent] {
+        if (*sent >= bytes.size()) {
+            timer->stop();
+            socket->disconnectFromHost();
+            return;
+        }
+        socket->write(bytes.mid((*sent)++, 1));
+    });
+    timer->start(intervalMs);
 }

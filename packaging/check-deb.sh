@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds the Debian package of a build in a temporary folder and checks it:
+# the copyright file in the machine-readable format, the change log and the
+# manual page are in it, and lintian finds no error and no warning.
+#
+# Usage: check-deb.sh BUILD_DIR
+set -euo pipefail
+
+build=$1
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+cpack -G DEB -B "$work" --config "$build/CPackConfig.cmake" >/dev/null
+deb=("$work"/metrino_*.deb)
+[[ -f "${deb[0]}" ]] || { echo "FAIL: no package was made" >&2; exit 1; }
+
+failed=0
+fail() {
+    echo "FAIL: $*" >&2
+    failed=1
+}
+
+contents="$(dpkg-deb -c "${deb[0]}" | awk '{print $NF}')"
+for file in ./usr/bin/metrino ./usr/share/doc/metrino/copyright \
+    ./usr/share/doc/metrino/changelog.gz ./usr/share/man/man1/metrino.1.gz; do
+    grep -qx -- "$file" <<<"$contents" || fail "the package lacks $file"
+done
+
+dpkg-deb -x "${deb[0]}" "$work/root"
+copyright="$work/root/usr/share/doc/metrino/copyright"
+if [[ -f "$copyright" ]]; then
+    head -n1 "$copyright" \
+        | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+        || fail "the copyright file is not in the machine-readable format"
+    grep -q '^License: LGPL-2.1$' "$copyright" || fail "the copyright file names no licence"
+fi
+
+if ! lintian --fail-on error,warning "${deb[0]}" 2>/dev/null; then
+    fail "lintian found errors or warnings"
+fi
+
+exit $failed
