@@ -37,7 +37,7 @@ fi
 step "Debian packages"
 packages=(
     cmake ninja-build perl dpkg-dev
-    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
     qt6-base-dev qt6-base-dev-tools
     wine wine64 fonts-dejavu-core
     nsis icoutils zip
