@@ -717,14 +717,26 @@ void TestCalculator::addToListReopensAClosedList()
 void TestCalculator::closingWritesTheList()
 {
     // Where the desktop's conventions put the user's data and settings.
+#ifdef Q_OS_WIN
+    const QString path = qEnvironmentVariable("APPDATA") + "/Korvex/metrino/list.xml";
+    QSettings registry("HKEY_CURRENT_USER\\Software\\Korvex\\metrino", QSettings::NativeFormat);
+    registry.clear();
+    registry.sync();
+#else
     const QString path = qEnvironmentVariable("XDG_DATA_HOME") + "/Korvex/metrino/list.xml";
+#endif
     {
         Calculator calc;
         calc.type(calc.price(), "7");
         calc.addToList()->click();
         calc.window.close();
     }
+#ifdef Q_OS_WIN
+    registry.sync();
+    QVERIFY(registry.contains("geometry"));
+#else
     QVERIFY(QFile::exists(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Korvex/metrino.conf"));
+#endif
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains(

@@ -14,8 +14,10 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#ifndef Q_OS_WIN
 #include <csignal>
 #include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -651,7 +653,9 @@ void TestList::keepsACopyOfWhatTheListDoesNotShow()
 
 void TestList::neverOverwritesADamagedFileItCannotCopy()
 {
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+    QSKIP("The failed copy is made with a file size limit (setrlimit), which Windows lacks");
+#else
     // A ninth group too long for the file size limit below, which the copy
     // cannot stay under but the list's own short file can.
     QByteArray damaged = ListFile::serialize(groupNames, {});
@@ -794,6 +798,9 @@ void TestList::asksOnCloseWhenTheListCannotBeSaved()
 // limit that holds for every user, root included.
 void TestList::failedWriteLeavesThePreviousFile()
 {
+#ifdef Q_OS_WIN
+    QSKIP("The failed write is made with a file size limit (setrlimit), which Windows lacks");
+#else
     const QByteArray previous = "<fpa><fpa-tab><fpa-item poso=\"7\"/></fpa-tab></fpa>";
     writeFile(listPath(), previous);
     {
@@ -813,6 +820,7 @@ void TestList::failedWriteLeavesThePreviousFile()
     QCOMPARE(readFile(listPath()), previous);
     QCOMPARE(QDir(TestSupport::dataDirectory()).entryList(QDir::Files),
              (QStringList{"list.before-1.xml", "list.xml"}));
+#endif
 }
 
 METRINO_TEST_MAIN(TestList)

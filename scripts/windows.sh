@@ -1,0 +1,250 @@
+#!/usr/bin/env bash
+# Cross-builds the calculator for 64-bit Windows on Debian 12, runs every test
+# under Wine and writes, in dist/windows/, the program as a zip file and its
+# installer.
+#
+# Qt is built for Windows once, from Debian's own qt6-base source, into a
+# cache folder outside the checkout (METRINO_WINDOWS_CACHE, by default
+# ${XDG_CACHE_HOME:-~/.cache}/metrino-windows); later runs reuse it and only
+# build the project, in build-windows/. METRINO_JOBS sets the number of
+# parallel compile jobs (default: the number of processors). Extra arguments
+# go to the project's CMake configure step.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+cache=${METRINO_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/metrino-windows}
+build=$root/build-windows
+dist=$root/dist/windows
+jobs=${METRINO_JOBS:-$(nproc)}
+target=x86_64-w64-mingw32
+toolchain=$root/packaging/windows/mingw-w64.cmake
+
+step() {
+    echo
+    echo "== $* ($(date -u +%H:%M:%S))"
+}
+
+took() {
+    echo "-- $1: $(($2 / 60)) min $(($2 % 60)) s"
+}
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+fi
+
+step "Debian packages"
+packages=(
+    cmake ninja-build perl dpkg-dev
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
+    qt6-base-dev qt6-base-dev-tools
+    wine wine64 fonts-dejavu-core
+    nsis icoutils zip
+)
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# The Windows Qt is built from the same source version as the host's Qt,
+# whose moc, rcc and uic it uses.
+qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
+qt_prefix=$cache/qt-$qt_version
+
+if [ ! -f "$qt_prefix/.complete" ]; then
+    step "Qt $qt_version source"
+    # apt-get with a configuration of its own, so that the deb-src entries,
+    # their package lists and the downloads stay in the cache folder and the
+    # machine's package sources are left as they are. The entries name the
+    # same archives as the machine's own for this release.
+    apt_dir=$cache/apt
+    mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
+    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    apt-get indextargets --format '$(REPO_URI) $(CODENAME)' 'Created-By: Packages' | sort -u |
+        while read -r uri suite; do
+            case $suite in
+            "$codename" | "$codename"-*)
+                echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $uri $suite main"
+                ;;
+            esac
+        done > "$apt_dir/sources.list"
+    if [ ! -s "$apt_dir/sources.list" ]; then
+        echo "No Debian archive for $codename found in the machine's package sources" >&2
+        exit 1
+    fi
+    cat > "$apt_dir/apt.conf" <<EOF
+Dir::Etc::sourcelist "$apt_dir/sources.list";
+Dir::Etc::sourceparts "$apt_dir/sources.list.d";
+Dir::State::Lists "$apt_dir/lists";
+Dir::Cache "$apt_dir/cache";
+EOF
+    export APT_CONFIG=$apt_dir/apt.conf
+    apt-get update
+    src_dir=$cache/src
+    rm -rf "$src_dir"
+    mkdir -p "$src_dir"
+    (cd "$src_dir" && apt-get source "qt6-base=$qt_version")
+    unset APT_CONFIG
+    qt_src=$(find "$src_dir" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*')
+
+    step "Qt $qt_version for Windows (about half an hour on two cores)"
+    started=$SECONDS
+    qt_build=$cache/qt-build
+    rm -rf "$qt_build"
+    # Core, Gui, Widgets, Network (Schannel for https) and Test are what the
+    # program and its tests use. The Debian source has no wintab and no
+    # sqlite, hence no tablet events and no SQL. OpenGL keeps its default
+    # (loaded at run time): the Windows platform plugin needs it.
+    cmake -S "$qt_src" -B "$qt_build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$qt_prefix" \
+        -DQT_HOST_PATH=/usr \
+        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
+        -DFEATURE_sql=OFF -DFEATURE_tabletevent=OFF \
+        -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF \
+        -DINPUT_openssl=no -DFEATURE_schannel=ON
+    cmake --build "$qt_build" --parallel "$jobs"
+    cmake --install "$qt_build" --strip
+    touch "$qt_prefix/.complete"
+    rm -rf "$qt_build" "$src_dir"
+    took "Qt build" $((SECONDS - started))
+fi
+
+# The folders that hold the DLLs the programs need: Qt's and MinGW's
+# (libstdc++, libgcc and winpthread).
+dll_dirs=("$qt_prefix/bin")
+for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+    dir=$(dirname "$(readlink -f "$("$target-g++-posix" -print-file-name="$dll")")")
+    [[ " ${dll_dirs[*]} " == *" $dir "* ]] || dll_dirs+=("$dir")
+done
+
+step "Project for Windows"
+started=$SECONDS
+mkdir -p "$build"
+# Runs a Windows program under Wine, in a throw-away prefix in the build
+# folder. Wine hands a program the host's QT_* variables (CTest sets
+# QT_QPA_PLATFORM) only when they are spelled WINEQT_*. The offscreen
+# platform that the tests use draws text with FreeType from QT_QPA_FONTDIR,
+# without fontconfig to map the generic "Sans" onto a family: a folder with
+# DejaVu Sans alone makes it the one the tests get, as on Linux.
+# Without a console window Qt Test writes to the debugger unless
+# QT_FORCE_STDERR_LOGGING is set.
+mkdir -p "$build/fonts"
+ln -sf /usr/share/fonts/truetype/dejavu/DejaVuSans{,-Bold,-Oblique,-BoldOblique}.ttf "$build/fonts/"
+wine_path=""
+for dir in "${dll_dirs[@]}"; do
+    wine_path+="Z:${dir//\//\\};"
+done
+{
+    echo '#!/bin/sh'
+    echo "export WINEPREFIX='$build/wine'"
+    echo "export WINEPATH='$wine_path'"
+    echo "export WINEQT_QPA_FONTDIR='Z:${build//\//\\}\\fonts'"
+    cat <<'EOF'
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES='mscoree,mshtml='
+for name in $(env | sed -n 's/^\(QT_[A-Za-z0-9_]*\)=.*/\1/p'); do
+    eval "export WINE$name=\"\$$name\""
+done
+export WINEQT_FORCE_STDERR_LOGGING=1
+exec wine "$@"
+EOF
+} > "$build/wine-run.sh"
+chmod +x "$build/wine-run.sh"
+
+"$qt_prefix/bin/qt-cmake" -S . -B "$build" -G Ninja \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$build/wine-run.sh" \
+    "$@"
+cmake --build "$build" --parallel "$jobs"
+took "project build" $((SECONDS - started))
+
+step "Tests under Wine"
+started=$SECONDS
+if [ ! -f "$build/wine/system.reg" ]; then
+    "$build/wine-run.sh" wineboot --init
+fi
+status=0
+ctest --test-dir "$build" --output-on-failure --timeout 600 || status=$?
+WINEPREFIX=$build/wine wineserver -k || true
+took "tests under Wine" $((SECONDS - started))
+if [ "$status" -ne 0 ]; then
+    echo "Some tests failed" >&2
+    exit "$status"
+fi
+
+step "Packages"
+version=$(sed -n 's/^#define METRINO_VERSION_TEXT "\(.*\)"$/\1/p' "$build/app/windows/version.h")
+name=metrino-$version
+stage=$build/stage/$name
+rm -rf "$build/stage"
+mkdir -p "$stage" "$dist"
+
+# Copies a program or DLL into the folder, then every DLL that it imports
+# from Qt or MinGW, and theirs; what is found in neither comes with Windows.
+deploy() {
+    local file=$1 into=$2 dll dir
+    cp "$file" "$into/"
+    for dll in $("$target-objdump" -p "$file" | sed -n 's/^[[:space:]]*DLL Name: //p'); do
+        [ -e "$stage/$dll" ] && continue
+        for dir in "${dll_dirs[@]}"; do
+            if [ -e "$dir/$dll" ]; then
+                deploy "$dir/$dll" "$stage"
+                break
+            fi
+        done
+    done
+}
+
+deploy "$build/app/metrino.exe" "$stage"
+# Plugins: the Windows platform, the native style and https through Schannel.
+for plugin in platforms/qwindows.dll styles/qwindowsvistastyle.dll tls/qschannelbackend.dll; do
+    mkdir -p "$stage/$(dirname "$plugin")"
+    deploy "$qt_prefix/plugins/$plugin" "$stage/$(dirname "$plugin")"
+done
+# MinGW's DLLs come with their debugging symbols (libstdc++ is 24 MB).
+find "$stage" -name '*.exe' -o -name '*.dll' | xargs "$target-strip" --strip-unneeded
+
+zip_file=$dist/$name-windows-x64.zip
+rm -f "$zip_file"
+(cd "$build/stage" && zip -q -r -9 "$zip_file" "$name")
+
+setup_file=$dist/$name-setup.exe
+# The installer puts down the files of the zip; the uninstaller removes
+# exactly those, and the folders if they are then empty.
+install_list=$build/stage/install-files.nsh
+uninstall_list=$build/stage/uninstall-files.nsh
+: > "$install_list"
+: > "$uninstall_list"
+while read -r file; do
+    folder=$(dirname "$file")
+    if [ "$folder" = . ]; then
+        echo "  SetOutPath \"\$INSTDIR\"" >> "$install_list"
+    else
+        echo "  SetOutPath \"\$INSTDIR\\${folder//\//\\}\"" >> "$install_list"
+    fi
+    echo "  File \"$stage/$file\"" >> "$install_list"
+    echo "  Delete \"\$INSTDIR\\${file//\//\\}\"" >> "$uninstall_list"
+done < <(cd "$stage" && find . -type f | sed 's|^\./||' | sort)
+while read -r folder; do
+    echo "  RMDir \"\$INSTDIR\\${folder//\//\\}\"" >> "$uninstall_list"
+done < <(cd "$stage" && find . -mindepth 1 -type d | sed 's|^\./||' | sort -r)
+makensis -V2 -INPUTCHARSET UTF8 \
+    -DVERSION="$version" \
+    -DSTAGE="$build/stage" \
+    -DICON="$root/resources/windows/metrino.ico" \
+    -DOUTFILE="$setup_file" \
+    packaging/windows/metrino.nsi
+
+ls -l "$zip_file" "$setup_file"
