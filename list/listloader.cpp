@@ -1,7 +1,5 @@
 #include "listloader.h"
 
-#include <QFile>
-#include <QFileInfo>
 
 #include <utility>
 
@@ -27,11 +25,6 @@ void ListLoader::start(const QString &path, const QStringList &groupNames,
 void ListLoader::read(const QString &path, const QStringList &groupNames,
                       const CompleteFile &completeFile)
 {
-    const QFileInfo file(path);
-    // Opening a pipe would wait for a writer for ever.
-    if (file.exists() && !file.isFile())
-        return finish(Outcome::NotAPlainFile);
-
     ListFile::SameAsWritten check(path, groupNames);
     const ListFile::ReadStatus status =
         ListFile::read(path, int(groupNames.size()), [&](int group, EntryGroup &&rows) {

@@ -20,10 +20,9 @@ class ListLoader : public QObject
 
 public:
     enum class Outcome {
-        Missing,      // no file yet
-        Complete,     // read to its end
-        Unreadable,   // could not be opened or parsed to its end
-        NotAPlainFile // a folder, a pipe or a device: not read at all
+        Missing,   // no file yet
+        Complete,  // read to its end
+        Unreadable // not a regular file (never opened), or not readable to its end
     };
 
     explicit ListLoader(QObject *parent = nullptr);
