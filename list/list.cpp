@@ -440,10 +440,17 @@ void List::undoDeletion()
     }
 }
 
+void List::appendEntries(QTableWidget *table, const EntryGroup &entries)
+{
+    insertEntries(table, table->rowCount(), entries);
+}
+
 void List::insertEntries(QTableWidget *table, int row, const EntryGroup &entries)
 {
     table->model()->insertRows(row, int(entries.size()));
     const RowItems items;
+    // Nothing watches single cells of a table that is being filled; one
+    // repaint at the end replaces a notification per cell.
     {
         const QSignalBlocker quiet(table->model());
         for (int i = 0; i < entries.size(); ++i)
@@ -523,7 +530,7 @@ void List::fillSomeRows()
         int group = 0;
         EntryGroup rows;
         switch (loader->takePart(group, rows, false)) {
-        case ListLoader::Take::Part: fillTable(tables.at(group), rows); break;
+        case ListLoader::Take::Part: appendEntries(tables.at(group), rows); break;
         case ListLoader::Take::NothingYet: return; // the reader calls again
         case ListLoader::Take::Finished: endLoading(); return;
         }
@@ -542,7 +549,7 @@ void List::finishLoading()
         int group = 0;
         EntryGroup rows;
         if (loader->takePart(group, rows, true) == ListLoader::Take::Part)
-            fillTable(tables.at(group), rows);
+            appendEntries(tables.at(group), rows);
         else
             endLoading();
     }
@@ -562,21 +569,6 @@ void List::endLoading()
 bool List::isLoaded() const
 {
     return !loader;
-}
-
-void List::fillTable(QTableWidget *table, const EntryGroup &entries)
-{
-    const int firstRow = table->rowCount();
-    table->setRowCount(firstRow + entries.size());
-    const RowItems items;
-    // Nothing watches single cells of a table that is being filled; one
-    // repaint at the end replaces a notification per cell.
-    {
-        const QSignalBlocker quiet(table->model());
-        for (int i = 0; i < entries.size(); ++i)
-            items.put(table, firstRow + i, entries.at(i));
-    }
-    table->viewport()->update();
 }
 
 ListSaver::Content List::currentContent()

@@ -71,7 +71,7 @@ private:
     void fillSomeRows();
     void finishLoading();
     void endLoading();
-    void fillTable(QTableWidget *table, const EntryGroup &entries);
+    void appendEntries(QTableWidget *table, const EntryGroup &entries);
     // Whatever changes the rows calls finishLoading() first and listChanged()
     // after: the list is then saved soon after.
     void listChanged();
