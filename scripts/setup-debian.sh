@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, packaging, running and testing
-# need, when any of them is missing. Uses sudo when not run as root.
+# need (or the packages given as arguments), when any of them is missing.
+# Uses sudo when not run as root.
 set -euo pipefail
 
-packages=(
-    cmake g++ make
-    qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev
-    fonts-dejavu-core
-    desktop-file-utils appstream dpkg-dev file lintian
-)
+# The packages named as arguments, or else those of the Linux build.
+if [ $# -gt 0 ]; then
+    packages=("$@")
+else
+    packages=(
+        cmake g++ make
+        qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev
+        fonts-dejavu-core
+        desktop-file-utils appstream dpkg-dev file lintian
+    )
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -29,11 +29,6 @@ took() {
     echo "-- $1: $(($2 / 60)) min $(($2 % 60)) s"
 }
 
-sudo=()
-if [ "$(id -u)" -ne 0 ]; then
-    sudo=(sudo)
-fi
-
 step "Debian packages"
 packages=(
     cmake ninja-build perl dpkg-dev
@@ -42,17 +37,7 @@ packages=(
     wine wine64 fonts-dejavu-core
     nsis icoutils zip
 )
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$package")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    "${sudo[@]}" apt-get update
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/setup-debian.sh" "${packages[@]}"
 
 # The Windows Qt is built from the same source version as the host's Qt,
 # whose moc, rcc and uic it uses.
