@@ -92,6 +92,7 @@ void Rates::reserveMessageSpace()
     const QFontMetricsF metrics(ui->label_moves->font());
     // Fractions of a pixel count: the label wraps a text one of them too wide.
     const int width = int(std::ceil(metrics.horizontalAdvance(movesText(999999)))) + 1;
+    // Between the two longest names.
     const QString longestReason = equalRatesReason(std::make_pair(3, 5));
     const QRectF reasonRect =
         metrics.boundingRect(QRectF(0, 0, width, 0), Qt::TextWordWrap, longestReason);
