@@ -1,6 +1,7 @@
 #include "about/about.h"
 #include "app/appinfo.h"
 #include "calculator/mainwindow.h"
+#include "calculator/rates.h"
 #include "contact/contact.h"
 #include "testsupport.h"
 
@@ -145,6 +146,7 @@ private slots:
     void calculatorAndList();
     void aboutDialog();
     void contactDialog();
+    void ratesDialog();
     void messageBoxes();
     void nothingCutOffAtALargerFont();
 };
@@ -203,6 +205,22 @@ void TestGreek::contactDialog()
     const QStringList editMenu = contextMenuTexts(edit->viewport());
     QVERIFY(editMenu.contains("Αντιγραφή"));
     texts << editMenu;
+    QCOMPARE(latinWords(texts), QStringList());
+}
+
+// With two equal rates, so that the reason for refusing them shows too.
+void TestGreek::ratesDialog()
+{
+    Rates rates(RateSet({2300, 1300, 650, 1600, 900, 2300}), [](const RateSet &) { return 2; });
+    rates.show();
+    QStringList texts = visibleTexts(&rates);
+    QVERIFY(texts.contains("Άκυρο"));
+    QVERIFY(texts.contains("Νησιά: υπερμειωμένος"));
+    QVERIFY(texts.contains("«Κανονικός» και «Νησιά: υπερμειωμένος» δεν μπορούν να έχουν τον "
+                           "ίδιο συντελεστή."));
+    rates.findChild<QAbstractButton *>("pushButton_rates_2016")->click();
+    texts << visibleTexts(&rates);
+    QVERIFY(texts.contains("2 εγγραφές θα μετακινηθούν σε άλλη καρτέλα"));
     QCOMPARE(latinWords(texts), QStringList());
 }
 
