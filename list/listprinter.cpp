@@ -13,8 +13,9 @@
 
 namespace {
 
-// Shares of the width for the four columns: price, rate, VAT, final amount.
-constexpr qreal columnShares[] = {0.25, 0.25, 0.25, 0.25};
+// The four columns share the width: price, rate, VAT, final amount. Amounts
+// line up on the right, as an accountant reads them.
+constexpr int columnCount = 4;
 constexpr Qt::Alignment columnAlignments[] = {Qt::AlignRight, Qt::AlignHCenter, Qt::AlignRight,
                                               Qt::AlignRight};
 
@@ -47,6 +48,7 @@ public:
 private:
     qreal millimetres(qreal mm) const { return mm * painter.device()->logicalDpiY() / 25.4; }
     qreal heightOf(const QFont &font) const;
+    QStringList totalsLines() const;
     qreal totalsHeight() const;
     qreal bodyTop() const { return headerHeight; }
     qreal bodyBottom() const { return page.height() - footerHeight; }
@@ -91,11 +93,29 @@ qreal PagePainter::heightOf(const QFont &font) const
     return QFontMetricsF(font, painter.device()).height();
 }
 
+// The totals line, broken where it is too wide only between its parts
+// ("Τελική 1.518,51 ·" on one line, "2 χωρίς ποσό" on the next).
+QStringList PagePainter::totalsLines() const
+{
+    const QString separator = QStringLiteral(" · ");
+    const QFontMetricsF metrics(boldFont, painter.device());
+    QStringList lines;
+    for (const QString &part : content.totals.split(separator)) {
+        const QString joined = lines.isEmpty() ? QString() : lines.last() + separator + part;
+        if (!lines.isEmpty() && metrics.horizontalAdvance(joined) <= page.width()) {
+            lines.last() = joined;
+        } else {
+            if (!lines.isEmpty())
+                lines.last() += QStringLiteral(" ·");
+            lines << metrics.elidedText(part, Qt::ElideRight, page.width());
+        }
+    }
+    return lines;
+}
+
 qreal PagePainter::totalsHeight() const
 {
-    const QFontMetricsF metrics(boldFont, painter.device());
-    const QRectF room(0, 0, page.width(), page.height());
-    return millimetres(3) + metrics.boundingRect(room, Qt::TextWordWrap, content.totals).height();
+    return millimetres(3) + totalsLines().size() * heightOf(boldFont);
 }
 
 QList<PageRows> PagePainter::paginate() const
@@ -172,8 +192,8 @@ qreal PagePainter::paintRow(qreal top, const QStringList &cells, bool headings)
     if (headings)
         painter.fillRect(band, headerShade);
     qreal left = 0;
-    for (int column = 0; column < 4; ++column) {
-        const qreal width = page.width() * columnShares[column];
+    const qreal width = page.width() / columnCount;
+    for (int column = 0; column < columnCount; ++column) {
         // The final amount stands out, as in the list window.
         const QFont &font = headings || column == 3 ? boldFont : bodyFont;
         painter.setFont(font);
@@ -195,8 +215,12 @@ void PagePainter::paintTotals(qreal top)
     painter.setPen(QPen(Qt::black, millimetres(0.35)));
     painter.drawLine(QPointF(0, top), QPointF(page.width(), top));
     painter.setFont(boldFont);
-    const QRectF room(0, top + millimetres(3), page.width(), bodyBottom() - top);
-    painter.drawText(room, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, content.totals);
+    qreal lineTop = top + millimetres(3);
+    for (const QString &line : totalsLines()) {
+        const QRectF room(0, lineTop, page.width(), heightOf(boldFont));
+        painter.drawText(room, Qt::AlignLeft | Qt::AlignTop, line);
+        lineTop = room.bottom();
+    }
 }
 
 } // namespace
