@@ -13,6 +13,7 @@ else
         qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev
         fonts-dejavu-core
         desktop-file-utils appstream dpkg-dev file lintian
+        poppler-utils
     )
 fi
 

@@ -1,0 +1,134 @@
+#include "listexport.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+namespace ListExport {
+
+namespace {
+
+const QByteArray byteOrderMark("\xEF\xBB\xBF");
+const QByteArray lineEnd("\r\n");
+
+// Digits with "." or "," between them and an optional sign: what a
+// spreadsheet reads as a number, never as a formula.
+bool isNumber(const QString &field)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+([.,][0-9]+)*$"));
+    return number.match(field).hasMatch();
+}
+
+bool startsLikeFormula(const QString &field)
+{
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    return !field.isEmpty() && formulaStarts.contains(field.front()) && !isNumber(field);
+}
+
+void appendField(QByteArray &out, const QString &field)
+{
+    QString text = startsLikeFormula(field) ? QLatin1Char('\'') + field : field;
+    const bool quoted =
+        text.contains(u';') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r');
+    if (quoted) {
+        text.replace(QLatin1String("\""), QLatin1String("\"\""));
+        out += '"' + text.toUtf8() + '"';
+    } else {
+        out += text.toUtf8();
+    }
+}
+
+void appendLine(QByteArray &out, const QStringList &fields)
+{
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            out += ';';
+        appendField(out, fields.at(i));
+    }
+    out += lineEnd;
+}
+
+bool writeAll(QIODevice &device, const QByteArray &data)
+{
+    for (qint64 written = 0; written < data.size();) {
+        const qint64 count = device.write(data.constData() + written, data.size() - written);
+        if (count <= 0)
+            return false;
+        written += count;
+    }
+    return true;
+}
+
+// Why a save failed, in Greek, with the system's own account after it.
+QString reasonFor(const QSaveFile &file)
+{
+    QString why;
+    switch (file.error()) {
+    case QFileDevice::NoError:
+        return QStringLiteral("Το περιεχόμενο του αρχείου δεν μπόρεσε να γραφτεί");
+    case QFileDevice::OpenError:
+    case QFileDevice::PermissionsError:
+        why = QStringLiteral("Το αρχείο δεν μπορεί να δημιουργηθεί σε αυτόν τον φάκελο");
+        break;
+    case QFileDevice::WriteError:
+    case QFileDevice::ResourceError:
+        why = QStringLiteral("Η εγγραφή του αρχείου απέτυχε (ίσως γέμισε ο δίσκος)");
+        break;
+    case QFileDevice::RenameError:
+        why = QStringLiteral("Το νέο αρχείο δεν μπόρεσε να πάρει τη θέση του παλιού");
+        break;
+    default: why = QStringLiteral("Το αρχείο δεν μπορεί να γραφτεί"); break;
+    }
+    const QString detail = file.errorString();
+    return detail.isEmpty() ? why : why + QStringLiteral(": ") + detail;
+}
+
+} // namespace
+
+QByteArray csv(const QStringList &headers, const EntryGroup &rows)
+{
+    QByteArray out = byteOrderMark;
+    out.reserve(64 + rows.size() * 40);
+    appendLine(out, headers);
+    for (const Entry &entry : rows)
+        appendLine(out, {entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso});
+    return out;
+}
+
+bool save(const QString &path, const Fill &fill, QString *reason)
+{
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile()) {
+        if (reason) {
+            *reason = target.isDir() ? QStringLiteral("Είναι φάκελος, όχι αρχείο")
+                                     : QStringLiteral("Δεν είναι κανονικό αρχείο");
+        }
+        return false;
+    }
+    // QSaveFile writes beside the file and renames it over the old one only
+    // on commit(); a failure on the way removes what it wrote.
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly) && fill(file);
+    // A write that failed while its data sat in the buffer shows only here.
+    written = written && file.flush() && file.error() == QFileDevice::NoError;
+    if (!written) {
+        if (reason)
+            *reason = reasonFor(file);
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (reason)
+            *reason = reasonFor(file);
+        return false;
+    }
+    return true;
+}
+
+bool save(const QString &path, const QByteArray &content, QString *reason)
+{
+    return save(
+        path, [&content](QIODevice &device) { return writeAll(device, content); }, reason);
+}
+
+} // namespace ListExport

@@ -1,0 +1,272 @@
+#include "listprinter.h"
+
+#include "listexport.h"
+
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <utility>
+
+namespace {
+
+// The four columns share the width: price, rate, VAT, final amount. Amounts
+// line up on the right, as an accountant reads them.
+constexpr int columnCount = 4;
+constexpr Qt::Alignment columnAlignments[] = {Qt::AlignRight, Qt::AlignHCenter, Qt::AlignRight,
+                                              Qt::AlignRight};
+
+const QColor ruleColour(0xa0, 0xa0, 0xa0);
+const QColor ruleUnderHeadings(0x40, 0x40, 0x40);
+const QColor headerShade(0xe8, 0xe8, 0xe8);
+
+QFont fontOf(qreal pointSize, bool bold = false)
+{
+    QFont font;
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+// The rows of one page: [first, end). A page may hold no row: the only page
+// of an empty tab, or a last page for the totals alone.
+using PageRows = std::pair<int, int>;
+
+// Paints the pages of a tab on one device, in the device's own units.
+class PagePainter
+{
+public:
+    PagePainter(QPainter &painter, const ListPrinter::Content &content, const QString &title,
+                const QLocale &locale);
+
+    QList<PageRows> paginate() const;
+    void paintPage(int pageIndex, const QList<PageRows> &pages);
+
+private:
+    qreal millimetres(qreal mm) const { return mm * painter.device()->logicalDpiY() / 25.4; }
+    qreal heightOf(const QFont &font) const;
+    QStringList totalsLines() const;
+    qreal totalsHeight() const;
+    qreal bodyTop() const { return headerHeight; }
+    qreal bodyBottom() const { return page.height() - footerHeight; }
+
+    void paintHeading();
+    void paintFooter(int pageIndex, int pageCount);
+    qreal paintRow(qreal top, const QStringList &cells, bool headings = false);
+    void paintTotals(qreal top);
+
+    QPainter &painter;
+    const ListPrinter::Content &content;
+    QString title;
+    QLocale locale;
+    QRectF page;
+    QFont titleFont = fontOf(14, true);
+    QFont bodyFont = fontOf(9.5);
+    QFont boldFont = fontOf(9.5, true);
+    QFont smallFont = fontOf(8);
+    qreal headerHeight;
+    qreal footerHeight;
+    qreal rowHeight;
+    qreal padding;
+};
+
+PagePainter::PagePainter(QPainter &painter, const ListPrinter::Content &content,
+                         const QString &title, const QLocale &locale)
+    : painter(painter)
+    , content(content)
+    , title(title)
+    , locale(locale)
+{
+    const QPaintDevice *device = painter.device();
+    page = QRectF(0, 0, device->width(), device->height());
+    padding = millimetres(2);
+    headerHeight = heightOf(titleFont) + millimetres(6);
+    footerHeight = heightOf(smallFont) + millimetres(4);
+    rowHeight = heightOf(bodyFont) * 1.55;
+}
+
+qreal PagePainter::heightOf(const QFont &font) const
+{
+    return QFontMetricsF(font, painter.device()).height();
+}
+
+// The totals line, broken where it is too wide only between its parts
+// ("Τελική 1.518,51 ·" on one line, "2 χωρίς ποσό" on the next).
+QStringList PagePainter::totalsLines() const
+{
+    const QString separator = QStringLiteral(" · ");
+    const QFontMetricsF metrics(boldFont, painter.device());
+    QStringList lines;
+    for (const QString &part : content.totals.split(separator)) {
+        const QString joined = lines.isEmpty() ? QString() : lines.last() + separator + part;
+        if (!lines.isEmpty() && metrics.horizontalAdvance(joined) <= page.width()) {
+            lines.last() = joined;
+        } else {
+            if (!lines.isEmpty())
+                lines.last() += QStringLiteral(" ·");
+            lines << metrics.elidedText(part, Qt::ElideRight, page.width());
+        }
+    }
+    return lines;
+}
+
+qreal PagePainter::totalsHeight() const
+{
+    return millimetres(3) + totalsLines().size() * heightOf(boldFont);
+}
+
+QList<PageRows> PagePainter::paginate() const
+{
+    const qreal tableRoom = bodyBottom() - bodyTop() - rowHeight; // under the column titles
+    const int rowsPerPage = qMax(1, int(tableRoom / rowHeight));
+    const int rowCount = int(content.rows.size());
+    QList<PageRows> pages;
+    int first = 0;
+    do {
+        const int end = qMin(rowCount, first + rowsPerPage);
+        pages.append({first, end});
+        first = end;
+    } while (first < rowCount);
+
+    const PageRows last = pages.last();
+    const qreal used = rowHeight * (1 + last.second - last.first);
+    if (bodyTop() + used + totalsHeight() > bodyBottom())
+        pages.append({rowCount, rowCount});
+    return pages;
+}
+
+void PagePainter::paintPage(int pageIndex, const QList<PageRows> &pages)
+{
+    paintHeading();
+    const auto [first, end] = pages.at(pageIndex);
+    const bool totalsAlone = first == end && !content.rows.isEmpty();
+    qreal top = bodyTop();
+    if (!totalsAlone)
+        top = paintRow(top, content.headers, true);
+    for (int row = first; row < end; ++row) {
+        const Entry &entry = content.rows.at(row);
+        top = paintRow(top, {entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso});
+    }
+    if (pageIndex == pages.size() - 1)
+        paintTotals(top);
+    paintFooter(pageIndex, int(pages.size()));
+}
+
+void PagePainter::paintHeading()
+{
+    const qreal lineHeight = heightOf(titleFont);
+    const QRectF line(0, 0, page.width(), lineHeight);
+    painter.setPen(Qt::black);
+    painter.setFont(smallFont);
+    const QString date = locale.toString(content.date, QLocale::LongFormat);
+    painter.drawText(line, Qt::AlignRight | Qt::AlignBottom, date);
+    const qreal dateWidth = QFontMetricsF(smallFont, painter.device()).horizontalAdvance(date);
+    painter.setFont(titleFont);
+    const QFontMetricsF metrics(titleFont, painter.device());
+    const qreal titleRoom = page.width() - dateWidth - millimetres(5);
+    painter.drawText(line, Qt::AlignLeft | Qt::AlignBottom,
+                     metrics.elidedText(title, Qt::ElideRight, titleRoom));
+    const qreal ruleY = lineHeight + millimetres(1.5);
+    painter.setPen(QPen(Qt::black, millimetres(0.35)));
+    painter.drawLine(QPointF(0, ruleY), QPointF(page.width(), ruleY));
+}
+
+void PagePainter::paintFooter(int pageIndex, int pageCount)
+{
+    const QString number = QStringLiteral("Σελίδα %1 από %2")
+                               .arg(locale.toString(pageIndex + 1), locale.toString(pageCount));
+    painter.setPen(Qt::black);
+    painter.setFont(smallFont);
+    const QRectF line(0, page.height() - heightOf(smallFont), page.width(), heightOf(smallFont));
+    painter.drawText(line, Qt::AlignHCenter | Qt::AlignBottom, number);
+}
+
+// One line of the table, or its column titles, with a rule below; returns
+// where the next line starts.
+qreal PagePainter::paintRow(qreal top, const QStringList &cells, bool headings)
+{
+    const QRectF band(0, top, page.width(), rowHeight);
+    if (headings)
+        painter.fillRect(band, headerShade);
+    qreal left = 0;
+    const qreal width = page.width() / columnCount;
+    for (int column = 0; column < columnCount; ++column) {
+        // The final amount stands out, as in the list window.
+        const QFont &font = headings || column == 3 ? boldFont : bodyFont;
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        const QRectF cell = QRectF(left, top, width, rowHeight).adjusted(padding, 0, -padding, 0);
+        const QString text = QFontMetricsF(font, painter.device())
+                                 .elidedText(cells.value(column), Qt::ElideRight, cell.width());
+        painter.drawText(cell, columnAlignments[column] | Qt::AlignVCenter, text);
+        left += width;
+    }
+    painter.setPen(headings ? QPen(ruleUnderHeadings, millimetres(0.25))
+                            : QPen(ruleColour, millimetres(0.1)));
+    painter.drawLine(band.bottomLeft(), band.bottomRight());
+    return band.bottom();
+}
+
+void PagePainter::paintTotals(qreal top)
+{
+    painter.setPen(QPen(Qt::black, millimetres(0.35)));
+    painter.drawLine(QPointF(0, top), QPointF(page.width(), top));
+    painter.setFont(boldFont);
+    qreal lineTop = top + millimetres(3);
+    for (const QString &line : totalsLines()) {
+        const QRectF room(0, lineTop, page.width(), heightOf(boldFont));
+        painter.drawText(room, Qt::AlignLeft | Qt::AlignTop, line);
+        lineTop = room.bottom();
+    }
+}
+
+} // namespace
+
+ListPrinter::ListPrinter(Content content, const QLocale &locale)
+    : content(std::move(content))
+    , locale(locale)
+{
+}
+
+QString ListPrinter::title() const
+{
+    return QStringLiteral("Φ.Π.Α. μετρίνο: ") + content.tabTitle;
+}
+
+void ListPrinter::useA4(QPagedPaintDevice *device)
+{
+    device->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                      QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+}
+
+bool ListPrinter::print(QPagedPaintDevice *device) const
+{
+    QPainter painter;
+    if (!painter.begin(device))
+        return false;
+    PagePainter pagePainter(painter, content, title(), locale);
+    const QList<PageRows> pages = pagePainter.paginate();
+    for (int i = 0; i < pages.size(); ++i) {
+        if (i > 0 && !device->newPage())
+            return false;
+        pagePainter.paintPage(i, pages);
+    }
+    return painter.end();
+}
+
+bool ListPrinter::writePdf(const QString &path, QString *reason) const
+{
+    return ListExport::save(
+        path,
+        [this](QIODevice &file) {
+            QPdfWriter writer(&file);
+            writer.setTitle(title());
+            writer.setCreator(QStringLiteral("Φ.Π.Α. μετρίνο"));
+            useA4(&writer);
+            return print(&writer);
+        },
+        reason);
+}

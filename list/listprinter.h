@@ -1,0 +1,47 @@
+#pragma once
+
+#include "entry.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+class QPagedPaintDevice;
+
+// One tab of the list as a printout: on each page the title and the date,
+// the table under its column titles and the page number ("Σελίδα 1 από 3");
+// after the last row, the tab's totals. It paints onto any paged device: a
+// QPrinter for the printer, a QPdfWriter for a PDF file.
+class ListPrinter
+{
+public:
+    struct Content {
+        QString tabTitle;
+        QStringList headers; // the four column titles
+        EntryGroup rows;
+        QString totals; // the totals line of the tab
+        QDate date = QDate::currentDate();
+    };
+
+    explicit ListPrinter(Content content, const QLocale &locale = QLocale());
+
+    // "Φ.Π.Α. μετρίνο: <tab title>", the heading of every page.
+    QString title() const;
+
+    // A4 portrait with margins of 15 mm: what a printout starts with before
+    // the user picks another paper in the print dialog.
+    static void useA4(QPagedPaintDevice *device);
+
+    // Lays the rows out on the device's pages, as the device is set up, and
+    // paints them. False when the device cannot be painted on.
+    bool print(QPagedPaintDevice *device) const;
+
+    // Writes the pages on A4 as a PDF file, replacing the file only once it is
+    // complete; on failure reason gets why, in Greek.
+    bool writePdf(const QString &path, QString *reason = nullptr) const;
+
+private:
+    Content content;
+    QLocale locale;
+};

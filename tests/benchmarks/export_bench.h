@@ -1,0 +1,7 @@
+#pragma once
+
+class QTextStream;
+
+// Prints how long the totals, the CSV and the PDF of a tab take: the totals
+// and the CSV of rowCount rows, the PDF of pdfRowCount rows; medians of runs.
+void benchmarkExport(QTextStream &out, int rowCount, int pdfRowCount, int runs);

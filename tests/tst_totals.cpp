@@ -1,0 +1,291 @@
+#include "list/listexport.h"
+#include "list/totals.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QLocale greek(QLocale::Greek, QLocale::Greece);
+const QLocale english(QLocale::English, QLocale::UnitedStates);
+
+Entry entry(const QString &poso, const QString &extraPoso, const QString &finalPoso)
+{
+    return {poso, QStringLiteral("23,00"), extraPoso, finalPoso};
+}
+
+// Eleven rows of 100 + 23 and one of 134,56 + 30,95.
+EntryGroup twelveRows(bool dotAsPoint)
+{
+    const auto text = [dotAsPoint](QString amount) {
+        return dotAsPoint ? amount.replace(u',', u'.') : amount;
+    };
+    EntryGroup rows(11, entry(text("100,00"), text("23,00"), text("123,00")));
+    rows << entry(text("134,56"), text("30,95"), text("165,51"));
+    return rows;
+}
+
+bool hasGreek(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.script() == QChar::Script_Greek)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// The sums of the list, the CSV of a tab and the safe writing of exported
+// files; all without any window.
+class TestTotals : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsAmountsToTheCent_data();
+    void readsAmountsToTheCent();
+    void readsWhatEachLocaleWrites_data();
+    void readsWhatEachLocaleWrites();
+    void sumsAndWritesTheTotalsLine_data();
+    void sumsAndWritesTheTotalsLine();
+    void sumsExactlyWhereDoublesDrift();
+    void writesCsvThatSpreadsheetsOpenSafely_data();
+    void writesCsvThatSpreadsheetsOpenSafely();
+    void failedSaveLeavesNoPartialFile_data();
+    void failedSaveLeavesNoPartialFile();
+};
+
+void TestTotals::readsAmountsToTheCent_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qlonglong>("cents"); // -1: no amount
+
+    QTest::newRow("Greek") << greek << "1234,56" << 123456LL;
+    QTest::newRow("English") << english << "1234.56" << 123456LL;
+    QTest::newRow("dot in Greek") << greek << "12.5" << 1250LL;
+    QTest::newRow("comma in English") << english << "12,5" << 1250LL;
+    QTest::newRow("grouped Greek") << english << "1.234,56" << 123456LL;
+    QTest::newRow("grouped English") << greek << "1,234.56" << 123456LL;
+    QTest::newRow("negative") << greek << "-999999,00" << -99999900LL;
+    QTest::newRow("no decimals") << greek << "7" << 700LL;
+    QTest::newRow("spaces") << greek << " 0,07 " << 7LL;
+    QTest::newRow("zeros below the cent") << greek << "12,500" << 1250LL;
+    QTest::newRow("largest") << greek << "99999999999,99" << 9999999999999LL;
+    QTest::newRow("below the cent") << greek << "12,345" << -1LL;
+    QTest::newRow("lone dot groups no amount") << english << "1.234" << -1LL;
+    QTest::newRow("too large") << greek << "100000000000,00" << -1LL;
+    QTest::newRow("empty") << greek << "" << -1LL;
+    QTest::newRow("text") << greek << "δέκα" << -1LL;
+    QTest::newRow("badly grouped") << greek << "1.23,4" << -1LL;
+    QTest::newRow("two signs") << greek << "--5" << -1LL;
+    QTest::newRow("exponent") << english << "1e5" << -1LL;
+    QTest::newRow("formula") << greek << "=1+2" << -1LL;
+}
+
+void TestTotals::readsAmountsToTheCent()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, text);
+    QFETCH(qlonglong, cents);
+
+    const std::optional<qint64> read = Totals::readCents(text, locale);
+    QCOMPARE(read.value_or(-1), cents);
+}
+
+// The calculator writes its boxes in the user's locale, whatever its signs,
+// digits and decimal point.
+void TestTotals::readsWhatEachLocaleWrites_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::newRow("Greek") << greek;
+    QTest::newRow("English") << english;
+    QTest::newRow("C") << QLocale::c();
+    QTest::newRow("Swedish") << QLocale(QLocale::Swedish, QLocale::Sweden);
+    QTest::newRow("Arabic") << QLocale(QLocale::Arabic, QLocale::Egypt);
+    QTest::newRow("Persian") << QLocale(QLocale::Persian, QLocale::Iran);
+}
+
+void TestTotals::readsWhatEachLocaleWrites()
+{
+    QFETCH(QLocale, locale);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    for (const qint64 cents : {0LL, 7LL, 1250LL, 123456LL, -99999900LL, 10000000000LL}) {
+        const QString text = locale.toString(cents / 100.0, 'f', 2);
+        QCOMPARE(Totals::readCents(text, locale).value_or(-1), cents);
+    }
+}
+
+void TestTotals::sumsAndWritesTheTotalsLine_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<EntryGroup>("rows");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("none") << greek << EntryGroup() << "Καμία εγγραφή";
+    QTest::newRow("one") << greek << EntryGroup{entry("100,00", "23,00", "123,00")}
+                         << "1 εγγραφή · Αρχική 100,00 · Φ.Π.Α. 23,00 · Τελική 123,00";
+    QTest::newRow("Greek") << greek << twelveRows(false)
+                           << "12 εγγραφές · Αρχική 1.234,56 · Φ.Π.Α. 283,95 · Τελική 1.518,51";
+    QTest::newRow("English") << english << twelveRows(true)
+                             << "12 εγγραφές · Αρχική 1,234.56 · Φ.Π.Α. 283.95 · Τελική 1,518.51";
+    QTest::newRow("Greek texts, English locale")
+        << english << twelveRows(false)
+        << "12 εγγραφές · Αρχική 1,234.56 · Φ.Π.Α. 283.95 · Τελική 1,518.51";
+    QTest::newRow("VAT extracted, below zero")
+        << greek << EntryGroup{entry("-123,00", "-23,00", "-100,00")}
+        << "1 εγγραφή · Αρχική -123,00 · Φ.Π.Α. -23,00 · Τελική -100,00";
+    // A row with any amount unreadable is left out of all three sums.
+    QTest::newRow("unreadable")
+        << greek
+        << EntryGroup{entry("100,00", "23,00", "123,00"), entry("", "", ""),
+                      entry("50,00", "x", "61,50"), entry("1,005", "0,23", "1,23")}
+        << "4 εγγραφές · Αρχική 100,00 · Φ.Π.Α. 23,00 · Τελική 123,00 · 3 χωρίς ποσό";
+    QTest::newRow("thousands of rows")
+        << greek << EntryGroup(12345, entry("1,00", "0,23", "1,23"))
+        << "12.345 εγγραφές · Αρχική 12.345,00 · Φ.Π.Α. 2.839,35 · Τελική 15.184,35";
+}
+
+// The sums follow every row added and removed; removing every row brings
+// them back to nothing, also for rows that could not be read.
+void TestTotals::sumsAndWritesTheTotalsLine()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(EntryGroup, rows);
+    QFETCH(QString, line);
+
+    GroupTotals totals(locale);
+    for (const Entry &row : rows)
+        totals.add(row);
+    QCOMPARE(totals.text(), line);
+    QCOMPARE(totals.rows(), rows.size());
+
+    for (const Entry &row : rows)
+        totals.remove(row);
+    QCOMPARE(totals.text(), QStringLiteral("Καμία εγγραφή"));
+    QCOMPARE(totals.unreadableRows(), 0);
+    QCOMPARE(totals.posoCents(), 0);
+    QCOMPARE(totals.extraPosoCents(), 0);
+    QCOMPARE(totals.finalPosoCents(), 0);
+}
+
+// 0,07 and 0,01 have no exact binary form: their sums in doubles end up a
+// hair below the cent, and lose it once cut to cents.
+void TestTotals::sumsExactlyWhereDoublesDrift()
+{
+    const int count = 100000;
+    double priceSum = 0;
+    double vatSum = 0;
+    for (int i = 0; i < count; ++i) {
+        priceSum += 0.07;
+        vatSum += 0.01;
+    }
+    QVERIFY(qint64(priceSum * 100) != 7 * count); // the drift this guards against
+    QVERIFY(qint64(vatSum * 100) != count);
+
+    GroupTotals totals(greek);
+    for (int i = 0; i < count; ++i)
+        totals.add(entry("0,07", "0,01", "0,08"));
+    QCOMPARE(
+        totals.text(),
+        QStringLiteral("100.000 εγγραφές · Αρχική 7.000,00 · Φ.Π.Α. 1.000,00 · Τελική 8.000,00"));
+}
+
+void TestTotals::writesCsvThatSpreadsheetsOpenSafely_data()
+{
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<QByteArray>("field");
+
+    QTest::newRow("amount") << "1234,56" << QByteArray("1234,56");
+    QTest::newRow("negative amount") << "-23,00" << QByteArray("-23,00");
+    QTest::newRow("Greek") << "Λοιπά" << QByteArray("Λοιπά");
+    QTest::newRow("semicolon") << "1;2" << QByteArray("\"1;2\"");
+    QTest::newRow("quote") << "12\"" << QByteArray("\"12\"\"\"");
+    QTest::newRow("line break") << "1\n2" << QByteArray("\"1\n2\"");
+    QTest::newRow("formula") << "=HYPERLINK(\"x\")" << QByteArray("\"'=HYPERLINK(\"\"x\"\")\"");
+    QTest::newRow("plus") << "+cmd" << QByteArray("'+cmd");
+    QTest::newRow("minus") << "-1+1" << QByteArray("'-1+1");
+    QTest::newRow("at") << "@SUM(A1)" << QByteArray("'@SUM(A1)");
+    QTest::newRow("tab") << "\t=1" << QByteArray("'\t=1");
+    QTest::newRow("carriage return") << "\r=1" << QByteArray("\"'\r=1\"");
+    QTest::newRow("empty") << "" << QByteArray();
+}
+
+// A header row and one line per entry, in the form Greek spreadsheets open.
+void TestTotals::writesCsvThatSpreadsheetsOpenSafely()
+{
+    QFETCH(QString, cell);
+    QFETCH(QByteArray, field);
+
+    const QStringList headers = {"Αρχική Τιμή", "Ποσοστό Φ.Π.Α.", "Προστιθέμενη Τιμή",
+                                 "Τελική Τιμή"};
+    const EntryGroup rows = {{"100,00", "23,00", "23,00", "123,00"},
+                             {cell, "23,00", "0,00", "0,00"}};
+    const QByteArray expected = "\xEF\xBB\xBF"
+                                "Αρχική Τιμή;Ποσοστό Φ.Π.Α.;Προστιθέμενη Τιμή;Τελική Τιμή\r\n"
+                                "100,00;23,00;23,00;123,00\r\n"
+                                + field + ";23,00;0,00;0,00\r\n";
+    QCOMPARE(ListExport::csv(headers, rows), expected);
+}
+
+void TestTotals::failedSaveLeavesNoPartialFile_data()
+{
+    QTest::addColumn<QString>("target");      // in the temporary folder
+    QTest::addColumn<bool>("fillSucceeds");   // or it fails half-way
+    QTest::addColumn<QByteArray>("previous"); // what the target held before
+
+    QTest::newRow("new file") << "tab.csv" << true << QByteArray();
+    QTest::newRow("replaces a file") << "tab.csv" << true << QByteArray("old");
+    QTest::newRow("fails half-way") << "tab.csv" << false << QByteArray();
+    QTest::newRow("fails, keeps the old file") << "tab.csv" << false << QByteArray("old");
+    QTest::newRow("a folder") << "folder" << true << QByteArray();
+    QTest::newRow("no such folder") << "missing/tab.csv" << true << QByteArray();
+}
+
+void TestTotals::failedSaveLeavesNoPartialFile()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, fillSucceeds);
+    QFETCH(QByteArray, previous);
+
+    QTemporaryDir here;
+    QVERIFY(here.isValid());
+    QDir(here.path()).mkdir(QStringLiteral("folder"));
+    const QString path = here.filePath(target);
+    if (!previous.isEmpty()) {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(previous);
+    }
+    const QStringList before = QDir(here.path()).entryList(QDir::AllEntries | QDir::Hidden);
+
+    const QByteArray content = QByteArray("1;2\r\n").repeated(100000);
+    QString reason;
+    const bool saved = ListExport::save(
+        path,
+        [&](QIODevice &device) {
+            device.write(content.left(content.size() / 2));
+            return fillSucceeds;
+        },
+        &reason);
+
+    const bool canSucceed = fillSucceeds && !target.contains(u'/') && target != "folder";
+    QCOMPARE(saved, canSucceed);
+    QCOMPARE(QDir(here.path()).entryList(QDir::AllEntries | QDir::Hidden).size(),
+             before.size() + (saved && previous.isEmpty() ? 1 : 0));
+    if (saved)
+        return;
+    QVERIFY2(hasGreek(reason), qPrintable(reason));
+    QFile file(path);
+    if (previous.isEmpty()) {
+        QVERIFY(!file.exists() || QFileInfo(path).isDir());
+    } else {
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), previous);
+    }
+}
+
+QTEST_APPLESS_MAIN(TestTotals)
+#include "tst_totals.moc"
