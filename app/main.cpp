@@ -27,11 +27,13 @@ int main(int argc, char *argv[])
     // Ties the window to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("example.korvex.metrino"));
 
+    // In place before this copy answers anyone: a copy that others can find
+    // is one that can be told to end, and must save first.
+    TerminationSignal termination;
     // A second start shows the running calculator and ends.
     SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     if (!instance.claim())
         return 0;
-    TerminationSignal termination;
 
     ToolkitTranslator greekToolkitTexts;
     QCoreApplication::installTranslator(&greekToolkitTexts);

@@ -1,10 +1,10 @@
 #include "singleinstance.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QStandardPaths>
 
 namespace {
@@ -12,7 +12,7 @@ namespace {
 const QByteArray showRequest = "show\n";
 const QByteArray shownAnswer = "shown\n";
 
-// Where the socket and the start-up lock go: the user's own runtime folder
+// Where the socket goes: the user's own runtime folder
 // where there is one, so that no other user can take the name first.
 QString socketFolder()
 {
@@ -29,7 +29,11 @@ QString socketFolder()
 SingleInstance::SingleInstance(const QString &dataFolder, QObject *parent)
     : QObject(parent)
     , name(serverName(dataFolder))
+    , lock(dataFolder + QStringLiteral("/list.xml.lock"))
 {
+    // Held for as long as the copy runs: only a copy that is gone, which the
+    // lock file tells by its process id, leaves it stale.
+    lock.setStaleLockTime(0);
     connect(&server, &QLocalServer::newConnection, this, &SingleInstance::answerLaterStarts);
 }
 
@@ -49,35 +53,42 @@ QString SingleInstance::serverName(const QString &dataFolder)
 
 bool SingleInstance::claim()
 {
-    // Two starts at the same moment take turns; the lock of a copy that
-    // crashed while starting is taken over.
-    QLockFile starting(socketFolder() + QLatin1Char('/') + QFileInfo(name).fileName()
-                       + QStringLiteral(".lock"));
-    starting.tryLock(5000);
-
-    if (askRunningCopyToShow())
-        return false;
-    // Nobody answered: a socket left behind by a copy that crashed is stale.
+    QDir().mkpath(QFileInfo(lock.fileName()).absolutePath());
+    if (!lock.tryLock()) {
+        if (lock.error() != QLockFile::LockFailedError) {
+            // No lock can be made in the data folder (it is read-only, say):
+            // the socket alone keeps a second copy out, and refusing to start
+            // would help nobody.
+            if (askRunningCopyToShow(1500))
+                return false;
+        } else if (askRunningCopyToShow(1500) || !lock.tryLock(1500)) {
+            // Another copy runs. Should it not answer, it may just be ending
+            // and saving: this one starts if it lets go of the lock soon.
+            return false;
+        }
+    }
+    // A socket left behind by a copy that crashed is stale.
     QLocalServer::removeServer(name);
     server.setSocketOptions(QLocalServer::UserAccessOption);
-    // Should listening fail, this copy runs all the same: refusing to start
-    // would help nobody.
+    // Should listening fail, this copy runs all the same: the lock keeps
+    // other copies out.
     server.listen(name);
     return true;
 }
 
-bool SingleInstance::askRunningCopyToShow()
+// Waits at most timeout milliseconds in all for the running copy's answer.
+bool SingleInstance::askRunningCopyToShow(int timeout)
 {
+    const QDeadlineTimer deadline(timeout);
     QLocalSocket socket;
     socket.connectToServer(name);
-    if (!socket.waitForConnected(1000))
+    if (!socket.waitForConnected(int(deadline.remainingTime())))
         return false;
     socket.write(showRequest);
-    socket.waitForBytesWritten(1000);
-    // The answer tells that the running copy took the request; a copy that
-    // does not answer still runs, and this one must not start beside it.
-    socket.waitForReadyRead(3000);
-    return true;
+    socket.waitForBytesWritten(int(deadline.remainingTime()));
+    while (!socket.canReadLine() && socket.waitForReadyRead(int(deadline.remainingTime()))) {
+    }
+    return socket.readLine(shownAnswer.size() + 1) == shownAnswer;
 }
 
 void SingleInstance::answerLaterStarts()

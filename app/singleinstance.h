@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QLocalServer>
+#include <QLockFile>
 #include <QObject>
 
-// Keeps one copy of the program per user and data folder. A later start finds
-// the running copy through a local socket named after the data folder, asks it
-// to come to the front and ends, so that two copies never write the same list
-// over each other.
+// Keeps one copy of the program per data folder, so that two copies never
+// write the same list over each other. The running copy holds a lock file in
+// the data folder, beside the list, whatever the environment it was started
+// in. A later start finds it locked, asks the running copy through a local
+// socket named after the data folder to come to the front, and ends.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -26,9 +28,10 @@ signals:
     void shownAgain();
 
 private:
-    bool askRunningCopyToShow();
+    bool askRunningCopyToShow(int timeout);
     void answerLaterStarts();
 
     const QString name;
+    QLockFile lock;
     QLocalServer server;
 };

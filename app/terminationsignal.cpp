@@ -11,6 +11,9 @@ namespace {
 
 int signalPair[2] = {-1, -1}; // written by the handler, read by the event loop
 
+// A log-out or shut-down; Ctrl+C or Ctrl+Backslash in a terminal; the terminal closed.
+const int endingSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+
 void onTerminate(int)
 {
     const char byte = 1;
@@ -33,7 +36,8 @@ TerminationSignal::TerminationSignal(QObject *parent)
     action.sa_handler = onTerminate;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signalNumber : endingSignals)
+        sigaction(signalNumber, &action, nullptr);
 #endif
 }
 
@@ -42,7 +46,8 @@ TerminationSignal::~TerminationSignal()
 #ifdef Q_OS_UNIX
     if (!notifier)
         return;
-    signal(SIGTERM, SIG_DFL);
+    for (const int signalNumber : endingSignals)
+        signal(signalNumber, SIG_DFL);
     delete notifier;
     ::close(signalPair[0]);
     ::close(signalPair[1]);

@@ -4,8 +4,9 @@
 
 class QSocketNotifier;
 
-// Turns SIGTERM, which a log-out or a system shut-down sends, into a Qt
-// signal on the GUI thread, so that the program can save before it ends. A
+// Turns SIGTERM, which a log-out or a system shut-down sends, and SIGINT,
+// SIGHUP and SIGQUIT, which a terminal sends, into a Qt signal on the GUI
+// thread, so that the program can save before it ends. A
 // signal handler may do next to nothing; it writes one byte to a socket pair
 // that the event loop watches. Elsewhere than on Unix it does nothing.
 class TerminationSignal : public QObject

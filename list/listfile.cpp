@@ -27,9 +27,10 @@ const QString groupTag = QStringLiteral("fpa-tab");
 const QString itemTag = QStringLiteral("fpa-item");
 
 enum class Kind {
-    Missing, // nothing there, or a symbolic link to nothing
-    Regular, // a regular file, or a symbolic link to one
-    Other    // a folder, FIFO, device, socket, or something that cannot be looked at
+    Missing,      // nothing there
+    DanglingLink, // a symbolic link to nothing
+    Regular,      // a regular file, or a symbolic link to one
+    Other         // a folder, FIFO, device, socket, or something that cannot be looked at
 };
 
 // What lies at path, following symbolic links, found without opening it:
@@ -40,8 +41,15 @@ Kind kindOf(const QString &path, QString *reason = nullptr)
 #ifdef Q_OS_UNIX
     struct stat status;
     if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
-        if (errno == ENOENT)
+        if (errno == ENOENT) {
+            struct stat link;
+            if (::lstat(QFile::encodeName(path).constData(), &link) == 0) {
+                if (reason)
+                    *reason = QStringLiteral("Είναι σύνδεσμος προς αρχείο που δεν υπάρχει");
+                return Kind::DanglingLink;
+            }
             return Kind::Missing;
+        }
         if (reason)
             *reason = QString::fromLocal8Bit(std::strerror(errno));
         return Kind::Other;
@@ -50,8 +58,13 @@ Kind kindOf(const QString &path, QString *reason = nullptr)
     const bool folder = S_ISDIR(status.st_mode);
 #else
     const QFileInfo info(path);
-    if (!info.exists())
-        return Kind::Missing;
+    if (!info.exists()) {
+        if (!info.isSymLink())
+            return Kind::Missing;
+        if (reason)
+            *reason = QStringLiteral("Είναι σύνδεσμος προς αρχείο που δεν υπάρχει");
+        return Kind::DanglingLink;
+    }
     const bool regular = info.isFile();
     const bool folder = info.isDir();
 #endif
@@ -108,9 +121,130 @@ Entry entryFrom(const QXmlStreamAttributes &attributes)
     return entry;
 }
 
-// The first maxFileSize bytes of a file. The XML reader pulls them itself:
-// handed its input in parts, it would scan an unfinished comment again from
-// its start for every part.
+// Looks at the bytes before the XML reader gets them, and stops at what would
+// cost it more than linear time: it checks the attributes of a start tag
+// against each other, so a tag of a million attributes would take hours. A
+// start tag may have at most maxAttributes attributes and maxTagLength bytes
+// outside its quoted values, which may be as long as they like (a longer text
+// is cut when read). A document type with declarations of its own is refused
+// too: no list needs one, and it could give every tag default attributes.
+class MarkupScan
+{
+public:
+    // How many of the bytes can go on to the reader: all of them, or those
+    // before the first one that breaks a limit.
+    qint64 pass(const char *data, qint64 size)
+    {
+        for (qint64 i = 0; i < size; ++i) {
+            if (!take(data[i]))
+                return i;
+        }
+        return size;
+    }
+
+private:
+    enum class State {
+        Text,
+        MarkupStart,     // after "<"
+        Bang,            // after "<!"
+        BangDash,        // after "<!-"
+        Comment,         // up to "-->"
+        CharacterData,   // up to "]]>"
+        Declaration,     // <!DOCTYPE ...>
+        Instruction,     // up to "?>"
+        EndTag,          // up to ">"
+        StartTag,        // names, blanks and "=" of a start tag
+        AttributeValue,  // between quote and quote
+        DeclarationValue // a quoted identifier in the document type
+    };
+
+    bool take(char c)
+    {
+        switch (state) {
+        case State::Text:
+            if (c == '<')
+                state = State::MarkupStart;
+            break;
+        case State::MarkupStart:
+            if (c == '!') {
+                state = State::Bang;
+            } else if (c == '?') {
+                state = State::Instruction;
+                closing = 0;
+            } else if (c == '/') {
+                state = State::EndTag;
+            } else {
+                state = State::StartTag;
+                tagLength = 1;
+                attributes = 0;
+            }
+            break;
+        case State::Bang:
+            closing = 0;
+            state = c == '-'   ? State::BangDash
+                    : c == '[' ? State::CharacterData
+                               : State::Declaration;
+            break;
+        case State::BangDash: state = State::Comment; break;
+        case State::Comment: closeAfter(c, '-', 2); break;
+        case State::CharacterData: closeAfter(c, ']', 2); break;
+        case State::Instruction: closeAfter(c, '?', 1); break;
+        case State::EndTag:
+            if (c == '>')
+                state = State::Text;
+            break;
+        case State::Declaration:
+            if (c == '[') // an internal subset
+                return false;
+            if (c == '"' || c == '\'') {
+                quote = c;
+                state = State::DeclarationValue;
+            } else if (c == '>') {
+                state = State::Text;
+            }
+            break;
+        case State::DeclarationValue:
+            if (c == quote)
+                state = State::Declaration;
+            break;
+        case State::StartTag:
+            if (c == '"' || c == '\'') {
+                quote = c;
+                state = State::AttributeValue;
+            } else if (c == '>') {
+                state = State::Text;
+            } else if ((c == '=' && ++attributes > maxAttributes) || ++tagLength > maxTagLength) {
+                return false;
+            }
+            break;
+        case State::AttributeValue:
+            if (c == quote)
+                state = State::StartTag;
+            break;
+        }
+        return true;
+    }
+
+    // Ends a comment, character data or instruction at ">" after count marks.
+    void closeAfter(char c, char mark, int count)
+    {
+        if (c == '>' && closing >= count)
+            state = State::Text;
+        closing = c == mark ? closing + 1 : 0;
+    }
+
+    static constexpr int maxAttributes = 40;
+    static constexpr int maxTagLength = 4096;
+    State state = State::Text;
+    char quote = 0;
+    int closing = 0; // marks just before
+    int tagLength = 0;
+    int attributes = 0;
+};
+
+// The first maxFileSize bytes of a file, up to anything that MarkupScan
+// refuses. The XML reader pulls them itself: handed its input in parts, it
+// would scan an unfinished comment again from its start for every part.
 class FileStart : public QIODevice
 {
 public:
@@ -124,9 +258,15 @@ public:
 protected:
     qint64 readData(char *data, qint64 maxSize) override
     {
-        const qint64 count = file.read(data, std::min(maxSize, unread));
-        if (count > 0)
+        if (refused)
+            return 0;
+        qint64 count = file.read(data, std::min(maxSize, unread));
+        if (count > 0) {
+            const qint64 passed = scan.pass(data, count);
+            refused = passed < count;
+            count = passed;
             unread -= count;
+        }
         return count;
     }
     qint64 writeData(const char *, qint64) override { return -1; }
@@ -134,22 +274,29 @@ protected:
 private:
     QIODevice &file;
     qint64 unread = maxFileSize;
+    MarkupScan scan;
+    bool refused = false;
 };
+
+void appendItem(QByteArray &out, const Entry &entry, int row);
 
 // Reads one list file. Groups are the fpa-tab elements at any depth below the
 // root element, in document order, and a group's rows are the fpa-item
-// elements at any depth below it; an item inside nested groups belongs to each
-// of them. The root may have any name. Names are compared as written, prefix
-// and all, without namespace processing.
+// elements at any depth below it; an item inside nested groups belongs to the
+// innermost one alone, so that writing the rows back never multiplies them.
+// The root may have any name. Names are compared as written, prefix and all,
+// without namespace processing.
 //
-// Only the open groups that receive rows are remembered, at most groupCount of
-// them, so the work per element stays the same however deep the nesting.
+// The rows read, written back, fit in maxFileSize: the rows that would not
+// are left unread, and the file counts as unreadable, as one that is too long
+// does. Otherwise a list read whole could be written too long to be read.
 class Reader
 {
 public:
     Reader(int groupCount, const RowsRead &rowsRead)
         : groupCount(groupCount)
         , rows(std::max(groupCount, 0))
+        , rowsInGroup(rows.size())
         , rowsRead(rowsRead)
     {
     }
@@ -183,7 +330,7 @@ public:
 
 private:
     struct OpenGroup {
-        int group;
+        int group; // -1 for one past groupCount, whose rows are not read
         int depth;
     };
 
@@ -195,20 +342,23 @@ private:
             return true; // the root
         const QStringView name = xml.qualifiedName();
         if (name == groupTag) {
-            if (groupsSeen < groupCount)
-                openGroups.push_back({groupsSeen, depth});
+            openGroups.push_back({groupsSeen < groupCount ? groupsSeen : -1, depth});
             ++groupsSeen;
-        } else if (name == itemTag && !openGroups.empty()) {
+        } else if (name == itemTag && !openGroups.empty() && openGroups.back().group >= 0) {
+            const int group = openGroups.back().group;
+            if (rowCount == maxRows)
+                return false;
             const Entry entry = entryFrom(xml.attributes());
-            for (const OpenGroup &open : openGroups) {
-                if (rowCount == maxRows)
-                    return false;
-                ++rowCount;
-                EntryGroup &group = rows[open.group];
-                group.append(entry);
-                if (group.size() == rowsPerPart)
-                    handOver(open.group);
-            }
+            written.resize(0);
+            appendItem(written, entry, rowsInGroup[group]);
+            writtenSize += written.size();
+            if (writtenSize > maxFileSize - groupCount * writtenGroupAllowance)
+                return false;
+            ++rowCount;
+            ++rowsInGroup[group];
+            rows[group].append(entry);
+            if (rows[group].size() == rowsPerPart)
+                handOver(group);
         }
         return true;
     }
@@ -216,7 +366,8 @@ private:
     void endElement()
     {
         if (!openGroups.empty() && openGroups.back().depth == depth) {
-            handOver(openGroups.back().group);
+            if (openGroups.back().group >= 0)
+                handOver(openGroups.back().group);
             openGroups.pop_back();
         }
         --depth;
@@ -225,8 +376,10 @@ private:
     // A broken file leaves groups open: hand over what they hold.
     bool finish(bool complete)
     {
-        for (const OpenGroup &open : openGroups)
-            handOver(open.group);
+        for (const OpenGroup &open : openGroups) {
+            if (open.group >= 0)
+                handOver(open.group);
+        }
         openGroups.clear();
         return complete;
     }
@@ -238,10 +391,15 @@ private:
     }
 
     static constexpr int rowsPerPart = 4096;
+    // Room for a group's start and end tags and the root's, written back.
+    static constexpr qint64 writtenGroupAllowance = 1024;
     const int groupCount;
     std::vector<EntryGroup> rows; // read and not yet handed over, per group
+    std::vector<int> rowsInGroup;
     const RowsRead &rowsRead;
     std::vector<OpenGroup> openGroups; // innermost last
+    QByteArray written;                // a row as write() stores it
+    qint64 writtenSize = 0;
     int depth = 0;
     int groupsSeen = 0;
     int rowCount = 0;
@@ -358,8 +516,11 @@ bool writeAll(QSaveFile &file, const QByteArray &data)
 // Replaces the file with what fill writes, or leaves it as it was.
 bool saveSafely(const QString &path, QString *reason, const std::function<bool(QSaveFile &)> &fill)
 {
+    // A link to nothing is not followed: its target may lie anywhere, on a
+    // drive that is not there now, and the file must not appear elsewhere.
     QString problem;
-    if (kindOf(path, &problem) == Kind::Other) {
+    const Kind kind = kindOf(path, &problem);
+    if (kind == Kind::Other || kind == Kind::DanglingLink) {
         if (reason)
             *reason = problem;
         return false;
@@ -398,7 +559,8 @@ bool saveSafely(const QString &path, QString *reason, const std::function<bool(Q
 ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead)
 {
     switch (kindOf(path)) {
-    case Kind::Missing: return ReadStatus::Missing;
+    case Kind::Missing:
+    case Kind::DanglingLink: return ReadStatus::Missing;
     case Kind::Other: return ReadStatus::Unreadable;
     case Kind::Regular: break;
     }

@@ -34,7 +34,11 @@ using RowsRead = std::function<void(int group, EntryGroup &&rows)>;
 
 // What read() takes from a file, so that no file can exhaust the memory. A
 // file that goes beyond the first three is read up to that point and counts
-// as Unreadable; a longer text is cut. A list of 50,000 entries is a 9 MB file
+// as Unreadable, and so does one whose rows, written back, would not fit in
+// maxFileSize: what read() gives can always be written and read again. A
+// longer text is cut. So that no file costs more than linear time, a start
+// tag of more than a few dozen attributes, or of names and blanks longer than
+// a few KiB, makes the file Unreadable too. A list of 50,000 entries is a 9 MB file
 // of 100,000 rows, three levels deep, with texts of a few characters.
 constexpr qint64 maxFileSize = 32 * 1024 * 1024; // bytes
 constexpr int maxRows = 500000;                  // all groups together
@@ -60,7 +64,8 @@ bool holds(const QString &path, const QStringList &groupNames, const QList<Entry
 // when the new one cannot be written completely; then, when reason is given,
 // it receives the system's account of what went wrong. Makes the file's
 // folder first if it is missing. Through a symbolic link it replaces the file
-// that the link points to. It never writes over anything but a regular file.
+// that the link points to, but it does not follow a link to nothing, whose
+// target could be anywhere. It never writes over anything but a regular file.
 bool write(const QString &path, const QByteArray &content, QString *reason = nullptr);
 
 // The same for the content that serialize() gives for the groups, written in

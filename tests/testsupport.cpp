@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
@@ -25,6 +26,14 @@ void prepareEnvironment()
     qputenv("XDG_RUNTIME_DIR", (root + "/runtime").toUtf8());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void useThrowAwayDataAndSettings()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(AppInfo::organisationName() + QStringLiteral("-tests"));
+    QCoreApplication::setApplicationName(
+        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
 }
 
 void useGreekLocale()

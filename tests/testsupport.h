@@ -15,10 +15,16 @@ class QMessageBox;
 
 namespace TestSupport {
 
-// Points HOME and the XDG directories at a throw-away folder, so that no test
-// ever reads or writes the real user's settings or saved list, and picks the
-// offscreen platform unless another is asked for.
+// Points HOME and the XDG directories at a throw-away folder, for the
+// program when a test starts it, and picks the offscreen platform unless
+// another is asked for.
 void prepareEnvironment();
+// Once the program's identity is given: the toolkit's test locations for data
+// and settings, and an organisation and application name of the tests' own,
+// so that no test ever reads or writes the real user's saved list or
+// settings, on Windows (where HOME and XDG mean nothing, and the settings are
+// in the registry) as on Unix. Each test program has a folder of its own.
+void useThrowAwayDataAndSettings();
 // Greek number formatting ("23,00"), as the program's users see it.
 void useGreekLocale();
 
@@ -71,6 +77,7 @@ private:
         TestSupport::prepareEnvironment();                                                         \
         QApplication app(argc, argv);                                                              \
         AppInfo::applyIdentity();                                                                  \
+        TestSupport::useThrowAwayDataAndSettings();                                                \
         ToolkitTranslator greekToolkitTexts;                                                       \
         QCoreApplication::installTranslator(&greekToolkitTexts);                                   \
         TestSupport::useGreekLocale();                                                             \

@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QtTest>
@@ -716,14 +717,21 @@ void TestCalculator::addToListReopensAClosedList()
 
 void TestCalculator::closingWritesTheList()
 {
-    // Where the desktop's conventions put the user's data and settings.
+    // Where the desktop's conventions put the user's data and settings, in
+    // the toolkit's test locations and under the tests' own names.
+    const QString identity =
+        QCoreApplication::organizationName() + "/" + QCoreApplication::applicationName();
 #ifdef Q_OS_WIN
-    const QString path = qEnvironmentVariable("APPDATA") + "/Korvex/metrino/list.xml";
-    QSettings registry("HKEY_CURRENT_USER\\Software\\Korvex\\metrino", QSettings::NativeFormat);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QVERIFY(folder.startsWith(QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) + "/"));
+    QVERIFY(folder.endsWith("/" + identity));
+    const QString path = folder + "/list.xml";
+    QSettings registry("HKEY_CURRENT_USER\\Software\\" + QString(identity).replace('/', '\\'),
+                       QSettings::NativeFormat);
     registry.clear();
     registry.sync();
 #else
-    const QString path = qEnvironmentVariable("XDG_DATA_HOME") + "/Korvex/metrino/list.xml";
+    const QString path = QDir::homePath() + "/.qttest/share/" + identity + "/list.xml";
 #endif
     {
         Calculator calc;
@@ -735,7 +743,7 @@ void TestCalculator::closingWritesTheList()
     registry.sync();
     QVERIFY(registry.contains("geometry"));
 #else
-    QVERIFY(QFile::exists(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Korvex/metrino.conf"));
+    QVERIFY(QFile::exists(QDir::homePath() + "/.qttest/config/" + identity + ".conf"));
 #endif
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));

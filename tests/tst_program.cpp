@@ -7,17 +7,28 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
 
 namespace {
 
+// Where the program, started with this test's HOME and XDG folders, keeps
+// its list: the test itself uses other folders of its own.
+QString dataDirectory()
+{
+    return qEnvironmentVariable("XDG_DATA_HOME") + "/" + AppInfo::organisationName() + "/"
+           + AppInfo::applicationName();
+}
+
 QString listPath()
 {
-    return TestSupport::dataDirectory() + "/list.xml";
+    return dataDirectory() + "/list.xml";
 }
 
 QByteArray readFile(const QString &path)
@@ -30,9 +41,11 @@ QByteArray readFile(const QString &path)
 struct Program {
     QProcess process;
 
-    Program()
+    explicit Program(
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
     {
         process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(METRINO_PROGRAM), QStringList());
     }
     ~Program()
@@ -53,7 +66,7 @@ struct Program {
 bool copyAnswers()
 {
     QLocalSocket socket;
-    socket.connectToServer(SingleInstance::serverName(TestSupport::dataDirectory()));
+    socket.connectToServer(SingleInstance::serverName(dataDirectory()));
     return socket.waitForConnected(200);
 }
 
@@ -65,21 +78,39 @@ class TestProgram : public QObject
 
 private slots:
     void secondStartEndsAndTheFirstKeepsItsList();
+    void savesWhenToldToEnd_data();
+    void savesWhenToldToEnd();
+    void onlyOneCopyPerDataFolder_data();
+    void onlyOneCopyPerDataFolder();
     void aCrashedCopyDoesNotBlockTheNextStart();
     void endsWhenToldEvenIfTheListCannotBeWritten();
 };
 
-void TestProgram::secondStartEndsAndTheFirstKeepsItsList()
+// The list as the program writes it, and the same with a ninth group, which
+// no tab shows: a file the program must copy before it replaces it.
+struct ListOnDisk {
+    QByteArray saved;
+    QByteArray withNinthGroup;
+};
+
+ListOnDisk putListWithANinthGroup()
 {
     const EntryGroup rows = {{"100,00", "23,00", "23,00", "123,00"}};
     const QStringList names = {"Όλα", "23%", "13%", "6.5%", "9%", "16%", "5%", "Λοιπά"};
-    const QByteArray saved = ListFile::serialize(names, {rows, rows});
-    // A ninth group, which no tab shows: the file must be copied before it
-    // is replaced.
-    QByteArray withNinthGroup = saved;
-    withNinthGroup.replace("</fpa>\n", " <fpa-tab name=\"x\" ID=\"8\"/>\n</fpa>\n");
-    QDir().mkpath(TestSupport::dataDirectory());
-    QVERIFY(ListFile::write(listPath(), withNinthGroup));
+    ListOnDisk list{ListFile::serialize(names, {rows, rows}), {}};
+    list.withNinthGroup = list.saved;
+    list.withNinthGroup.replace("</fpa>\n", " <fpa-tab name=\"x\" ID=\"8\"/>\n</fpa>\n");
+    QDir().mkpath(dataDirectory());
+    for (const QString &name : QDir(dataDirectory()).entryList({"list.*"}))
+        QFile::remove(dataDirectory() + "/" + name);
+    if (!ListFile::write(listPath(), list.withNinthGroup))
+        qFatal("cannot write %s", qPrintable(listPath()));
+    return list;
+}
+
+void TestProgram::secondStartEndsAndTheFirstKeepsItsList()
+{
+    const ListOnDisk list = putListWithANinthGroup();
 
     Program first;
     QTRY_VERIFY_WITH_TIMEOUT(copyAnswers(), 10000);
@@ -88,13 +119,79 @@ void TestProgram::secondStartEndsAndTheFirstKeepsItsList()
     QCOMPARE(second.process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.process.exitCode(), 0);
     QCOMPARE(first.process.state(), QProcess::Running);
-    QCOMPARE(readFile(listPath()), withNinthGroup);
-
-    // Told to end, the first copy writes its list, keeping the old file.
+    QCOMPARE(readFile(listPath()), list.withNinthGroup);
     QVERIFY(first.end(SIGTERM));
-    QCOMPARE(first.process.exitCode(), 0);
-    QCOMPARE(readFile(listPath()), saved);
-    QCOMPARE(readFile(TestSupport::dataDirectory() + "/list.before-1.xml"), withNinthGroup);
+}
+
+// Told to end by a log-out or from a terminal, the program writes its list,
+// keeping the old file, and ends normally.
+void TestProgram::savesWhenToldToEnd_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("SIGQUIT") << int(SIGQUIT);
+}
+
+void TestProgram::savesWhenToldToEnd()
+{
+    QFETCH(int, signal);
+    const ListOnDisk list = putListWithANinthGroup();
+
+    Program program;
+    QTRY_VERIFY_WITH_TIMEOUT(copyAnswers(), 10000);
+    // The list is read in the background; let it arrive, as a user's entry
+    // would, before the signal.
+    QTest::qWait(1500);
+    QVERIFY(program.end(signal));
+    QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.process.exitCode(), 0);
+    QCOMPARE(readFile(listPath()), list.saved);
+    QCOMPARE(readFile(dataDirectory() + "/list.before-1.xml"), list.withNinthGroup);
+}
+
+// A second copy on the same data folder ends at once, even when the socket
+// cannot find the first (started without the same runtime folder, as from
+// another shell or sudo) or the first takes the request and never answers.
+void TestProgram::onlyOneCopyPerDataFolder_data()
+{
+    QTest::addColumn<bool>("firstAnswers");
+    QTest::newRow("another runtime folder") << true;
+    QTest::newRow("a copy that never answers") << false;
+}
+
+void TestProgram::onlyOneCopyPerDataFolder()
+{
+    QFETCH(bool, firstAnswers);
+    QDir().mkpath(dataDirectory());
+    QTemporaryDir otherRuntime;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", otherRuntime.path());
+
+    std::unique_ptr<Program> first;
+    QLockFile lock(dataDirectory() + "/list.xml.lock");
+    QLocalServer silent;
+    if (firstAnswers) {
+        first = std::make_unique<Program>();
+        QTRY_VERIFY_WITH_TIMEOUT(copyAnswers(), 10000);
+    } else {
+        // Holds the lock and takes connections, as a copy does, but this
+        // test's event loop does not run while it waits: no answer comes.
+        lock.setStaleLockTime(0);
+        QVERIFY(lock.tryLock());
+        QLocalServer::removeServer(SingleInstance::serverName(dataDirectory()));
+        QVERIFY(silent.listen(SingleInstance::serverName(dataDirectory())));
+        environment = QProcessEnvironment::systemEnvironment();
+    }
+    Program second(environment);
+    QVERIFY(second.process.waitForFinished(5000));
+    QCOMPARE(second.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.process.exitCode(), 0);
+    if (first) {
+        QCOMPARE(first->process.state(), QProcess::Running);
+        QVERIFY(first->end(SIGTERM));
+    }
 }
 
 void TestProgram::aCrashedCopyDoesNotBlockTheNextStart()
@@ -104,7 +201,7 @@ void TestProgram::aCrashedCopyDoesNotBlockTheNextStart()
         QTRY_VERIFY_WITH_TIMEOUT(copyAnswers(), 10000);
         QVERIFY(crashing.end(SIGKILL));
     }
-    QVERIFY(QFile::exists(SingleInstance::serverName(TestSupport::dataDirectory())));
+    QVERIFY(QFile::exists(SingleInstance::serverName(dataDirectory())));
     Program next;
     QTRY_VERIFY_WITH_TIMEOUT(copyAnswers(), 10000);
     QCOMPARE(next.process.state(), QProcess::Running);
