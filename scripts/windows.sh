@@ -42,7 +42,10 @@ packages=(
 # The Windows Qt is built from the same source version as the host's Qt,
 # whose moc, rcc and uic it uses.
 qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
-qt_prefix=$cache/qt-$qt_version
+# Raised whenever the options of the Qt build below change, so that a cache
+# built with other options is not taken for this one.
+qt_options=2
+qt_prefix=$cache/qt-$qt_version-$qt_options
 
 if [ ! -f "$qt_prefix/.complete" ]; then
     step "Qt $qt_version source"
@@ -80,13 +83,13 @@ EOF
     unset APT_CONFIG
     qt_src=$(find "$src_dir" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*')
 
-    step "Qt $qt_version for Windows (about half an hour on two cores)"
+    step "Qt $qt_version for Windows (an hour and a half or more on two cores)"
     started=$SECONDS
     qt_build=$cache/qt-build
     rm -rf "$qt_build"
-    # Core, Gui, Widgets, Network (Schannel for https) and Test are what the
-    # program and its tests use. The Debian source has no wintab and no
-    # sqlite, hence no tablet events and no SQL. OpenGL keeps its default
+    # Core, Gui, Widgets, Network (Schannel for https), Print Support and Test
+    # are what the program and its tests use. The Debian source has no wintab
+    # and no sqlite, hence no tablet events and no SQL. OpenGL keeps its default
     # (loaded at run time): the Windows platform plugin needs it.
     cmake -S "$qt_src" -B "$qt_build" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
@@ -96,7 +99,7 @@ EOF
         -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
         -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
         -DFEATURE_sql=OFF -DFEATURE_tabletevent=OFF \
-        -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF \
+        -DFEATURE_dbus=OFF -DFEATURE_concurrent=OFF \
         -DINPUT_openssl=no -DFEATURE_schannel=ON
     cmake --build "$qt_build" --parallel "$jobs"
     cmake --install "$qt_build" --strip
@@ -137,7 +140,8 @@ done
     echo "export WINEQT_QPA_FONTDIR='Z:${build//\//\\}\\fonts'"
     cat <<'EOF'
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES='mscoree,mshtml='
+# Wine's menu builder would put menu entries and icons into the host's home.
+export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 for name in $(env | sed -n 's/^\(QT_[A-Za-z0-9_]*\)=.*/\1/p'); do
     eval "export WINE$name=\"\$$name\""
 done
