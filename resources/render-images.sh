@@ -94,12 +94,13 @@ rgba paypal_button 48 29
 gif donate 40 20
 gif Paypal_DonateButton 62 31
 
-# Windows icon: the badge at 48, 32 and 16 pixels, 32 bits with alpha.
-for s in 48 32 16; do
+# Windows icon: the badge at 256, 48, 32 and 16 pixels, 32 bits with alpha;
+# the 256 pixel image (stored as PNG) stays sharp at 150 to 200 % scaling.
+for s in 256 48 32 16; do
     svg_to_png logo3 "$s" "$s"
-    "$CONVERT" "$tmp/logo3-$s.png" -strip "PNG32:$tmp/ico-$s.png"
+    "$CONVERT" "$tmp/logo3-$s.png" "${PNGOPTS[@]}" "PNG32:$tmp/ico-$s.png"
 done
-"$CONVERT" "$tmp/ico-48.png" "$tmp/ico-32.png" "$tmp/ico-16.png" "ICO:$win/metrino.ico"
+"$CONVERT" "$tmp/ico-256.png" "$tmp/ico-48.png" "$tmp/ico-32.png" "$tmp/ico-16.png" "ICO:$win/metrino.ico"
 
 # Linux desktop icons: the badge in the hicolor sizes, installed by
 # packaging/CMakeLists.txt together with the badge's SVG as the scalable one.

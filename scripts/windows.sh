@@ -9,9 +9,17 @@
 # build the project, in build-windows/. METRINO_JOBS sets the number of
 # parallel compile jobs (default: the number of processors). Extra arguments
 # go to the project's CMake configure step.
+#
+# The zip and the installer are the same bytes whenever the same commit is
+# built: every time stamp in them is SOURCE_DATE_EPOCH, by default the time
+# of the commit checked out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct)
+fi
+export SOURCE_DATE_EPOCH
 
 cache=${METRINO_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/metrino-windows}
 build=$root/build-windows
@@ -42,7 +50,10 @@ packages=(
 # The Windows Qt is built from the same source version as the host's Qt,
 # whose moc, rcc and uic it uses.
 qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
-qt_prefix=$cache/qt-$qt_version
+# Raised whenever the options of the Qt build below change, so that a cache
+# built with other options is not taken for this one.
+qt_options=2
+qt_prefix=$cache/qt-$qt_version-$qt_options
 
 if [ ! -f "$qt_prefix/.complete" ]; then
     step "Qt $qt_version source"
@@ -80,13 +91,13 @@ EOF
     unset APT_CONFIG
     qt_src=$(find "$src_dir" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*')
 
-    step "Qt $qt_version for Windows (about half an hour on two cores)"
+    step "Qt $qt_version for Windows (an hour and a half or more on two cores)"
     started=$SECONDS
     qt_build=$cache/qt-build
     rm -rf "$qt_build"
-    # Core, Gui, Widgets, Network (Schannel for https) and Test are what the
-    # program and its tests use. The Debian source has no wintab and no
-    # sqlite, hence no tablet events and no SQL. OpenGL keeps its default
+    # Core, Gui, Widgets, Network (Schannel for https), Print Support and Test
+    # are what the program and its tests use. The Debian source has no wintab
+    # and no sqlite, hence no tablet events and no SQL. OpenGL keeps its default
     # (loaded at run time): the Windows platform plugin needs it.
     cmake -S "$qt_src" -B "$qt_build" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
@@ -96,7 +107,7 @@ EOF
         -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
         -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
         -DFEATURE_sql=OFF -DFEATURE_tabletevent=OFF \
-        -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF \
+        -DFEATURE_dbus=OFF -DFEATURE_concurrent=OFF \
         -DINPUT_openssl=no -DFEATURE_schannel=ON
     cmake --build "$qt_build" --parallel "$jobs"
     cmake --install "$qt_build" --strip
@@ -137,7 +148,8 @@ done
     echo "export WINEQT_QPA_FONTDIR='Z:${build//\//\\}\\fonts'"
     cat <<'EOF'
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES='mscoree,mshtml='
+# Wine's menu builder would put menu entries and icons into the host's home.
+export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 for name in $(env | sed -n 's/^\(QT_[A-Za-z0-9_]*\)=.*/\1/p'); do
     eval "export WINE$name=\"\$$name\""
 done
@@ -200,12 +212,9 @@ for plugin in platforms/qwindows.dll styles/qwindowsvistastyle.dll tls/qschannel
 done
 # MinGW's DLLs come with their debugging symbols (libstdc++ is 24 MB).
 find "$stage" -name '*.exe' -o -name '*.dll' | xargs "$target-strip" --strip-unneeded
+chmod -R u=rwX,go=rX "$build/stage"
+find "$build/stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 
-zip_file=$dist/$name-windows-x64.zip
-rm -f "$zip_file"
-(cd "$build/stage" && zip -q -r -9 "$zip_file" "$name")
-
-setup_file=$dist/$name-setup.exe
 # The installer puts down the files of the zip; the uninstaller removes
 # exactly those, and the folders if they are then empty.
 install_list=$build/stage/install-files.nsh
@@ -221,15 +230,38 @@ while read -r file; do
     fi
     echo "  File \"$stage/$file\"" >> "$install_list"
     echo "  Delete \"\$INSTDIR\\${file//\//\\}\"" >> "$uninstall_list"
-done < <(cd "$stage" && find . -type f | sed 's|^\./||' | sort)
+done < <(cd "$stage" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 while read -r folder; do
     echo "  RMDir \"\$INSTDIR\\${folder//\//\\}\"" >> "$uninstall_list"
-done < <(cd "$stage" && find . -mindepth 1 -type d | sed 's|^\./||' | sort -r)
-makensis -V2 -INPUTCHARSET UTF8 \
-    -DVERSION="$version" \
-    -DSTAGE="$build/stage" \
-    -DICON="$root/resources/windows/metrino.ico" \
-    -DOUTFILE="$setup_file" \
-    packaging/windows/metrino.nsi
+done < <(cd "$stage" && find . -mindepth 1 -type d | sed 's|^\./||' | LC_ALL=C sort -r)
+
+# package FOLDER: writes the zip and the installer of the staged files into
+# the folder. Entries in a fixed order, no owners, every time stamp in UTC.
+package() {
+    local into=$1
+    mkdir -p "$into"
+    rm -f "$into/$name-windows-x64.zip" "$into/$name-setup.exe"
+    (cd "$build/stage" && find "$name" | LC_ALL=C sort |
+        TZ=UTC zip -q -X -9 -@ "$into/$name-windows-x64.zip")
+    makensis -V2 -INPUTCHARSET UTF8 \
+        -DVERSION="$version" \
+        -DSTAGE="$build/stage" \
+        -DICON="$root/resources/windows/metrino.ico" \
+        -DOUTFILE="$into/$name-setup.exe" \
+        packaging/windows/metrino.nsi
+}
+
+package "$dist"
+zip_file=$dist/$name-windows-x64.zip
+setup_file=$dist/$name-setup.exe
+# Packed a second time, the files must come out the same, byte for byte.
+package "$build/package-again"
+for file in "$zip_file" "$setup_file"; do
+    if ! cmp -s "$file" "$build/package-again/$(basename "$file")"; then
+        echo "Packing twice gave two different $(basename "$file")" >&2
+        exit 1
+    fi
+done
+rm -rf "$build/package-again"
 
 ls -l "$zip_file" "$setup_file"

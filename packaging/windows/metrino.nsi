@@ -7,7 +7,8 @@
 ; %LOCALAPPDATA%\Programs\metrino, with a Start-menu shortcut and an entry in
 ; the installed programs. "/S" installs (and uninstalls) silently. The
 ; uninstaller leaves the user's list (%APPDATA%\Korvex\metrino\list.xml) and
-; settings (HKCU\Software\Korvex\metrino) alone.
+; settings (HKCU\Software\Korvex\metrino) alone. Neither goes ahead while the
+; program runs: they ask for it to be closed, or, silent, end with exit code 2.
 
 ; A 64-bit installer for a 64-bit program.
 Target amd64-unicode
@@ -16,15 +17,20 @@ SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
 !include MUI2.nsh
+!include FileFunc.nsh
 
 !define PRODUCT "Φ.Π.Α. μετρίνο"
 !define MAKER "Korvex"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\metrino"
+; A mutex that the program holds while it runs.
+!define RUNNING_MUTEX "metrino-running"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\metrino"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+; The footer of every page names the program, not the tool that made it.
+BrandingText "${PRODUCT} ${VERSION}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -42,17 +48,34 @@ InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=${LANG_GREEK} "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=${LANG_GREEK} "CompanyName" "${MAKER}"
-VIAddVersionKey /LANG=${LANG_GREEK} "LegalCopyright" "© ${MAKER}"
+VIAddVersionKey /LANG=${LANG_GREEK} "LegalCopyright" "© 2012 ${MAKER}"
 VIAddVersionKey /LANG=${LANG_GREEK} "FileDescription" "Εγκατάσταση του ${PRODUCT}"
 VIAddVersionKey /LANG=${LANG_GREEK} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_GREEK} "ProductVersion" "${VERSION}"
 
+; Waits until the program is closed, asking the user; ends the installer or
+; uninstaller when the user cancels, and at once when it runs silently.
+!macro WAIT_UNTIL_CLOSED
+    retry:
+    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${RUNNING_MUTEX}") p .r0'
+    StrCmp $0 0 closed
+    System::Call 'kernel32::CloseHandle(p r0)'
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+        "Το ${PRODUCT} είναι ανοιχτό. Κλείστε το και πατήστε Επανάληψη." \
+        /SD IDCANCEL IDRETRY retry
+    SetErrorLevel 2
+    Quit
+    closed:
+!macroend
+
 Function .onInit
     SetShellVarContext current
+    !insertmacro WAIT_UNTIL_CLOSED
 FunctionEnd
 
 Function un.onInit
     SetShellVarContext current
+    !insertmacro WAIT_UNTIL_CLOSED
 FunctionEnd
 
 Section
@@ -69,6 +92,9 @@ Section
     WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
     WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+    ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+    IntFmt $0 "0x%08X" $0
+    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
