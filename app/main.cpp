@@ -8,6 +8,10 @@
 #include <QApplication>
 #include <QStandardPaths>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 namespace {
 
 void bringToFront(QWidget *window)
@@ -16,6 +20,25 @@ void bringToFront(QWidget *window)
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+// Every window that was on the screen comes back: the calculator, and the
+// list when it was open. The calculator comes last, to take the keyboard.
+void bringBack(MainWindow *calculator)
+{
+    List *list = calculator->findChild<List *>();
+    if (list && list->isVisible())
+        bringToFront(list);
+    bringToFront(calculator);
+}
+
+// The installer and the uninstaller look for this name to tell that the
+// program runs; the system lets go of it when the process ends.
+void markAsRunning()
+{
+#ifdef Q_OS_WIN
+    CreateMutexW(nullptr, FALSE, L"metrino-running");
+#endif
 }
 
 } // namespace
@@ -34,13 +57,14 @@ int main(int argc, char *argv[])
     SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     if (!instance.claim())
         return 0;
+    markAsRunning();
 
     ToolkitTranslator greekToolkitTexts;
     QCoreApplication::installTranslator(&greekToolkitTexts);
 
     MainWindow window;
     QObject::connect(&instance, &SingleInstance::shownAgain, &window,
-                     [&window] { bringToFront(&window); });
+                     [&window] { bringBack(&window); });
     // Asked to end (a shut-down, kill): keep the list, then end without
     // closing the windows, which would ask again about a failed save.
     QObject::connect(&termination, &TerminationSignal::received, &window, [&window] {
