@@ -94,6 +94,7 @@ MainWindow::MainWindow(QWidget *parent)
     makeCommandButtonsAccessible();
     nameNumberBoxesAfterLabels();
     offerListShortcut();
+    offerCommandKeys();
     ui->pushButton_add_to_list->setEnabled(false);
     connect(ui->buttonGroup, &QButtonGroup::buttonClicked, this, &MainWindow::radioClicked);
 
@@ -135,6 +136,8 @@ List *MainWindow::listWindow()
 {
     if (!list) {
         list = new List(this);
+        // Adding shows the list without taking the keyboard from the calculator.
+        list->setAttribute(Qt::WA_ShowWithoutActivating);
         list->setKeptPlace(listPlace);
     }
     return list;
@@ -145,6 +148,36 @@ void MainWindow::offerListShortcut()
 {
     auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
     connect(shortcut, &QShortcut::activated, this, &MainWindow::showListWindow);
+}
+
+// The day's work goes by keys: Enter in the price or rate box adds to the
+// list, and the bottom row's commands have keys of their own, named in their
+// tool tips.
+void MainWindow::offerCommandKeys()
+{
+    const std::pair<QPushButton *, QKeySequence> keys[] = {
+        {ui->pushButton_clipBoard, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+        {ui->pushButton_deFpa, QKeySequence(Qt::CTRL | Qt::Key_D)},
+        {ui->pushButton_toggle_ontop, QKeySequence(Qt::CTRL | Qt::Key_T)}};
+    // Not the buttons' own shortcuts, which would take the focus from the box
+    // being typed into.
+    for (const auto &[button, key] : keys) {
+        new QShortcut(key, this, button, &QAbstractButton::click);
+        nameKeyInToolTip(button, key.toString(QKeySequence::NativeText));
+    }
+
+    QPushButton *add = ui->pushButton_add_to_list;
+    for (QDoubleSpinBox *box : {ui->doubleSpinBox_poso, ui->doubleSpinBox_fpa}) {
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
+            new QShortcut(QKeySequence(key), box, add, &QAbstractButton::click,
+                          Qt::WidgetWithChildrenShortcut);
+    }
+    nameKeyInToolTip(add, QStringLiteral("Enter"));
+}
+
+void MainWindow::nameKeyInToolTip(QWidget *widget, const QString &key)
+{
+    widget->setToolTip(QStringLiteral("%1 (%2)").arg(widget->toolTip(), key));
 }
 
 void MainWindow::showListWindow()
@@ -273,8 +306,10 @@ void MainWindow::on_pushButton_toggle_ontop_toggled(bool checked)
 
 void MainWindow::on_pushButton_add_to_list_clicked()
 {
-    if (listWindow()->isHidden())
+    if (listWindow()->isHidden()) {
         list->show();
+        activateWindow(); // typing goes on in the calculator
+    }
 
     if (shownValue(ui->doubleSpinBox_poso) == 0) {
         QMessageBox::critical(this, tr("Σφάλμα"),

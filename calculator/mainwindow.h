@@ -43,6 +43,8 @@ private slots:
 private:
     void makeCommandButtonsAccessible();
     void offerListShortcut();
+    void offerCommandKeys();
+    static void nameKeyInToolTip(QWidget *widget, const QString &key);
     void showListWindow();
     void keepListPlace();
     void nameNumberBoxesAfterLabels();

@@ -2,6 +2,7 @@
 #include "ui_list.h"
 
 #include "listloader.h"
+#include "listplacement.h"
 #include "ratetabs.h"
 
 #include <QClipboard>
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -148,9 +150,19 @@ void List::prepareDataLocation()
     QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
+// The four columns share the table's width, however large the font, so that
+// the final amount always shows; only a window narrower than the four headers
+// scrolls sideways. Tab leaves the table rather than walking its cells.
 void List::setUpTable(QTableWidget *table)
 {
     table->resizeColumnsToContents();
+    QHeaderView *header = table->horizontalHeader();
+    int widest = header->minimumSectionSize();
+    for (int column = 0; column < header->count(); ++column)
+        widest = qMax(widest, header->sectionSize(column));
+    header->setMinimumSectionSize(widest);
+    header->setSectionResizeMode(QHeaderView::Stretch);
+    table->setTabKeyNavigation(false);
     connect(table, &QWidget::customContextMenuRequested, this, &List::ShowContextMenu);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
     table->setStyleSheet(QLatin1String(hoverStyle));
@@ -247,7 +259,23 @@ void List::openMenuAt(const QPoint &globalPos)
     if (!table->selectedItems().isEmpty())
         menu.addAction(removeSelectedAction);
     menu.addAction(removeAllAction);
-    menu.exec(globalPos);
+    // The keys' own commands, named with their keys so that they are learnt.
+    menu.addSeparator();
+    const auto addKeyCommand = [&menu](const QString &text, QKeySequence::StandardKey key) {
+        QAction *action = menu.addAction(text);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setShortcutVisibleInContextMenu(true);
+        return action;
+    };
+    QAction *copy = addKeyCommand(QStringLiteral("Αντιγραφή"), QKeySequence::Copy);
+    QAction *undo = addKeyCommand(QStringLiteral("Αναίρεση"), QKeySequence::Undo);
+    undo->setEnabled(!deletions.isEmpty());
+    QAction *chosen = menu.exec(globalPos);
+    if (chosen == copy)
+        copyRows();
+    else if (chosen == undo)
+        undoDeletion();
 }
 
 void List::removeSelectedItem()
@@ -307,6 +335,27 @@ bool List::eventFilter(QObject *watched, QEvent *event)
 
 bool List::handleKey(const QKeyEvent *key)
 {
+    // Ctrl+Tab and Ctrl+PgDn go to the next tab, Ctrl+Shift+Tab and Ctrl+PgUp
+    // to the one before, wherever the focus is in the window; the table keeps
+    // the focus if it had it.
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    int tabStep = 0;
+    if (modifiers == Qt::ControlModifier
+        && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_PageDown))
+        tabStep = 1;
+    else if ((modifiers == (Qt::ControlModifier | Qt::ShiftModifier)
+              && key->key() == Qt::Key_Backtab)
+             || (modifiers == Qt::ControlModifier && key->key() == Qt::Key_PageUp))
+        tabStep = -1;
+    if (tabStep != 0) {
+        const bool tableHadFocus = currentTable()->hasFocus();
+        const int count = ui->tabWidget->count();
+        ui->tabWidget->setCurrentIndex((ui->tabWidget->currentIndex() + tabStep + count) % count);
+        if (tableHadFocus)
+            currentTable()->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+
     if (key->matches(QKeySequence::Copy))
         copyRows();
     else if (key->matches(QKeySequence::Undo))
@@ -481,30 +530,26 @@ void List::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-// To the right of the calculator, else to its left, else below it, on the
-// calculator's screen.
+// Beside the calculator on its screen, where it does not cover it.
 void List::placeBesideParent()
 {
     const QWidget *calculator = parentWidget();
     if (!calculator)
         return;
-    const int gap = 6;
     const QRect anchor = calculator->frameGeometry();
     // This window has no frame yet; it will get one like the calculator's.
     const QSize frame = anchor.size() - calculator->size();
-    const QSize outer = size() + frame;
-    const QRect screen = calculator->screen()->availableGeometry();
+    // Never so narrow that the four column headers would not show.
+    const QTableWidget *table = currentTable();
+    const QHeaderView *header = table->horizontalHeader();
+    const int headersWidth = header->count() * header->minimumSectionSize();
+    const QSize smallest =
+        QSize(width() - table->viewport()->width() + headersWidth, 0).expandedTo(minimumSizeHint());
 
-    QPoint at(anchor.right() + 1 + gap, anchor.top());
-    if (at.x() + outer.width() - 1 > screen.right()) {
-        at.setX(anchor.left() - gap - outer.width());
-        if (at.x() < screen.left())
-            at = QPoint(anchor.left(), anchor.bottom() + 1 + gap);
-    }
-    // Kept on the screen, its top left corner first.
-    at.setX(qMax(screen.left(), qMin(at.x(), screen.right() + 1 - outer.width())));
-    at.setY(qMax(screen.top(), qMin(at.y(), screen.bottom() + 1 - outer.height())));
-    move(at);
+    const QRect place = ListPlacement::besideCalculator(anchor, size() + frame, smallest + frame,
+                                                        calculator->screen()->availableGeometry());
+    resize(place.size() - frame);
+    move(place.topLeft());
 }
 
 // The file is read on a second thread, which hands the rows over in parts;
