@@ -1,6 +1,7 @@
 #include "list.h"
 #include "ui_list.h"
 
+#include "columnfit.h"
 #include "listloader.h"
 #include "listplacement.h"
 #include "ratetabs.h"
@@ -11,12 +12,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSessionManager>
 #include <QSet>
 #include <QStandardPaths>
@@ -155,13 +156,7 @@ void List::prepareDataLocation()
 // scrolls sideways. Tab leaves the table rather than walking its cells.
 void List::setUpTable(QTableWidget *table)
 {
-    table->resizeColumnsToContents();
-    QHeaderView *header = table->horizontalHeader();
-    int widest = header->minimumSectionSize();
-    for (int column = 0; column < header->count(); ++column)
-        widest = qMax(widest, header->sectionSize(column));
-    header->setMinimumSectionSize(widest);
-    header->setSectionResizeMode(QHeaderView::Stretch);
+    table->viewport()->installEventFilter(this);
     table->setTabKeyNavigation(false);
     connect(table, &QWidget::customContextMenuRequested, this, &List::ShowContextMenu);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -315,6 +310,11 @@ void List::prepareTablesForKeysAndScreenReaders()
 bool List::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::Resize:
+        if (auto *table = qobject_cast<QTableWidget *>(watched->parent());
+            table && watched == table->viewport())
+            ColumnFit::fitToWidth(table);
+        break;
     case QEvent::KeyPress:
         if (handleKey(static_cast<QKeyEvent *>(event)))
             return true;
@@ -533,19 +533,23 @@ void List::showEvent(QShowEvent *event)
 // Beside the calculator on its screen, where it does not cover it.
 void List::placeBesideParent()
 {
+    // Wide enough for the four column headers at the desktop's font, also
+    // once the rows need a scroll bar, and never narrower.
+    const QTableWidget *table = currentTable();
+    const int headersWidth = ColumnFit::headersWidth(table);
+    const int scrollBar = table->verticalScrollBar()->isVisible()
+                              ? 0
+                              : table->verticalScrollBar()->sizeHint().width();
+    const QSize smallest = QSize(width() - table->viewport()->width() + headersWidth + scrollBar, 0)
+                               .expandedTo(minimumSizeHint());
+    resize(size().expandedTo(smallest));
+
     const QWidget *calculator = parentWidget();
     if (!calculator)
         return;
     const QRect anchor = calculator->frameGeometry();
     // This window has no frame yet; it will get one like the calculator's.
     const QSize frame = anchor.size() - calculator->size();
-    // Never so narrow that the four column headers would not show.
-    const QTableWidget *table = currentTable();
-    const QHeaderView *header = table->horizontalHeader();
-    const int headersWidth = header->count() * header->minimumSectionSize();
-    const QSize smallest =
-        QSize(width() - table->viewport()->width() + headersWidth, 0).expandedTo(minimumSizeHint());
-
     const QRect place = ListPlacement::besideCalculator(anchor, size() + frame, smallest + frame,
                                                         calculator->screen()->availableGeometry());
     resize(place.size() - frame);

@@ -132,6 +132,8 @@ struct ListWindow {
                 return;
             QAction *chosen = nullptr;
             for (QAction *action : menu->actions()) {
+                if (action->isSeparator())
+                    continue;
                 offered << action->text();
                 if (action->text() == command)
                     chosen = action;
@@ -327,11 +329,13 @@ void TestList::contextMenuOffersWhatApplies()
     list.add("100,00", "23,00", "23,00", "123,00");
     list.table(1)->clearSelection();
     list.table(1)->setCurrentItem(nullptr);
-    QCOMPARE(list.chooseFromContextMenu(1), QStringList{"Διαγραφή όλων των τιμών της καρτέλας"});
+    QCOMPARE(list.chooseFromContextMenu(1),
+             (QStringList{"Διαγραφή όλων των τιμών της καρτέλας", "Αντιγραφή", "Αναίρεση"}));
 
     list.table(1)->selectRow(0);
     QCOMPARE(list.chooseFromContextMenu(1),
-             (QStringList{"Διαγραφή επιλεγμένων τιμών", "Διαγραφή όλων των τιμών της καρτέλας"}));
+             (QStringList{"Διαγραφή επιλεγμένων τιμών", "Διαγραφή όλων των τιμών της καρτέλας",
+                          "Αντιγραφή", "Αναίρεση"}));
     QCOMPARE(list.table(1)->rowCount(), 1);
 
     list.chooseFromContextMenu(1, "Διαγραφή επιλεγμένων τιμών");
