@@ -19,6 +19,7 @@ Contact::Contact(QWidget *parent)
     , ui(new Ui::Contact)
 {
     ui->setupUi(this);
+    ui->textEdit->setMaxLength(maxHeldLength);
     growForLargerFonts();
     nameCounter();
     connect(ui->textEdit, &QTextEdit::textChanged, this, &Contact::nameCounter);
@@ -53,6 +54,8 @@ void Contact::nameCounter()
         name = QStringLiteral("1 χαρακτήρας πάνω από το όριο");
     else
         name = QStringLiteral("%1 χαρακτήρες πάνω από το όριο").arg(-left);
+    if (ui->textEdit->wasCut())
+        name += QStringLiteral(", το κείμενο κόπηκε στους %1 χαρακτήρες").arg(maxHeldLength);
     ui->label_6->setAccessibleName(name);
 }
 
@@ -63,7 +66,10 @@ void Contact::on_textEdit_textChanged()
     // no second submission can start; the limit is applied once it is over.
     if (!sending)
         applyLengthLimit();
-    ui->label_6->setText(QString::number(maxMessageLength - length));
+    QString counter = QString::number(maxMessageLength - length);
+    if (ui->textEdit->wasCut())
+        counter += QStringLiteral(" (κόπηκε)");
+    ui->label_6->setText(counter);
 }
 
 // Sending is possible only for texts within the limit; the text is never cut.
