@@ -182,11 +182,7 @@ void MainWindow::nameKeyInToolTip(QWidget *widget, const QString &key)
 
 void MainWindow::showListWindow()
 {
-    List *window = listWindow();
-    window->show();
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->raise();
-    window->activateWindow();
+    bringUp(listWindow());
 }
 
 // The list window's place is kept only once it has been shown: a window that
@@ -333,9 +329,13 @@ void MainWindow::on_pushButton_add_to_list_clicked()
                    displayedText(ui->doubleSpinBox_additional_poso), displayedText(gross));
 }
 
+// The calculator has one About and one Contact dialog, made when first asked
+// for and shown again, where it was, whenever asked for after.
 void MainWindow::on_pushButton_about_clicked()
 {
-    (new About(this))->show();
+    if (!about)
+        about = new About(this);
+    bringUp(about);
 }
 
 // Copies the final amount, to the cent, in a form that any program reads back
@@ -350,5 +350,16 @@ void MainWindow::on_pushButton_clipBoard_clicked()
 
 void MainWindow::on_pushButton_contact_clicked()
 {
-    (new Contact(this))->show();
+    if (!contact)
+        contact = new Contact(this);
+    bringUp(contact);
+}
+
+// Shows a window of the calculator's, restored and in front, with the focus.
+void MainWindow::bringUp(QWidget *dialog)
+{
+    dialog->show();
+    dialog->setWindowState(dialog->windowState() & ~Qt::WindowMinimized);
+    dialog->raise();
+    dialog->activateWindow();
 }

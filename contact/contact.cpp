@@ -93,7 +93,11 @@ void Contact::on_pushButton_3_clicked()
     applyLengthLimit();
     switch (outcome) {
     case Outcome::TryAgain: ui->textEdit->setFocus(Qt::OtherFocusReason); break;
-    case Outcome::Sent: close(); break;
+    case Outcome::Sent:
+        // The dialog is shown again for the next message.
+        ui->textEdit->clear();
+        close();
+        break;
     case Outcome::NoAnswer:
     case Outcome::Cancelled: break;
     }
@@ -115,7 +119,10 @@ Contact::Outcome Contact::submit()
 
     const QByteArray body = FormEncoding::encode(
         {{QStringLiteral("message"), message}, {QStringLiteral("version"), currentVersion}});
-    const WebRequest::Reply reply = WebRequest::postForm(this, messageUrl, body);
+    const WebRequest::Reply reply = [&] {
+        const WebRequest::WaitNote note(ui->textEdit, QStringLiteral("Αποστολή… (Esc: ακύρωση)"));
+        return WebRequest::postForm(this, messageUrl, body);
+    }();
     if (reply.cancelled)
         return Outcome::Cancelled;
     if (reply.failed) {

@@ -118,6 +118,19 @@ double contrastRatio(const QColor &a, const QColor &b)
     return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
 }
 
+// The memory the test program holds now, in KiB (0 where unknown).
+qint64 residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+
 void pressCtrlL(MainWindow *window)
 {
     QVERIFY(QTest::qWaitForWindowActive(window));
@@ -153,6 +166,8 @@ private slots:
     void commandKeysWorkFromTheNumberBoxes_data();
     void commandKeysWorkFromTheNumberBoxes();
     void tabChainFollowsTheForm();
+    void dialogsAreMadeOncePerWindow_data();
+    void dialogsAreMadeOncePerWindow();
     void geometrySurvivesARestartButModesDoNot();
     void copiesTheFinalAmountToTheCent_data();
     void copiesTheFinalAmountToTheCent();
@@ -634,6 +649,42 @@ void TestCalculator::commandKeysWorkFromTheNumberBoxes()
     // lacks).
     if (effect == "added" || effect == "de-taxed")
         QVERIFY(target->hasFocus());
+}
+
+void TestCalculator::dialogsAreMadeOncePerWindow_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("About") << "pushButton_about"
+                           << "About";
+    QTest::newRow("Contact") << "pushButton_contact"
+                             << "Contact";
+}
+
+void TestCalculator::dialogsAreMadeOncePerWindow()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, dialog);
+    Calculator calc;
+    // The dialog shown by a press of the button, or null.
+    const auto open = [&]() -> QDialog * {
+        calc.button(qPrintable(button))->click();
+        auto *shown = calc.window.findChild<QDialog *>(dialog);
+        return shown && shown->isVisible() ? shown : nullptr;
+    };
+    QDialog *first = open();
+    QVERIFY(first);
+    first->close();
+    const qint64 afterOne = residentKiB();
+
+    for (int opened = 1; opened < 300; ++opened)
+        open()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    qInfo("memory after 300 opens: %+lld KiB against after one", residentKiB() - afterOne);
+
+    QCOMPARE(calc.window.findChildren<QDialog *>(dialog).size(), 1);
+    QCOMPARE(open(), first); // asked for again while open: the same, raised
+    QCOMPARE(open(), first);
 }
 
 void TestCalculator::tabChainFollowsTheForm()

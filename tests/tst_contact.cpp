@@ -312,8 +312,11 @@ void TestContact::closingWhileSendingShowsNoBox()
     ContactDialog contact;
     contact.write(QStringLiteral("Hello there"));
     Qt::CursorShape cursorWhileWaiting = Qt::ArrowCursor;
+    QString noteWhileWaiting;
     server.onRequest = [&](const HttpRequest &) {
         cursorWhileWaiting = contact.dialog.cursor().shape();
+        if (auto *note = contact.dialog.findChild<QLabel *>("waitNote"); note && note->isVisible())
+            noteWhileWaiting = note->text();
         contact.dialog.close(); // as the window's close button does
     };
     TestSupport::BoxAnswerer answerer;
@@ -322,6 +325,8 @@ void TestContact::closingWhileSendingShowsNoBox()
     QTest::qWait(100);
 
     QCOMPARE(cursorWhileWaiting, Qt::BusyCursor);
+    QCOMPARE(noteWhileWaiting, QStringLiteral("Αποστολή… (Esc: ακύρωση)"));
+    QVERIFY(!contact.dialog.findChild<QLabel *>("waitNote"));
     QVERIFY(!contact.dialog.isVisible());
     QVERIFY(answerer.seen.isEmpty());
     QCOMPARE(contact.dialog.cursor().shape(), Qt::ArrowCursor);
