@@ -9,7 +9,6 @@
 #include "vat.h"
 
 #include <QAccessible>
-#include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -26,13 +25,14 @@ const char stateKey[] = "state";
 const char listGeometryKey[] = "listGeometry";
 const int stateVersion = 1;
 
-// The two result boxes only show numbers; screen readers must not offer them
-// as fields to type into.
-class ReadOnlyNumberBox : public QAccessibleWidget, public QAccessibleValueInterface
+// The two result boxes only show numbers: screen readers get them as
+// read-only text, as a read-only text field is reported, with neither typing
+// nor stepping up and down on offer.
+class ReadOnlyNumberBox : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
     explicit ReadOnlyNumberBox(QAbstractSpinBox *box)
-        : QAccessibleWidget(box, QAccessible::SpinBox)
+        : QAccessibleWidget(box, QAccessible::EditableText)
     {
     }
 
@@ -46,25 +46,43 @@ public:
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Value)
-            return box()->text();
+            return shown();
         return QAccessibleWidget::text(t);
     }
     void *interface_cast(QAccessible::InterfaceType type) override
     {
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface *>(this);
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
         return QAccessibleWidget::interface_cast(type);
     }
 
-    QVariant currentValue() const override { return spinBox()->value(); }
-    void setCurrentValue(const QVariant &) override { }
-    QVariant maximumValue() const override { return spinBox()->maximum(); }
-    QVariant minimumValue() const override { return spinBox()->minimum(); }
-    QVariant minimumStepSize() const override { return 0.0; }
+    // The text, read as a whole; nothing in it can be selected or changed.
+    void selection(int, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = *endOffset = 0;
+    }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override { }
+    void removeSelection(int) override { }
+    void setSelection(int, int, int) override { }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override { }
+    QString text(int startOffset, int endOffset) const override
+    {
+        return shown().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(shown().size()); }
+    QRect characterRect(int) const override { return QRect(); }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override { }
+    QString attributes(int offset, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = *endOffset = offset;
+        return QString();
+    }
 
 private:
-    QAbstractSpinBox *box() const { return static_cast<QAbstractSpinBox *>(widget()); }
-    QDoubleSpinBox *spinBox() const { return qobject_cast<QDoubleSpinBox *>(widget()); }
+    QString shown() const { return static_cast<QAbstractSpinBox *>(widget())->text(); }
 };
 
 QAccessibleInterface *readOnlyNumberBoxes(const QString &, QObject *object)

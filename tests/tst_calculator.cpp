@@ -561,6 +561,13 @@ void TestCalculator::announcesEveryControlByName()
         QAccessibleInterface *result = QAccessible::queryAccessibleInterface(box);
         QVERIFY(result->state().readOnly);
         QVERIFY(!result->editableTextInterface());
+        // Nor offered for stepping up and down.
+        const QStringList actions =
+            result->actionInterface() ? result->actionInterface()->actionNames() : QStringList();
+        QVERIFY(!result->valueInterface());
+        QCOMPARE(result->textInterface()->text(0, 6), box->text());
+        QVERIFY(!actions.contains(QAccessibleActionInterface::increaseAction()));
+        QVERIFY(!actions.contains(QAccessibleActionInterface::decreaseAction()));
     }
     QVERIFY(!QAccessible::queryAccessibleInterface(calc.price())->state().readOnly);
 

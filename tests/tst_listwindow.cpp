@@ -104,18 +104,18 @@ void TestListWindow::firstPlaceLeavesTheCalculatorFree_data()
     QTest::addColumn<QString>("side");
 
     const QRect screen(0, 0, 1280, 800);
-    const QSize calculator(420, 460);
+    const QSize calculator(230, 270); // with its frame
     QTest::newRow("centred on 1280x800")
-        << screen << QRect(QPoint(430, 170), calculator) << "right, narrower";
+        << screen << QRect(QPoint(525, 265), calculator) << "right, narrower";
     QTest::newRow("at the left edge") << screen << QRect(QPoint(0, 100), calculator) << "right";
     QTest::newRow("at the right edge")
-        << screen << QRect(QPoint(1280 - 420, 100), calculator) << "left";
+        << screen << QRect(QPoint(1280 - 230, 100), calculator) << "left";
     QTest::newRow("wide and centred")
         << screen << QRect(QPoint(240, 20), QSize(800, 300)) << "below";
     QTest::newRow("wide at the bottom")
         << screen << QRect(QPoint(240, 480), QSize(800, 300)) << "above";
     QTest::newRow("screen smaller than both")
-        << QRect(0, 0, 800, 600) << QRect(QPoint(190, 70), calculator) << "overlapping";
+        << QRect(0, 0, 800, 600) << QRect(QPoint(285, 165), calculator) << "overlapping";
     QTest::newRow("second screen")
         << QRect(1280, 0, 1280, 800) << QRect(QPoint(1280, 100), calculator) << "right";
 }
