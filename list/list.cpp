@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -157,6 +158,13 @@ void List::prepareDataLocation()
 void List::setUpTable(QTableWidget *table)
 {
     table->viewport()->installEventFilter(this);
+    // Once the new rows' cells are in.
+    connect(table->model(), &QAbstractItemModel::rowsInserted, table, [table] {
+        QTimer::singleShot(0, table, [table] {
+            if (table->isVisible())
+                ColumnFit::fitToWidth(table);
+        });
+    });
     table->setTabKeyNavigation(false);
     connect(table, &QWidget::customContextMenuRequested, this, &List::ShowContextMenu);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -310,6 +318,20 @@ void List::prepareTablesForKeysAndScreenReaders()
 bool List::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::Paint:
+        // The tab bar marks the focus on its current tab faintly in some
+        // styles and not at all in others: the tab's title takes the
+        // highlight colour while the tab bar has the focus.
+        if (auto *tabBar = qobject_cast<QTabBar *>(watched)) {
+            for (int tab = 0; tab < tabBar->count(); ++tab) {
+                const bool marked = tab == tabBar->currentIndex() && tabBar->hasFocus();
+                const QColor colour =
+                    marked ? tabBar->palette().color(QPalette::Highlight) : QColor();
+                if (tabBar->tabTextColor(tab) != colour)
+                    tabBar->setTabTextColor(tab, colour);
+            }
+        }
+        break;
     case QEvent::Resize:
         if (auto *table = qobject_cast<QTableWidget *>(watched->parent());
             table && watched == table->viewport())
@@ -533,14 +555,18 @@ void List::showEvent(QShowEvent *event)
 // Beside the calculator on its screen, where it does not cover it.
 void List::placeBesideParent()
 {
-    // Wide enough for the four column headers at the desktop's font, also
-    // once the rows need a scroll bar, and never narrower.
+    // Wide enough for the four columns at the desktop's font, also once the
+    // rows need a scroll bar and their numbers, and never narrower.
     const QTableWidget *table = currentTable();
-    const int headersWidth = ColumnFit::headersWidth(table);
     const int scrollBar = table->verticalScrollBar()->isVisible()
                               ? 0
                               : table->verticalScrollBar()->sizeHint().width();
-    const QSize smallest = QSize(width() - table->viewport()->width() + headersWidth + scrollBar, 0)
+    const int rowNumbers = table->verticalHeader()->width() > 0
+                               ? 0
+                               : table->fontMetrics().horizontalAdvance(QStringLiteral("00000"));
+    const QSize smallest = QSize(width() - table->viewport()->width()
+                                     + ColumnFit::neededWidth(table) + scrollBar + rowNumbers,
+                                 0)
                                .expandedTo(minimumSizeHint());
     resize(size().expandedTo(smallest));
 

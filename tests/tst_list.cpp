@@ -464,6 +464,7 @@ void TestList::menuKeysOpenTheMenuAtTheCurrentRow()
     list.window.show();
     for (int i = 1; i <= 3; ++i)
         list.add(QString::number(i) + ",00", "23,00", "0,23", "1,23");
+    QCoreApplication::processEvents(); // the columns fit the rows in
     QTableWidget *table = list.table(1);
     table->selectRow(1);
     const QRect row = table->visualItemRect(table->item(1, 0));
