@@ -6,7 +6,9 @@
 #include "version.h"
 
 #include <QDesktopServices>
+#include <QFocusEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -62,6 +64,7 @@ About::About(QWidget *parent)
         ui->pushButton_checkForNewVersion->toolTip());
     fitTitle();
     fillInSiteAndVersion();
+    reachLinksByKeyboard();
     currentVersion = AppInfo::version();
     versionUrl = AppInfo::siteUrl(QStringLiteral("/programming/metrino/version.php")).toString();
 }
@@ -86,6 +89,35 @@ void About::fitTitle()
         title->setFont(font);
 }
 
+// Tab reaches the links of the texts, and Enter opens the one in focus.
+void About::reachLinksByKeyboard()
+{
+    for (QLabel *label : findChildren<QLabel *>()) {
+        if (label->openExternalLinks()) {
+            label->setTextInteractionFlags(label->textInteractionFlags()
+                                           | Qt::LinksAccessibleByKeyboard);
+            label->installEventFilter(this);
+        }
+    }
+}
+
+// A text reached by Tab puts the focus on its first link (by Shift+Tab, its
+// last), as the next Tab inside it would: the link then shows the focus, and
+// Enter opens it rather than closing the dialog.
+bool About::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
+            const bool back = reason == Qt::BacktabFocusReason;
+            QCoreApplication::postEvent(
+                watched, new QKeyEvent(QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                                       back ? Qt::ShiftModifier : Qt::NoModifier));
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 // The rich texts of the form name the maker's site as "{site}" and "{domain}"
 // and the running version as "{version}"; they are filled in here, so that the
 // links follow the site the program was built for.
@@ -105,7 +137,11 @@ void About::fillInSiteAndVersion()
 void About::on_pushButton_checkForNewVersion_clicked()
 {
     const WebRequest::DisabledWhileBusy busy({ui->buttonBox, ui->pushButton_checkForNewVersion});
-    const WebRequest::Reply reply = WebRequest::get(this, versionUrl);
+    const WebRequest::Reply reply = [this] {
+        const WebRequest::WaitNote note(ui->scrollArea,
+                                        QStringLiteral("Έλεγχος για νέα έκδοση… (Esc: ακύρωση)"));
+        return WebRequest::get(this, versionUrl);
+    }();
     if (reply.cancelled)
         return;
     if (reply.failed) {
@@ -147,6 +183,7 @@ void About::offerDownload(const QString &newVersion, const QString &pageAddress)
     QPushButton *yes = box.addButton(QStringLiteral("&Ναι"), QMessageBox::ActionRole);
     QPushButton *no = box.addButton(QStringLiteral("Όχι Ευχαριστώ!!!"), QMessageBox::ActionRole);
     box.setDefaultButton(no);
+    box.setEscapeButton(no);
     box.exec();
     if (box.clickedButton() != yes)
         return;

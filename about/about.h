@@ -19,6 +19,9 @@ public:
     explicit About(QWidget *parent = nullptr);
     ~About() override;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private slots:
     void on_pushButton_checkForNewVersion_clicked();
 
@@ -28,6 +31,7 @@ private:
     void showCheckFailed();
     void fitTitle();
     void fillInSiteAndVersion();
+    void reachLinksByKeyboard();
 
     Ui::About *ui;
     QString currentVersion;

@@ -38,6 +38,13 @@ const Translation translations[] = {
     {"QPlatformTheme", "Abort", "Διακοπή"},
     {"QPlatformTheme", "Retry", "Επανάληψη"},
     {"QPlatformTheme", "Ignore", "Παράβλεψη"},
+    // The same buttons under the GNOME and GTK desktops' theme, usual on
+    // Debian and Ubuntu, which names them with keys of their own.
+    {"QGnomeTheme", "&OK", "&Εντάξει"},
+    {"QGnomeTheme", "&Save", "&Αποθήκευση"},
+    {"QGnomeTheme", "&Cancel", "&Άκυρο"},
+    {"QGnomeTheme", "&Close", "&Κλείσιμο"},
+    {"QGnomeTheme", "Close without Saving", "Κλείσιμο χωρίς αποθήκευση"},
     {"QMessageBox", "Show Details...", "Λεπτομέρειες..."},
     {"QMessageBox", "Hide Details...", "Απόκρυψη λεπτομερειών..."},
 

@@ -1,8 +1,10 @@
 #include "webrequest.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QEvent>
 #include <QEventLoop>
+#include <QLabel>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -211,7 +213,10 @@ Reply waitFor(QWidget *dialog, QNetworkReply *reply)
 Reply get(QWidget *dialog, const QString &address)
 {
     auto *manager = new QNetworkAccessManager(dialog);
-    return waitFor(dialog, manager->get(requestFor(address)));
+    const Reply reply = waitFor(dialog, manager->get(requestFor(address)));
+    // A dialog that is shown again and again keeps no manager per request.
+    manager->deleteLater();
+    return reply;
 }
 
 Reply postForm(QWidget *dialog, const QString &address, const QByteArray &body)
@@ -227,7 +232,9 @@ Reply postForm(QWidget *dialog, const QString &address, const QByteArray &body)
     request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
     OneShotBody oneShot(body);
     auto *manager = new QNetworkAccessManager(dialog);
-    return waitFor(dialog, manager->post(request, &oneShot));
+    const Reply reply = waitFor(dialog, manager->post(request, &oneShot));
+    manager->deleteLater();
+    return reply;
 }
 
 void setTransferTimeout(int milliseconds)
@@ -255,6 +262,40 @@ DisabledWhileBusy::~DisabledWhileBusy()
         if (*it)
             (*it)->setEnabled(true);
     }
+}
+
+WaitNote::WaitNote(QWidget *over, const QString &text)
+{
+    QWidget *dialog = over->window();
+    note = new QLabel(text, dialog);
+    note->setObjectName(QStringLiteral("waitNote"));
+    note->setTextFormat(Qt::PlainText);
+    note->setWordWrap(true);
+    note->setAlignment(Qt::AlignCenter);
+    note->setMargin(8);
+    // The window's own colours, framed in its text colour: readable on a
+    // light and on a dark desktop alike.
+    note->setFrameShape(QFrame::Box);
+    note->setAutoFillBackground(true);
+    note->setBackgroundRole(QPalette::Window);
+    note->setForegroundRole(QPalette::WindowText);
+
+    const int margin = 10;
+    const int width = qMin(note->sizeHint().width(), dialog->width() - 2 * margin);
+    QRect place(QPoint(), QSize(width, note->heightForWidth(width)));
+    place.moveCenter(QRect(over->mapTo(dialog, QPoint()), over->size()).center());
+    place.moveLeft(qBound(margin, place.left(), dialog->width() - margin - place.width()));
+    place.moveTop(qMax(margin, qMin(place.top(), dialog->height() - margin - place.height())));
+    note->setGeometry(place);
+    note->show();
+    note->raise();
+    QAccessibleEvent shown(note, QAccessible::Alert);
+    QAccessible::updateAccessibility(&shown);
+}
+
+WaitNote::~WaitNote()
+{
+    delete note;
 }
 
 } // namespace WebRequest

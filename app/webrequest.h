@@ -7,6 +7,8 @@
 #include <QString>
 #include <QWidget>
 
+class QLabel;
+
 #include <initializer_list>
 
 // The About and Contact dialogs talk to the maker's site in one way: they
@@ -62,6 +64,22 @@ public:
 
 private:
     QList<QPointer<QWidget>> widgets;
+};
+
+// Says what the dialog waits for, and that Escape ends the wait, in a note
+// over the middle of a widget, for the lifetime of the guard: a dialog whose
+// buttons are disabled must not look frozen.
+class WaitNote
+{
+public:
+    WaitNote(QWidget *over, const QString &text);
+    ~WaitNote();
+
+    WaitNote(const WaitNote &) = delete;
+    WaitNote &operator=(const WaitNote &) = delete;
+
+private:
+    QPointer<QLabel> note;
 };
 
 } // namespace WebRequest

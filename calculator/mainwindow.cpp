@@ -9,7 +9,6 @@
 #include "vat.h"
 
 #include <QAccessible>
-#include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -26,13 +25,14 @@ const char stateKey[] = "state";
 const char listGeometryKey[] = "listGeometry";
 const int stateVersion = 1;
 
-// The two result boxes only show numbers; screen readers must not offer them
-// as fields to type into.
-class ReadOnlyNumberBox : public QAccessibleWidget, public QAccessibleValueInterface
+// The two result boxes only show numbers: screen readers get them as
+// read-only text, as a read-only text field is reported, with neither typing
+// nor stepping up and down on offer.
+class ReadOnlyNumberBox : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
     explicit ReadOnlyNumberBox(QAbstractSpinBox *box)
-        : QAccessibleWidget(box, QAccessible::SpinBox)
+        : QAccessibleWidget(box, QAccessible::EditableText)
     {
     }
 
@@ -46,25 +46,43 @@ public:
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Value)
-            return box()->text();
+            return shown();
         return QAccessibleWidget::text(t);
     }
     void *interface_cast(QAccessible::InterfaceType type) override
     {
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface *>(this);
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
         return QAccessibleWidget::interface_cast(type);
     }
 
-    QVariant currentValue() const override { return spinBox()->value(); }
-    void setCurrentValue(const QVariant &) override { }
-    QVariant maximumValue() const override { return spinBox()->maximum(); }
-    QVariant minimumValue() const override { return spinBox()->minimum(); }
-    QVariant minimumStepSize() const override { return 0.0; }
+    // The text, read as a whole; nothing in it can be selected or changed.
+    void selection(int, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = *endOffset = 0;
+    }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override { }
+    void removeSelection(int) override { }
+    void setSelection(int, int, int) override { }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override { }
+    QString text(int startOffset, int endOffset) const override
+    {
+        return shown().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(shown().size()); }
+    QRect characterRect(int) const override { return QRect(); }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override { }
+    QString attributes(int offset, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = *endOffset = offset;
+        return QString();
+    }
 
 private:
-    QAbstractSpinBox *box() const { return static_cast<QAbstractSpinBox *>(widget()); }
-    QDoubleSpinBox *spinBox() const { return qobject_cast<QDoubleSpinBox *>(widget()); }
+    QString shown() const { return static_cast<QAbstractSpinBox *>(widget())->text(); }
 };
 
 QAccessibleInterface *readOnlyNumberBoxes(const QString &, QObject *object)
@@ -94,6 +112,7 @@ MainWindow::MainWindow(QWidget *parent)
     makeCommandButtonsAccessible();
     nameNumberBoxesAfterLabels();
     offerListShortcut();
+    offerCommandKeys();
     ui->pushButton_add_to_list->setEnabled(false);
     connect(ui->buttonGroup, &QButtonGroup::buttonClicked, this, &MainWindow::radioClicked);
 
@@ -135,6 +154,8 @@ List *MainWindow::listWindow()
 {
     if (!list) {
         list = new List(this);
+        // Adding shows the list without taking the keyboard from the calculator.
+        list->setAttribute(Qt::WA_ShowWithoutActivating);
         list->setKeptPlace(listPlace);
     }
     return list;
@@ -147,13 +168,39 @@ void MainWindow::offerListShortcut()
     connect(shortcut, &QShortcut::activated, this, &MainWindow::showListWindow);
 }
 
+// The day's work goes by keys: Enter in the price or rate box adds to the
+// list, and the bottom row's commands have keys of their own, named in their
+// tool tips.
+void MainWindow::offerCommandKeys()
+{
+    const std::pair<QPushButton *, QKeySequence> keys[] = {
+        {ui->pushButton_clipBoard, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+        {ui->pushButton_deFpa, QKeySequence(Qt::CTRL | Qt::Key_D)},
+        {ui->pushButton_toggle_ontop, QKeySequence(Qt::CTRL | Qt::Key_T)}};
+    // Not the buttons' own shortcuts, which would take the focus from the box
+    // being typed into.
+    for (const auto &[button, key] : keys) {
+        new QShortcut(key, this, button, &QAbstractButton::click);
+        nameKeyInToolTip(button, key.toString(QKeySequence::NativeText));
+    }
+
+    QPushButton *add = ui->pushButton_add_to_list;
+    for (QDoubleSpinBox *box : {ui->doubleSpinBox_poso, ui->doubleSpinBox_fpa}) {
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
+            new QShortcut(QKeySequence(key), box, add, &QAbstractButton::click,
+                          Qt::WidgetWithChildrenShortcut);
+    }
+    nameKeyInToolTip(add, QStringLiteral("Enter"));
+}
+
+void MainWindow::nameKeyInToolTip(QWidget *widget, const QString &key)
+{
+    widget->setToolTip(QStringLiteral("%1 (%2)").arg(widget->toolTip(), key));
+}
+
 void MainWindow::showListWindow()
 {
-    List *window = listWindow();
-    window->show();
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->raise();
-    window->activateWindow();
+    bringUp(listWindow());
 }
 
 // The list window's place is kept only once it has been shown: a window that
@@ -273,8 +320,10 @@ void MainWindow::on_pushButton_toggle_ontop_toggled(bool checked)
 
 void MainWindow::on_pushButton_add_to_list_clicked()
 {
-    if (listWindow()->isHidden())
+    if (listWindow()->isHidden()) {
         list->show();
+        activateWindow(); // typing goes on in the calculator
+    }
 
     if (shownValue(ui->doubleSpinBox_poso) == 0) {
         QMessageBox::critical(this, tr("Σφάλμα"),
@@ -298,9 +347,13 @@ void MainWindow::on_pushButton_add_to_list_clicked()
                    displayedText(ui->doubleSpinBox_additional_poso), displayedText(gross));
 }
 
+// The calculator has one About and one Contact dialog, made when first asked
+// for and shown again, where it was, whenever asked for after.
 void MainWindow::on_pushButton_about_clicked()
 {
-    (new About(this))->show();
+    if (!about)
+        about = new About(this);
+    bringUp(about);
 }
 
 // Copies the final amount, to the cent, in a form that any program reads back
@@ -315,5 +368,16 @@ void MainWindow::on_pushButton_clipBoard_clicked()
 
 void MainWindow::on_pushButton_contact_clicked()
 {
-    (new Contact(this))->show();
+    if (!contact)
+        contact = new Contact(this);
+    bringUp(contact);
+}
+
+// Shows a window of the calculator's, restored and in front, with the focus.
+void MainWindow::bringUp(QWidget *dialog)
+{
+    dialog->show();
+    dialog->setWindowState(dialog->windowState() & ~Qt::WindowMinimized);
+    dialog->raise();
+    dialog->activateWindow();
 }

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+class About;
+class Contact;
 class QAbstractButton;
 class QDoubleSpinBox;
 class QSettings;
@@ -43,7 +45,10 @@ private slots:
 private:
     void makeCommandButtonsAccessible();
     void offerListShortcut();
+    void offerCommandKeys();
+    static void nameKeyInToolTip(QWidget *widget, const QString &key);
     void showListWindow();
+    static void bringUp(QWidget *dialog);
     void keepListPlace();
     void nameNumberBoxesAfterLabels();
     void calculateFpa(double poso, double fpa);
@@ -53,6 +58,8 @@ private:
 
     Ui::MainWindow *ui;
     List *list = nullptr;
+    About *about = nullptr;
+    Contact *contact = nullptr;
     QSettings *settings;
     // The list window's place from the last run, until the window is made.
     QByteArray listPlace;

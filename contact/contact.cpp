@@ -19,6 +19,7 @@ Contact::Contact(QWidget *parent)
     , ui(new Ui::Contact)
 {
     ui->setupUi(this);
+    ui->textEdit->setMaxLength(maxHeldLength);
     growForLargerFonts();
     nameCounter();
     connect(ui->textEdit, &QTextEdit::textChanged, this, &Contact::nameCounter);
@@ -53,6 +54,8 @@ void Contact::nameCounter()
         name = QStringLiteral("1 χαρακτήρας πάνω από το όριο");
     else
         name = QStringLiteral("%1 χαρακτήρες πάνω από το όριο").arg(-left);
+    if (ui->textEdit->wasCut())
+        name += QStringLiteral(", το κείμενο κόπηκε στους %1 χαρακτήρες").arg(maxHeldLength);
     ui->label_6->setAccessibleName(name);
 }
 
@@ -63,7 +66,10 @@ void Contact::on_textEdit_textChanged()
     // no second submission can start; the limit is applied once it is over.
     if (!sending)
         applyLengthLimit();
-    ui->label_6->setText(QString::number(maxMessageLength - length));
+    QString counter = QString::number(maxMessageLength - length);
+    if (ui->textEdit->wasCut())
+        counter += QStringLiteral(" (κόπηκε)");
+    ui->label_6->setText(counter);
 }
 
 // Sending is possible only for texts within the limit; the text is never cut.
@@ -87,7 +93,11 @@ void Contact::on_pushButton_3_clicked()
     applyLengthLimit();
     switch (outcome) {
     case Outcome::TryAgain: ui->textEdit->setFocus(Qt::OtherFocusReason); break;
-    case Outcome::Sent: close(); break;
+    case Outcome::Sent:
+        // The dialog is shown again for the next message.
+        ui->textEdit->clear();
+        close();
+        break;
     case Outcome::NoAnswer:
     case Outcome::Cancelled: break;
     }
@@ -109,7 +119,10 @@ Contact::Outcome Contact::submit()
 
     const QByteArray body = FormEncoding::encode(
         {{QStringLiteral("message"), message}, {QStringLiteral("version"), currentVersion}});
-    const WebRequest::Reply reply = WebRequest::postForm(this, messageUrl, body);
+    const WebRequest::Reply reply = [&] {
+        const WebRequest::WaitNote note(ui->textEdit, QStringLiteral("Αποστολή… (Esc: ακύρωση)"));
+        return WebRequest::postForm(this, messageUrl, body);
+    }();
     if (reply.cancelled)
         return Outcome::Cancelled;
     if (reply.failed) {

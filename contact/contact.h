@@ -21,6 +21,8 @@ public:
 
     // The longest message that can be sent; also where the counter starts.
     static constexpr int maxMessageLength = 255;
+    // The longest text the message box holds; more pasted is cut off there.
+    static constexpr int maxHeldLength = 4000;
 
 private slots:
     void on_textEdit_textChanged();

@@ -1,7 +1,9 @@
 #include "list.h"
 #include "ui_list.h"
 
+#include "columnfit.h"
 #include "listloader.h"
+#include "listplacement.h"
 #include "ratetabs.h"
 
 #include <QClipboard>
@@ -10,11 +12,13 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSessionManager>
 #include <QSet>
 #include <QStandardPaths>
@@ -148,9 +152,20 @@ void List::prepareDataLocation()
     QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
+// The four columns share the table's width, however large the font, so that
+// the final amount always shows; only a window narrower than the four headers
+// scrolls sideways. Tab leaves the table rather than walking its cells.
 void List::setUpTable(QTableWidget *table)
 {
-    table->resizeColumnsToContents();
+    table->viewport()->installEventFilter(this);
+    // Once the new rows' cells are in.
+    connect(table->model(), &QAbstractItemModel::rowsInserted, table, [table] {
+        QTimer::singleShot(0, table, [table] {
+            if (table->isVisible())
+                ColumnFit::fitToWidth(table);
+        });
+    });
+    table->setTabKeyNavigation(false);
     connect(table, &QWidget::customContextMenuRequested, this, &List::ShowContextMenu);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
     table->setStyleSheet(QLatin1String(hoverStyle));
@@ -247,7 +262,23 @@ void List::openMenuAt(const QPoint &globalPos)
     if (!table->selectedItems().isEmpty())
         menu.addAction(removeSelectedAction);
     menu.addAction(removeAllAction);
-    menu.exec(globalPos);
+    // The keys' own commands, named with their keys so that they are learnt.
+    menu.addSeparator();
+    const auto addKeyCommand = [&menu](const QString &text, QKeySequence::StandardKey key) {
+        QAction *action = menu.addAction(text);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setShortcutVisibleInContextMenu(true);
+        return action;
+    };
+    QAction *copy = addKeyCommand(QStringLiteral("Αντιγραφή"), QKeySequence::Copy);
+    QAction *undo = addKeyCommand(QStringLiteral("Αναίρεση"), QKeySequence::Undo);
+    undo->setEnabled(!deletions.isEmpty());
+    QAction *chosen = menu.exec(globalPos);
+    if (chosen == copy)
+        copyRows();
+    else if (chosen == undo)
+        undoDeletion();
 }
 
 void List::removeSelectedItem()
@@ -287,6 +318,25 @@ void List::prepareTablesForKeysAndScreenReaders()
 bool List::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::Paint:
+        // The tab bar marks the focus on its current tab faintly in some
+        // styles and not at all in others: the tab's title takes the
+        // highlight colour while the tab bar has the focus.
+        if (auto *tabBar = qobject_cast<QTabBar *>(watched)) {
+            for (int tab = 0; tab < tabBar->count(); ++tab) {
+                const bool marked = tab == tabBar->currentIndex() && tabBar->hasFocus();
+                const QColor colour =
+                    marked ? tabBar->palette().color(QPalette::Highlight) : QColor();
+                if (tabBar->tabTextColor(tab) != colour)
+                    tabBar->setTabTextColor(tab, colour);
+            }
+        }
+        break;
+    case QEvent::Resize:
+        if (auto *table = qobject_cast<QTableWidget *>(watched->parent());
+            table && watched == table->viewport())
+            ColumnFit::fitToWidth(table);
+        break;
     case QEvent::KeyPress:
         if (handleKey(static_cast<QKeyEvent *>(event)))
             return true;
@@ -307,6 +357,27 @@ bool List::eventFilter(QObject *watched, QEvent *event)
 
 bool List::handleKey(const QKeyEvent *key)
 {
+    // Ctrl+Tab and Ctrl+PgDn go to the next tab, Ctrl+Shift+Tab and Ctrl+PgUp
+    // to the one before, wherever the focus is in the window; the table keeps
+    // the focus if it had it.
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    int tabStep = 0;
+    if (modifiers == Qt::ControlModifier
+        && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_PageDown))
+        tabStep = 1;
+    else if ((modifiers == (Qt::ControlModifier | Qt::ShiftModifier)
+              && key->key() == Qt::Key_Backtab)
+             || (modifiers == Qt::ControlModifier && key->key() == Qt::Key_PageUp))
+        tabStep = -1;
+    if (tabStep != 0) {
+        const bool tableHadFocus = currentTable()->hasFocus();
+        const int count = ui->tabWidget->count();
+        ui->tabWidget->setCurrentIndex((ui->tabWidget->currentIndex() + tabStep + count) % count);
+        if (tableHadFocus)
+            currentTable()->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+
     if (key->matches(QKeySequence::Copy))
         copyRows();
     else if (key->matches(QKeySequence::Undo))
@@ -481,30 +552,34 @@ void List::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-// To the right of the calculator, else to its left, else below it, on the
-// calculator's screen.
+// Beside the calculator on its screen, where it does not cover it.
 void List::placeBesideParent()
 {
+    // Wide enough for the four columns at the desktop's font, also once the
+    // rows need a scroll bar and their numbers, and never narrower.
+    const QTableWidget *table = currentTable();
+    const int scrollBar = table->verticalScrollBar()->isVisible()
+                              ? 0
+                              : table->verticalScrollBar()->sizeHint().width();
+    const int rowNumbers = table->verticalHeader()->width() > 0
+                               ? 0
+                               : table->fontMetrics().horizontalAdvance(QStringLiteral("00000"));
+    const QSize smallest = QSize(width() - table->viewport()->width()
+                                     + ColumnFit::neededWidth(table) + scrollBar + rowNumbers,
+                                 0)
+                               .expandedTo(minimumSizeHint());
+    resize(size().expandedTo(smallest));
+
     const QWidget *calculator = parentWidget();
     if (!calculator)
         return;
-    const int gap = 6;
     const QRect anchor = calculator->frameGeometry();
     // This window has no frame yet; it will get one like the calculator's.
     const QSize frame = anchor.size() - calculator->size();
-    const QSize outer = size() + frame;
-    const QRect screen = calculator->screen()->availableGeometry();
-
-    QPoint at(anchor.right() + 1 + gap, anchor.top());
-    if (at.x() + outer.width() - 1 > screen.right()) {
-        at.setX(anchor.left() - gap - outer.width());
-        if (at.x() < screen.left())
-            at = QPoint(anchor.left(), anchor.bottom() + 1 + gap);
-    }
-    // Kept on the screen, its top left corner first.
-    at.setX(qMax(screen.left(), qMin(at.x(), screen.right() + 1 - outer.width())));
-    at.setY(qMax(screen.top(), qMin(at.y(), screen.bottom() + 1 - outer.height())));
-    move(at);
+    const QRect place = ListPlacement::besideCalculator(anchor, size() + frame, smallest + frame,
+                                                        calculator->screen()->availableGeometry());
+    resize(place.size() - frame);
+    move(place.topLeft());
 }
 
 // The file is read on a second thread, which hands the rows over in parts;

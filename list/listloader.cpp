@@ -1,6 +1,5 @@
 #include "listloader.h"
 
-
 #include <utility>
 
 ListLoader::ListLoader(QObject *parent)

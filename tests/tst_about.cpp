@@ -106,6 +106,8 @@ private slots:
 
     void isAFixedDialogWithAScrollingFeatureList();
     void linksFollowTheSiteAndOpenInTheBrowser();
+    void linksOpenFromTheKeyboard_data();
+    void linksOpenFromTheKeyboard();
     void checkTellsTheOutcome_data();
     void checkTellsTheOutcome();
     void yesOpensOnlyWebPages_data();
@@ -195,6 +197,37 @@ void TestAbout::linksFollowTheSiteAndOpenInTheBrowser()
     QCOMPARE(browser.opened, expected);
 }
 
+void TestAbout::linksOpenFromTheKeyboard_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QUrl>("opened");
+    QTest::newRow("program page") << "label_2"
+                                  << QUrl("http://127.0.0.1:8123/programming/metrino/");
+    QTest::newRow("licence") << "label_17" << QUrl("http://127.0.0.1:8123/licenses/lgpl-2.1.txt");
+    QTest::newRow("donation") << "label_13"
+                              << QUrl("https://www.paypal.com/cgi-bin/webscr?cmd=_s-xclick&"
+                                      "hosted_button_id=KX7R4M2Q9WZ3L");
+}
+
+void TestAbout::linksOpenFromTheKeyboard()
+{
+    QFETCH(QString, label);
+    QFETCH(QUrl, opened);
+    AppInfo::setSiteUrl(QUrl(QStringLiteral("http://127.0.0.1:8123")));
+    AboutDialog about;
+    QVERIFY(QTest::qWaitForWindowActive(&about.dialog));
+    QLabel *target = about.label(qPrintable(label));
+
+    for (int presses = 0; presses < 30 && !target->hasFocus(); ++presses)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(target->hasFocus());
+    QTRY_VERIFY(target->hasSelectedText()); // the link shows the focus
+    QTest::keyClick(target, Qt::Key_Return);
+
+    QCOMPARE(browser.opened, QList<QUrl>{opened});
+    QVERIFY(about.dialog.isVisible()); // Enter on a link is not the OK button
+}
+
 void TestAbout::checkTellsTheOutcome_data()
 {
     QTest::addColumn<HttpResponse>("response");
@@ -234,16 +267,22 @@ void TestAbout::checkTellsTheOutcome()
     server.onRequest = [&](const HttpRequest &) { disabledWhileWaiting = about.buttonsDisabled(); };
     TestSupport::BoxAnswerer answerer; // presses "Όχι Ευχαριστώ!!!", the default, when offered
     bool disabledWhileShown = false;
-    answerer.onBox = [&](QMessageBox *) { disabledWhileShown = about.buttonsDisabled(); };
+    QString escapeAnswer;
+    answerer.onBox = [&](QMessageBox *box) {
+        disabledWhileShown = about.buttonsDisabled();
+        if (box->escapeButton())
+            escapeAnswer = box->escapeButton()->text();
+    };
 
     QTest::mouseClick(about.checkButton(), Qt::LeftButton);
 
     QCOMPARE(answerer.seen.size(), 1);
     QCOMPARE(answerer.seen[0].title, checkTitle);
     QCOMPARE(answerer.seen[0].text, expectedText);
-    if (expectedText.startsWith(QStringLiteral("Υπάρχει")))
+    if (expectedText.startsWith(QStringLiteral("Υπάρχει"))) {
         QCOMPARE(answerer.seen[0].buttons, offerButtons);
-    else
+        QCOMPARE(escapeAnswer, offerButtons.last());
+    } else
         QCOMPARE(answerer.seen[0].buttons.size(), 1);
     QVERIFY(disabledWhileShown);
     QVERIFY(about.buttonsEnabled());
@@ -354,6 +393,14 @@ void TestAbout::hostileAnswersFailSoon_data()
     const QByteArray atTheCap = record + QByteArray(WebRequest::maxReplyBytes - record.size(), 'x');
     QTest::newRow("at the cap") << HttpResponse::text(200, atTheCap) << 1500 << upToDateText;
     QTest::newRow("over the cap") << HttpResponse::text(200, atTheCap + 'x') << 1500 << failureText;
+    // Without a length the cap is found only by reading: one byte too many
+    // is as bad as a megabyte.
+    QTest::newRow("over the cap, no length")
+        << HttpResponse::raw("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + atTheCap + 'x')
+        << 1500 << failureText;
+    QTest::newRow("at the cap, no length")
+        << HttpResponse::raw("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + atTheCap) << 1500
+        << upToDateText;
     // No length is announced: the body ends only when the client gives up.
     // Read on until the deadline, it would take hundreds of megabytes.
     QTest::newRow("endless") << HttpResponse::endless(record) << 1500 << failureText;
@@ -402,8 +449,11 @@ void TestAbout::closingWhileWaitingShowsNoBox()
     AppInfo::setSiteUrl(server.url());
     AboutDialog about;
     Qt::CursorShape cursorWhileWaiting = Qt::ArrowCursor;
+    QString noteWhileWaiting;
     server.onRequest = [&](const HttpRequest &) {
         cursorWhileWaiting = about.dialog.cursor().shape();
+        if (auto *note = about.dialog.findChild<QLabel *>("waitNote"); note && note->isVisible())
+            noteWhileWaiting = note->text();
         QTest::keyClick(&about.dialog, Qt::Key_Escape);
     };
     TestSupport::BoxAnswerer answerer;
@@ -412,6 +462,8 @@ void TestAbout::closingWhileWaitingShowsNoBox()
     QTest::qWait(100);
 
     QCOMPARE(cursorWhileWaiting, Qt::BusyCursor);
+    QCOMPARE(noteWhileWaiting, QStringLiteral("Έλεγχος για νέα έκδοση… (Esc: ακύρωση)"));
+    QVERIFY(!about.dialog.findChild<QLabel *>("waitNote"));
     QVERIFY(!about.dialog.isVisible());
     QVERIFY(answerer.seen.isEmpty());
     QCOMPARE(about.dialog.cursor().shape(), Qt::ArrowCursor);

@@ -5,6 +5,7 @@
 #include "testsupport.h"
 
 #include <QAccessible>
+#include <QClipboard>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -73,6 +74,8 @@ private slots:
     void editingWhileSendingCannotStartASecondSend();
     void cancelClosesWithoutSending();
     void tabMovesTheFocus();
+    void pastingALongTextKeepsTheFirstPart_data();
+    void pastingALongTextKeepsTheFirstPart();
     void screenReadersHearWhatTheCounterMeans_data();
     void screenReadersHearWhatTheCounterMeans();
 };
@@ -309,8 +312,11 @@ void TestContact::closingWhileSendingShowsNoBox()
     ContactDialog contact;
     contact.write(QStringLiteral("Hello there"));
     Qt::CursorShape cursorWhileWaiting = Qt::ArrowCursor;
+    QString noteWhileWaiting;
     server.onRequest = [&](const HttpRequest &) {
         cursorWhileWaiting = contact.dialog.cursor().shape();
+        if (auto *note = contact.dialog.findChild<QLabel *>("waitNote"); note && note->isVisible())
+            noteWhileWaiting = note->text();
         contact.dialog.close(); // as the window's close button does
     };
     TestSupport::BoxAnswerer answerer;
@@ -319,6 +325,8 @@ void TestContact::closingWhileSendingShowsNoBox()
     QTest::qWait(100);
 
     QCOMPARE(cursorWhileWaiting, Qt::BusyCursor);
+    QCOMPARE(noteWhileWaiting, QStringLiteral("Αποστολή… (Esc: ακύρωση)"));
+    QVERIFY(!contact.dialog.findChild<QLabel *>("waitNote"));
     QVERIFY(!contact.dialog.isVisible());
     QVERIFY(answerer.seen.isEmpty());
     QCOMPARE(contact.dialog.cursor().shape(), Qt::ArrowCursor);
@@ -402,6 +410,47 @@ void TestContact::tabMovesTheFocus()
     QTest::keyClick(contact.send(), Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(QApplication::focusWidget(), contact.text());
     QCOMPARE(contact.text()->toPlainText(), QString());
+}
+
+void TestContact::pastingALongTextKeepsTheFirstPart_data()
+{
+    QTest::addColumn<int>("lines"); // of 64 characters
+    QTest::newRow("64 KiB") << 1024;
+    QTest::newRow("1 MiB") << 16 * 1024;
+    QTest::newRow("one line of 64 KiB") << -1024;
+    QTest::newRow("one word of 64 KiB") << 0;
+}
+
+void TestContact::pastingALongTextKeepsTheFirstPart()
+{
+    QFETCH(int, lines);
+    QString pasted;
+    for (int line = 0; line < qAbs(lines); ++line)
+        pasted += QStringLiteral("Μήνυμα %1 ").arg(line, 6).leftJustified(63, QLatin1Char('x'))
+                  + (lines > 0 ? QLatin1Char('\n') : QLatin1Char(' '));
+    if (lines == 0)
+        pasted.fill(QChar(0x03B1), 64 * 1024);
+    QGuiApplication::clipboard()->setText(pasted);
+    ContactDialog contact;
+    QVERIFY(QTest::qWaitForWindowActive(&contact.dialog));
+    QTest::keyClicks(contact.text(), QStringLiteral("12345 "));
+    QElapsedTimer clock;
+    clock.start();
+
+    QTest::keyClick(contact.text(), Qt::Key_V, Qt::ControlModifier);
+    contact.dialog.repaint();
+    qInfo("pasting %lld characters took %lld ms", qint64(pasted.size()), clock.elapsed());
+
+    const QString kept = contact.text()->toPlainText();
+    QCOMPARE(kept.size(), Contact::maxHeldLength);
+    QCOMPARE(kept, QString(QStringLiteral("12345 ") + pasted).left(Contact::maxHeldLength));
+    QCOMPARE(contact.counter(),
+             QStringLiteral("%1 (κόπηκε)").arg(Contact::maxMessageLength - Contact::maxHeldLength));
+    QVERIFY(!contact.send()->isEnabled());
+
+    // Shortened again, the message is as any other.
+    contact.write(QStringLiteral("Σύντομο"));
+    QCOMPARE(contact.counter(), QStringLiteral("248"));
 }
 
 void TestContact::screenReadersHearWhatTheCounterMeans_data()

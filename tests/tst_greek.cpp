@@ -26,8 +26,10 @@
 namespace {
 
 // Latin words that the program's own texts contain on purpose.
+// Keys are named as their caps read on Greek keyboards too.
 const QStringList allowedLatinWords = {"Clipboard", "clipboard", "interface", "paypal", "email",
-                                       "LGPL",      "Korvex",    "korvex",    "www",    "example"};
+                                       "LGPL",      "Korvex",    "korvex",    "www",    "example",
+                                       "Ctrl",      "Shift",     "Enter",     "Esc"};
 
 QString plain(const QString &text)
 {
@@ -148,6 +150,8 @@ private slots:
     void contactDialog();
     void ratesDialog();
     void messageBoxes();
+    void standardButtonsUnderEveryTheme_data();
+    void standardButtonsUnderEveryTheme();
     void nothingCutOffAtALargerFont();
 };
 
@@ -242,6 +246,30 @@ void TestGreek::messageBoxes()
     texts << messageBoxTexts(
         [&] { contact.findChild<QAbstractButton *>("pushButton_3")->click(); });
     QCOMPARE(latinWords(texts), QStringList());
+}
+
+// The desktop's platform theme names the standard buttons: the plain X11,
+// offscreen and Windows themes by one set of texts, the GNOME and GTK themes
+// by another, with keys of their own.
+void TestGreek::standardButtonsUnderEveryTheme_data()
+{
+    QTest::addColumn<QString>("context");
+    QTest::addColumn<QString>("source");
+    for (const char *text : {"OK", "Cancel", "Close", "&Yes", "&No", "Save", "Discard", "Retry",
+                             "Abort", "Ignore", "Apply", "Reset", "Help", "Open"})
+        QTest::addRow("X11, offscreen, Windows: %s", text) << "QPlatformTheme" << text;
+    for (const char *text : {"&OK", "&Cancel", "&Close", "&Save", "Close without Saving"})
+        QTest::addRow("GNOME, GTK: %s", text) << "QGnomeTheme" << text;
+}
+
+void TestGreek::standardButtonsUnderEveryTheme()
+{
+    QFETCH(QString, context);
+    QFETCH(QString, source);
+    const QString shown = QCoreApplication::translate(qPrintable(context), qPrintable(source));
+    QVERIFY2(shown != source, qPrintable(shown));
+    QCOMPARE(latinWords({plain(shown)}), QStringList());
+    QCOMPARE(shown.count(QLatin1Char('&')), source.count(QLatin1Char('&')));
 }
 
 // With a 13 pt desktop font the fixed-size windows still show every button's
