@@ -1,5 +1,5 @@
 #include "calculator/mainwindow.h"
-#include "calculator/presetrates.h"
+#include "list/presetrates.h"
 #include "list/list.h"
 #include "list/ratetabs.h"
 #include "testsupport.h"
