@@ -1,14 +1,12 @@
 #include "list.h"
 #include "ui_list.h"
 
-#include "listloader.h"
-#include "ratetabs.h"
+#include "savedlist.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -16,12 +14,12 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSessionManager>
-#include <QSet>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -32,23 +30,9 @@ const char hoverStyle[] =
 
 const QString boxTitle = QStringLiteral("Φ.Π.Α. μετρίνο: Λίστα");
 
-// Changes are written this long after the first of them, so that a burst of
-// them makes one write.
-const int autosaveDelayMs = 1000;
-// Rows are put into the tables for about this long at a time while the list
-// is loading; then the window gets its turn to repaint and take input.
-const int fillSliceMs = 20;
-
-QString cellText(const QTableWidget *table, int row, int column)
+std::array<const QString *, ColumnCount> columnTexts(const Entry &entry)
 {
-    const QTableWidgetItem *item = table->item(row, column);
-    return item ? item->text() : QString();
-}
-
-Entry entryAt(const QTableWidget *table, int row)
-{
-    return {cellText(table, row, PosoColumn), cellText(table, row, FpaColumn),
-            cellText(table, row, ExtraPosoColumn), cellText(table, row, FinalPosoColumn)};
+    return {&entry.poso, &entry.fpa, &entry.extraPoso, &entry.finalPoso};
 }
 
 // Makes the items of entry rows: every cell centred, the final amount in bold.
@@ -69,8 +53,7 @@ public:
     // Puts the entry into a row that the table already has.
     void put(QTableWidget *table, int row, const Entry &entry) const
     {
-        const QString *texts[ColumnCount] = {&entry.poso, &entry.fpa, &entry.extraPoso,
-                                             &entry.finalPoso};
+        const auto texts = columnTexts(entry);
         for (int column = 0; column < ColumnCount; ++column) {
             QTableWidgetItem *item = prototypes[column].clone();
             item->setText(*texts[column]);
@@ -104,19 +87,15 @@ List::List(QWidget *parent)
     removeAllAction = new QAction(QStringLiteral("Διαγραφή όλων των τιμών της καρτέλας"), this);
     connect(removeAllAction, &QAction::triggered, this, &List::removeItems);
 
-    saver = new ListSaver(listFilePath(), this);
-    connect(saver, &ListSaver::savedInBackground, this, &List::autosaveFinished);
-    autosaveTimer = new QTimer(this);
-    autosaveTimer->setSingleShot(true);
-    autosaveTimer->setInterval(autosaveDelayMs);
-    connect(autosaveTimer, &QTimer::timeout, this, &List::autosave);
+    model = new SavedList(listFilePath(), tabNames(), this);
+    connect(model, &SavedList::rowsInserted, this, &List::showInsertedRows);
+    connect(model, &SavedList::rowsRemoved, this, &List::showRemovedRows);
+    connect(model, &SavedList::groupReset, this, &List::showGroupAgain);
+    connect(model, &SavedList::entryFiled, this, &List::showFiledEntry);
+    connect(model, &SavedList::deletionUndone, this, &List::showUndoneDeletion);
+    connect(model, &SavedList::saveFailed, this, &List::tellFailure);
 
-    // Quitting by any other way than closing the calculator still keeps the
-    // changes; the desktop's log-out asks first.
-    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
-        if (changes != savedChanges && !closedUnsaved)
-            saveNow(nullptr);
-    });
+    // The desktop's log-out asks before the changes are given up.
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &session) {
             saveAtSessionEnd(session.allowsInteraction());
@@ -128,7 +107,7 @@ List::List(QWidget *parent)
 
 List::~List()
 {
-    delete loader; // waits for the reading thread
+    delete model; // before the tables that show it
     delete ui;
 }
 
@@ -136,8 +115,7 @@ List::~List()
 // written in the background and a failure is told as for any change.
 void List::closeEvent(QCloseEvent *event)
 {
-    autosaveTimer->stop();
-    autosave();
+    model->saveSoon();
     event->accept();
 }
 
@@ -175,60 +153,22 @@ QTableWidget *List::currentTable() const
     return tables.at(ui->tabWidget->currentIndex());
 }
 
-int List::tabForRate(const QString &fpa)
-{
-    return RateTabs::forRate(fpa);
-}
-
-int List::findRow(const QTableWidget *table, const Entry &entry)
-{
-    for (int row = 0; row < table->rowCount(); ++row) {
-        if (entryAt(table, row) == entry)
-            return row;
-    }
-    return -1;
-}
-
-bool List::containsInAll(const Entry &entry) const
-{
-    return findRow(ui->tableWidget, entry) >= 0;
-}
-
 void List::addEntry(const QString &poso, const QString &fpa, const QString &extraPoso,
                     const QString &finalPoso)
 {
-    finishLoading();
-    const Entry entry{poso, fpa, extraPoso, finalPoso};
-    const int tab = tabForRate(fpa);
-    QTableWidget *rateTable = tables.at(tab);
-    bool added = false;
-
-    const int existingRow = findRow(rateTable, entry);
-    if (existingRow >= 0) {
-        ui->tabWidget->setCurrentIndex(tab);
-        rateTable->selectRow(existingRow);
-    } else {
-        appendRow(rateTable, entry, tab);
-        added = true;
-    }
-
-    if (!containsInAll(entry)) {
-        appendRow(ui->tableWidget, entry, RateTabs::all);
-        added = true;
-    }
-    if (added)
-        listChanged();
+    model->add({poso, fpa, extraPoso, finalPoso});
 }
 
-void List::appendRow(QTableWidget *table, const Entry &entry, int tabIndex)
+// The rate tab of an entry just added comes to the front, with its row
+// selected; a new row in "Όλα" changes nothing there.
+void List::showFiledEntry(int group, int row, bool isNew)
 {
-    const int row = table->rowCount();
-    table->insertRow(row);
-    RowItems().put(table, row, entry);
-    if (tabIndex != RateTabs::all) {
-        ui->tabWidget->setCurrentIndex(tabIndex);
+    QTableWidget *table = tables.at(group);
+    ui->tabWidget->setCurrentIndex(group);
+    if (isNew)
         table->setCurrentItem(table->item(row, PosoColumn));
-    }
+    else
+        table->selectRow(row);
 }
 
 // A right click opens the menu where the mouse is.
@@ -252,25 +192,14 @@ void List::openMenuAt(const QPoint &globalPos)
 
 void List::removeSelectedItem()
 {
-    finishLoading();
-    QTableWidget *table = currentTable();
-    const int row = table->currentRow();
-    if (row >= 0 && table->rowCount() > 0) {
-        rememberDeletion(ui->tabWidget->currentIndex(), row, 1);
-        table->removeRow(row);
-        listChanged();
-    }
+    const int row = currentTable()->currentRow();
+    if (row >= 0)
+        model->removeRow(ui->tabWidget->currentIndex(), row);
 }
 
 void List::removeItems()
 {
-    finishLoading();
-    QTableWidget *table = currentTable();
-    if (table->rowCount() > 0) {
-        rememberDeletion(ui->tabWidget->currentIndex(), 0, table->rowCount());
-        table->setRowCount(0);
-        listChanged();
-    }
+    model->removeAll(ui->tabWidget->currentIndex());
 }
 
 // The tables are worked from the keyboard as well as with the mouse; the keys
@@ -363,12 +292,13 @@ void List::removeSelectedRowByKey()
 void List::copyRows() const
 {
     const QTableWidget *table = currentTable();
+    const EntryGroup &entries = model->entries(ui->tabWidget->currentIndex());
     QList<int> rows;
     for (const QModelIndex &index : table->selectionModel()->selectedRows())
         rows << index.row();
     std::sort(rows.begin(), rows.end());
     if (rows.isEmpty()) {
-        for (int row = 0; row < table->rowCount(); ++row)
+        for (int row = 0; row < entries.size(); ++row)
             rows << row;
     }
     if (rows.isEmpty())
@@ -377,9 +307,9 @@ void List::copyRows() const
     QString text;
     for (int row : rows) {
         QStringList cells;
-        for (int column = 0; column < ColumnCount; ++column) {
+        for (const QString *columnText : columnTexts(entries.at(row))) {
             // A tab or line break inside a cell would split it up.
-            QString cell = cellText(table, row, column);
+            QString cell = *columnText;
             for (QChar &c : cell) {
                 if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
                     c = QLatin1Char(' ');
@@ -391,72 +321,52 @@ void List::copyRows() const
     QGuiApplication::clipboard()->setText(text);
 }
 
-void List::rememberDeletion(int tab, int row, int count)
-{
-    if (count <= 0)
-        return;
-    const QTableWidget *table = tables.at(tab);
-    Deletion deletion{tab, row, {}};
-    deletion.entries.reserve(count);
-    for (int i = row; i < row + count; ++i)
-        deletion.entries << entryAt(table, i);
-    deletions << deletion;
-}
-
-// Puts the rows of the latest deletion back where they were, in their tab;
-// rows that the tab has got again since are not doubled.
 void List::undoDeletion()
 {
-    finishLoading();
-    if (deletions.isEmpty())
-        return;
-    const Deletion last = deletions.takeLast();
-    QTableWidget *table = tables.at(last.tab);
+    model->undo();
+}
 
-    auto key = [](const Entry &entry) {
-        return QStringList{entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso}.join(QChar());
-    };
-    QSet<QString> present;
-    for (int row = 0; row < table->rowCount(); ++row)
-        present.insert(key(entryAt(table, row)));
-    EntryGroup restored;
-    for (const Entry &entry : last.entries) {
-        if (!present.contains(key(entry)))
-            restored << entry;
-    }
-
-    ui->tabWidget->setCurrentIndex(last.tab);
-    if (restored.isEmpty())
-        return;
-    const int row = qMin(last.row, table->rowCount());
-    insertEntries(table, row, restored);
-    listChanged();
-    if (restored.size() == 1) {
+// The rows put back are shown in their tab: a single row selected, several
+// scrolled to.
+void List::showUndoneDeletion(int group, int row, int count)
+{
+    QTableWidget *table = tables.at(group);
+    ui->tabWidget->setCurrentIndex(group);
+    if (count == 1) {
         table->selectRow(row);
-    } else {
+    } else if (count > 1) {
         table->clearSelection();
         table->setCurrentItem(nullptr);
         table->scrollToItem(table->item(row, PosoColumn));
     }
 }
 
-void List::appendEntries(QTableWidget *table, const EntryGroup &entries)
+// The tables show the groups row for row.
+void List::showInsertedRows(int group, int first, int count)
 {
-    insertEntries(table, table->rowCount(), entries);
-}
-
-void List::insertEntries(QTableWidget *table, int row, const EntryGroup &entries)
-{
-    table->model()->insertRows(row, int(entries.size()));
+    QTableWidget *table = tables.at(group);
+    const EntryGroup &entries = model->entries(group);
+    table->model()->insertRows(first, count);
     const RowItems items;
     // Nothing watches single cells of a table that is being filled; one
     // repaint at the end replaces a notification per cell.
     {
         const QSignalBlocker quiet(table->model());
-        for (int i = 0; i < entries.size(); ++i)
-            items.put(table, row + i, entries.at(i));
+        for (int row = first; row < first + count; ++row)
+            items.put(table, row, entries.at(row));
     }
     table->viewport()->update();
+}
+
+void List::showRemovedRows(int group, int first, const EntryGroup &removed)
+{
+    tables.at(group)->model()->removeRows(first, int(removed.size()));
+}
+
+void List::showGroupAgain(int group)
+{
+    tables.at(group)->setRowCount(0);
+    showInsertedRows(group, 0, int(model->entries(group).size()));
 }
 
 void List::setKeptPlace(const QByteArray &geometry)
@@ -507,144 +417,30 @@ void List::placeBesideParent()
     move(at);
 }
 
-// The file is read on a second thread, which hands the rows over in parts;
-// this one puts them into the tables from the event loop, a slice of time at
-// a time, so that a long list never freezes the window.
 void List::loadList()
 {
-    loader = new ListLoader(this);
-    connect(loader, &ListLoader::partsWaiting, this, &List::fillSomeRows, Qt::QueuedConnection);
-    // A file that holds anything the tables do not show (a damaged row, a
-    // ninth group) is copied as "list.before-<n>.xml" before it is replaced.
-    loader->start(listFilePath(), tabNames(), [keeper = saver](bool holdsWhatWasRead) {
-        if (!holdsWhatWasRead)
-            keeper->keepCopyFirst(QStringLiteral("before"));
-    });
-}
-
-void List::fillSomeRows()
-{
-    QElapsedTimer slice;
-    slice.start();
-    while (loader) {
-        int group = 0;
-        EntryGroup rows;
-        switch (loader->takePart(group, rows, false)) {
-        case ListLoader::Take::Part: appendEntries(tables.at(group), rows); break;
-        case ListLoader::Take::NothingYet: return; // the reader calls again
-        case ListLoader::Take::Finished: endLoading(); return;
-        }
-        if (slice.elapsed() >= fillSliceMs) {
-            QTimer::singleShot(0, this, &List::fillSomeRows);
-            return;
-        }
-    }
-}
-
-// Puts every row still to come into the tables before the list is changed
-// or saved: a list saved half loaded would lose the rest.
-void List::finishLoading()
-{
-    while (loader) {
-        int group = 0;
-        EntryGroup rows;
-        if (loader->takePart(group, rows, true) == ListLoader::Take::Part)
-            appendEntries(tables.at(group), rows);
-        else
-            endLoading();
-    }
-}
-
-void List::endLoading()
-{
-    const ListLoader::Outcome outcome = loader->outcome();
-    // What the file held beyond the rows shown is kept in a copy beside it
-    // before the file is first replaced.
-    if (outcome == ListLoader::Outcome::Unreadable)
-        saver->keepCopyFirst(QStringLiteral("unreadable"));
-    delete loader;
-    loader = nullptr;
+    model->load();
 }
 
 bool List::isLoaded() const
 {
-    return !loader;
-}
-
-ListSaver::Content List::currentContent()
-{
-    finishLoading();
-    ListSaver::Content content{tabNames(), {}};
-    for (const QTableWidget *table : std::as_const(tables)) {
-        EntryGroup entries;
-        entries.reserve(table->rowCount());
-        for (int row = 0; row < table->rowCount(); ++row)
-            entries << entryAt(table, row);
-        content.groups << entries;
-    }
-    return content;
-}
-
-void List::listChanged()
-{
-    ++changes;
-    if (!autosaveTimer->isActive())
-        autosaveTimer->start();
-}
-
-// The rows are taken here, on the GUI thread; turning them into the file's
-// bytes and writing them happens in the background.
-void List::autosave()
-{
-    if (saver->isSaving()) {
-        saveAgain = true;
-        return;
-    }
-    changesBeingSaved = changes;
-    saver->saveInBackground(currentContent());
-}
-
-void List::autosaveFinished(bool saved, const QString &reason)
-{
-    if (saved) {
-        savedChanges = changesBeingSaved;
-        failureTold = false;
-    } else if (changesBeingSaved != savedChanges) {
-        tellFailureOnce(reason);
-    }
-    if (saveAgain) {
-        saveAgain = false;
-        autosave();
-    }
-}
-
-bool List::saveNow(QString *reason)
-{
-    autosaveTimer->stop();
-    const ListSaver::Content content = currentContent();
-    const int changesSaved = changes;
-    if (!saver->save(content, reason))
-        return false;
-    savedChanges = changesSaved;
-    saveAgain = false;
-    failureTold = false;
-    return true;
+    return model->isLoaded();
 }
 
 void List::saveList()
 {
-    saveNow(nullptr);
+    model->save();
 }
 
 void List::saveBeforeClosing()
 {
     QString reason;
-    while (!saveNow(&reason)) {
+    while (!model->save(&reason)) {
         // Nothing of this session is lost: the file holds what it held.
-        if (changes == savedChanges)
+        if (!model->hasUnsavedChanges())
             return;
         if (!askToRetry(reason)) {
-            closedUnsaved = true;
+            model->giveUpUnsavedChanges();
             return;
         }
     }
@@ -653,8 +449,8 @@ void List::saveBeforeClosing()
 void List::saveAtSessionEnd(bool mayAsk)
 {
     QString reason;
-    if (!saveNow(&reason) && mayAsk && changes != savedChanges)
-        tellFailureOnce(reason);
+    if (!model->save(&reason) && mayAsk && model->hasUnsavedChanges() && model->takeFailureNotice())
+        tellFailure(reason);
 }
 
 namespace {
@@ -667,13 +463,10 @@ QString failureText(const QString &path, const QString &reason)
 
 } // namespace
 
-// Tells of a failed save with a single button, once until a save works again:
-// the program tries again at the next change and at close.
-void List::tellFailureOnce(const QString &reason)
+// Tells of a failed save with a single button; the program tries again at the
+// next change and at close.
+void List::tellFailure(const QString &reason)
 {
-    if (failureTold)
-        return;
-    failureTold = true;
     QMessageBox box(QMessageBox::Critical, boxTitle, failureText(listFilePath(), reason),
                     QMessageBox::NoButton, isVisible() ? this : parentWidget());
     box.setDefaultButton(box.addButton(QStringLiteral("Εντάξει"), QMessageBox::AcceptRole));
