@@ -1,7 +1,9 @@
 #include "list.h"
 #include "ui_list.h"
 
+#include "grouptables.h"
 #include "savedlist.h"
+#include "savefailurebox.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -10,8 +12,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QScreen>
 #include <QSessionManager>
 #include <QStandardPaths>
@@ -19,7 +19,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <array>
 
 namespace {
 
@@ -27,43 +26,6 @@ enum Column { PosoColumn, FpaColumn, ExtraPosoColumn, FinalPosoColumn, ColumnCou
 
 const char hoverStyle[] =
     "::item:hover { color:rgb(255,255,255); background-color:rgb(222,144,0); }";
-
-const QString boxTitle = QStringLiteral("Φ.Π.Α. μετρίνο: Λίστα");
-
-std::array<const QString *, ColumnCount> columnTexts(const Entry &entry)
-{
-    return {&entry.poso, &entry.fpa, &entry.extraPoso, &entry.finalPoso};
-}
-
-// Makes the items of entry rows: every cell centred, the final amount in bold.
-// Items are cloned from a prepared set, which is markedly faster than setting
-// each one up when a long list is loaded.
-class RowItems
-{
-public:
-    RowItems()
-    {
-        QFont bold;
-        bold.setBold(true);
-        for (QTableWidgetItem &prototype : prototypes)
-            prototype.setTextAlignment(Qt::AlignCenter);
-        prototypes[FinalPosoColumn].setFont(bold);
-    }
-
-    // Puts the entry into a row that the table already has.
-    void put(QTableWidget *table, int row, const Entry &entry) const
-    {
-        const auto texts = columnTexts(entry);
-        for (int column = 0; column < ColumnCount; ++column) {
-            QTableWidgetItem *item = prototypes[column].clone();
-            item->setText(*texts[column]);
-            table->setItem(row, column, item);
-        }
-    }
-
-private:
-    QTableWidgetItem prototypes[ColumnCount];
-};
 
 } // namespace
 
@@ -88,11 +50,7 @@ List::List(QWidget *parent)
     connect(removeAllAction, &QAction::triggered, this, &List::removeItems);
 
     model = new SavedList(listFilePath(), tabNames(), this);
-    connect(model, &SavedList::rowsInserted, this, &List::showInsertedRows);
-    connect(model, &SavedList::rowsRemoved, this, &List::showRemovedRows);
-    connect(model, &SavedList::groupReset, this, &List::showGroupAgain);
-    connect(model, &SavedList::entryFiled, this, &List::showFiledEntry);
-    connect(model, &SavedList::deletionUndone, this, &List::showUndoneDeletion);
+    new GroupTables(model, ui->tabWidget, tables, model);
     connect(model, &SavedList::saveFailed, this, &List::tellFailure);
 
     // The desktop's log-out asks before the changes are given up.
@@ -157,18 +115,6 @@ void List::addEntry(const QString &poso, const QString &fpa, const QString &extr
                     const QString &finalPoso)
 {
     model->add({poso, fpa, extraPoso, finalPoso});
-}
-
-// The rate tab of an entry just added comes to the front, with its row
-// selected; a new row in "Όλα" changes nothing there.
-void List::showFiledEntry(int group, int row, bool isNew)
-{
-    QTableWidget *table = tables.at(group);
-    ui->tabWidget->setCurrentIndex(group);
-    if (isNew)
-        table->setCurrentItem(table->item(row, PosoColumn));
-    else
-        table->selectRow(row);
 }
 
 // A right click opens the menu where the mouse is.
@@ -292,81 +238,23 @@ void List::removeSelectedRowByKey()
 void List::copyRows() const
 {
     const QTableWidget *table = currentTable();
-    const EntryGroup &entries = model->entries(ui->tabWidget->currentIndex());
+    const int group = ui->tabWidget->currentIndex();
     QList<int> rows;
     for (const QModelIndex &index : table->selectionModel()->selectedRows())
         rows << index.row();
     std::sort(rows.begin(), rows.end());
     if (rows.isEmpty()) {
-        for (int row = 0; row < entries.size(); ++row)
+        for (int row = 0; row < model->entries(group).size(); ++row)
             rows << row;
     }
     if (rows.isEmpty())
         return;
-
-    QString text;
-    for (int row : rows) {
-        QStringList cells;
-        for (const QString *columnText : columnTexts(entries.at(row))) {
-            // A tab or line break inside a cell would split it up.
-            QString cell = *columnText;
-            for (QChar &c : cell) {
-                if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
-                    c = QLatin1Char(' ');
-            }
-            cells << cell;
-        }
-        text += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
-    }
-    QGuiApplication::clipboard()->setText(text);
+    QGuiApplication::clipboard()->setText(model->textOf(group, rows));
 }
 
 void List::undoDeletion()
 {
     model->undo();
-}
-
-// The rows put back are shown in their tab: a single row selected, several
-// scrolled to.
-void List::showUndoneDeletion(int group, int row, int count)
-{
-    QTableWidget *table = tables.at(group);
-    ui->tabWidget->setCurrentIndex(group);
-    if (count == 1) {
-        table->selectRow(row);
-    } else if (count > 1) {
-        table->clearSelection();
-        table->setCurrentItem(nullptr);
-        table->scrollToItem(table->item(row, PosoColumn));
-    }
-}
-
-// The tables show the groups row for row.
-void List::showInsertedRows(int group, int first, int count)
-{
-    QTableWidget *table = tables.at(group);
-    const EntryGroup &entries = model->entries(group);
-    table->model()->insertRows(first, count);
-    const RowItems items;
-    // Nothing watches single cells of a table that is being filled; one
-    // repaint at the end replaces a notification per cell.
-    {
-        const QSignalBlocker quiet(table->model());
-        for (int row = first; row < first + count; ++row)
-            items.put(table, row, entries.at(row));
-    }
-    table->viewport()->update();
-}
-
-void List::showRemovedRows(int group, int first, const EntryGroup &removed)
-{
-    tables.at(group)->model()->removeRows(first, int(removed.size()));
-}
-
-void List::showGroupAgain(int group)
-{
-    tables.at(group)->setRowCount(0);
-    showInsertedRows(group, 0, int(model->entries(group).size()));
 }
 
 void List::setKeptPlace(const QByteArray &geometry)
@@ -434,54 +322,15 @@ void List::saveList()
 
 void List::saveBeforeClosing()
 {
-    QString reason;
-    while (!model->save(&reason)) {
-        // Nothing of this session is lost: the file holds what it held.
-        if (!model->hasUnsavedChanges())
-            return;
-        if (!askToRetry(reason)) {
-            model->giveUpUnsavedChanges();
-            return;
-        }
-    }
+    SaveFailureBox::saveBeforeClosing(*model, parentWidget() ? parentWidget() : this);
 }
 
 void List::saveAtSessionEnd(bool mayAsk)
 {
-    QString reason;
-    if (!model->save(&reason) && mayAsk && model->hasUnsavedChanges() && model->takeFailureNotice())
-        tellFailure(reason);
+    SaveFailureBox::saveAtSessionEnd(*model, isVisible() ? this : parentWidget(), mayAsk);
 }
 
-namespace {
-
-QString failureText(const QString &path, const QString &reason)
-{
-    return QStringLiteral("Η λίστα δεν αποθηκεύτηκε στο αρχείο\n%1\n\n%2")
-        .arg(QDir::toNativeSeparators(path), reason);
-}
-
-} // namespace
-
-// Tells of a failed save with a single button; the program tries again at the
-// next change and at close.
 void List::tellFailure(const QString &reason)
 {
-    QMessageBox box(QMessageBox::Critical, boxTitle, failureText(listFilePath(), reason),
-                    QMessageBox::NoButton, isVisible() ? this : parentWidget());
-    box.setDefaultButton(box.addButton(QStringLiteral("Εντάξει"), QMessageBox::AcceptRole));
-    box.exec();
-}
-
-// True for "try again"; false for "close without saving", also when the box
-// was closed without an answer because the program is being ended.
-bool List::askToRetry(const QString &reason)
-{
-    QMessageBox box(QMessageBox::Critical, boxTitle, failureText(listFilePath(), reason),
-                    QMessageBox::NoButton, parentWidget() ? parentWidget() : this);
-    QPushButton *retry = box.addButton(QStringLiteral("Επανάληψη"), QMessageBox::AcceptRole);
-    box.addButton(QStringLiteral("Κλείσιμο χωρίς αποθήκευση"), QMessageBox::DestructiveRole);
-    box.setDefaultButton(retry);
-    box.exec();
-    return box.clickedButton() == retry;
+    SaveFailureBox::tell(isVisible() ? this : parentWidget(), model->path(), reason);
 }

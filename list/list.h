@@ -68,13 +68,7 @@ private:
     void setUpTable(QTableWidget *table);
     QStringList tabNames() const;
     void loadList();
-    void showInsertedRows(int group, int first, int count);
-    void showRemovedRows(int group, int first, const EntryGroup &removed);
-    void showGroupAgain(int group);
-    void showFiledEntry(int group, int row, bool isNew);
-    void showUndoneDeletion(int group, int row, int count);
     void tellFailure(const QString &reason);
-    bool askToRetry(const QString &reason);
     QTableWidget *currentTable() const;
 
     // Working the tables from the keyboard.

@@ -61,6 +61,27 @@ int SavedList::findRow(int group, const Entry &entry) const
     return g.hashes.contains(hashOf(entry)) ? int(g.rows.indexOf(entry)) : -1;
 }
 
+QString SavedList::textOf(int group, const QList<int> &rows) const
+{
+    // A tab or line break inside a text would split it up.
+    const auto cell = [](QString text) {
+        for (QChar &c : text) {
+            if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+                c = QLatin1Char(' ');
+        }
+        return text;
+    };
+    QString text;
+    for (int row : rows) {
+        const Entry &entry = entries(group).at(row);
+        text += QStringList{cell(entry.poso), cell(entry.fpa), cell(entry.extraPoso),
+                            cell(entry.finalPoso)}
+                    .join(QLatin1Char('\t'))
+                + QLatin1Char('\n');
+    }
+    return text;
+}
+
 void SavedList::load()
 {
     loading = true;

@@ -27,10 +27,14 @@ public:
     SavedList(const QString &path, const QStringList &groupNames, QObject *parent = nullptr);
     ~SavedList() override;
 
+    QString path() const { return store->path(); }
     int groupCount() const { return int(groups.size()); }
     QStringList groupNames() const { return names; }
     const EntryGroup &entries(int group) const { return groups.at(group).rows; }
     bool contains(int group, const Entry &entry) const;
+    // Those rows of a group as lines of four tab-separated texts, which a
+    // spreadsheet takes as rows and columns.
+    QString textOf(int group, const QList<int> &rows) const;
 
     // Starts reading the file; loaded() follows when every row is in.
     void load();
