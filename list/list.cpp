@@ -52,6 +52,8 @@ List::List(QWidget *parent)
     model = new SavedList(listFilePath(), tabNames(), this);
     new GroupTables(model, ui->tabWidget, tables, model);
     connect(model, &SavedList::saveFailed, this, &List::tellFailure);
+    connect(model, &SavedList::full, this,
+            [this] { SaveFailureBox::tellFull(isVisible() ? this : parentWidget()); });
 
     // The desktop's log-out asks before the changes are given up.
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {

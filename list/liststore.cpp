@@ -2,7 +2,9 @@
 
 #include "listfile.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QThread>
@@ -19,7 +21,39 @@ namespace {
 // them makes one write.
 const int autosaveDelayMs = 1000;
 // How long the store waits, as it goes, for a reader to stop at the next part.
-const int readerStopMs = 300;
+const int readerStopMs = 250;
+
+// What a file was when the list last read or wrote it: its size, its time
+// and a hash of its content.
+struct Signature {
+    qint64 size = -1; // no file
+    QDateTime modified;
+    size_t hash = 0;
+
+    friend bool operator==(const Signature &a, const Signature &b)
+    {
+        return a.size == b.size && a.modified == b.modified && a.hash == b.hash;
+    }
+    friend bool operator!=(const Signature &a, const Signature &b) { return !(a == b); }
+};
+
+Signature signatureOf(const QString &path)
+{
+    const QFileInfo info(path);
+    Signature signature;
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        return signature;
+    signature.size = info.size();
+    signature.modified = info.lastModified();
+    while (!file.atEnd()) {
+        const QByteArray part = file.read(1024 * 1024);
+        if (part.isEmpty())
+            break;
+        signature.hash = qHash(part, signature.hash);
+    }
+    return signature;
+}
 
 } // namespace
 
@@ -35,8 +69,9 @@ struct ListStore::Shared {
     ListStore *receiver = nullptr; // null once the store has gone
     std::atomic<bool> stop{false};
 
-    QMutex writing; // held for each write, and while copyKind is used
+    QMutex writing; // held for each write, and while copyKind and known are used
     QString copyKind;
+    Signature known; // the file as last read or written
     std::atomic<int> newestWrite{0};
 
     void read(const QString &path, const QStringList &groupNames);
@@ -55,6 +90,10 @@ void ListStore::Shared::read(const QString &path, const QStringList &groupNames)
             push(group, std::move(rows));
         },
         [this] { return stop.load(); });
+    {
+        const QMutexLocker lock(&writing);
+        known = signatureOf(path);
+    }
     switch (status) {
     case ListFile::ReadStatus::Missing: return finish(Outcome::Missing, true);
     case ListFile::ReadStatus::Unreadable: return finish(Outcome::Unreadable, false);
@@ -103,6 +142,9 @@ bool ListStore::Shared::write(const QString &path, const ListContent &content, i
             *reason = notAPlainFileReason();
         return false;
     }
+    // Changed on disk by someone else since: kept before it is replaced.
+    if (copyKind.isEmpty() && file.exists() && signatureOf(path) != known)
+        copyKind = QStringLiteral("changed");
     if (!copyKind.isEmpty() && file.exists()) {
         if (ListFile::keepCopy(path, copyKind).isEmpty()) {
             if (reason)
@@ -111,7 +153,10 @@ bool ListStore::Shared::write(const QString &path, const ListContent &content, i
         }
     }
     copyKind.clear();
-    return ListFile::write(path, content.groupNames, content.groups, reason);
+    if (!ListFile::write(path, content.groupNames, content.groups, reason))
+        return false;
+    known = signatureOf(path);
+    return true;
 }
 
 ListStore::ListStore(const QString &path, Snapshot snapshot, QObject *parent)

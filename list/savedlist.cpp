@@ -1,5 +1,6 @@
 #include "savedlist.h"
 
+#include "listfile.h"
 #include "ratetabs.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,28 @@ namespace {
 const int fillSliceMs = 20;
 // And at most this many at once, so that a view never takes long over them.
 const int rowsPerStep = 1024;
+
+// At most the bytes that the row of the entry takes in the file: its texts
+// in UTF-8, escaped, and the rest of the element.
+qint64 bytesOf(const Entry &entry)
+{
+    qint64 bytes = 80;
+    for (const QString *text : {&entry.poso, &entry.fpa, &entry.extraPoso, &entry.finalPoso}) {
+        for (const QChar c : *text) {
+            const char16_t u = c.unicode();
+            bytes += u == '"'                           ? 6
+                     : u == '&'                         ? 5
+                     : u < 0x20 || u == '<' || u == '>' ? 5
+                     : u < 0x80                         ? 1
+                     : u < 0x800                        ? 2
+                                                        : 3;
+        }
+    }
+    return bytes;
+}
+
+// What the file takes besides the rows: its root and the groups.
+const qint64 fileFrame = 4096;
 
 size_t hashOf(const Entry &entry)
 {
@@ -36,11 +59,11 @@ SavedList::SavedList(const QString &path, const QStringList &groupNames, QObject
     connect(&fillTimer, &QTimer::timeout, this, &SavedList::fillSomeRows);
 
     // Quitting by any other way than closing the window still keeps the
-    // changes.
+    // changes; an ending program waits a moment at most for the reader.
     if (QCoreApplication *app = QCoreApplication::instance()) {
         connect(app, &QCoreApplication::aboutToQuit, this, [this] {
             if (hasUnsavedChanges() && !store->hasGivenUp())
-                save();
+                save(nullptr, QDeadlineTimer(200));
         });
     }
 }
@@ -103,12 +126,17 @@ void SavedList::add(const Entry &entry)
         bool added = false;
         int row = findRow(group, entry);
         const bool isNew = row < 0;
+        const bool inAll = contains(RateTabs::all, entry);
+        if (!hasRoomFor(EntryGroup(int(isNew) + int(!inAll), entry))) {
+            emit full();
+            return;
+        }
         if (isNew) {
             row = int(entries(group).size());
             insertRows(group, row, {entry});
             added = true;
         }
-        if (!contains(RateTabs::all, entry)) {
+        if (!inAll) {
             insertRows(RateTabs::all, int(entries(RateTabs::all).size()), {entry});
             added = true;
         }
@@ -143,6 +171,10 @@ void SavedList::removeAll(int group)
             return;
         deletions << Deletion{group, 0, std::exchange(g.rows, {})};
         g.hashes.clear();
+        for (const Entry &entry : deletions.constLast().entries) {
+            --rowCount;
+            fileBytes -= bytesOf(entry);
+        }
         emit groupReset(group);
         changed();
     });
@@ -158,6 +190,11 @@ void SavedList::undo()
         for (const Entry &entry : last.entries) {
             if (!contains(last.group, entry))
                 restored << entry;
+        }
+        if (!hasRoomFor(restored)) {
+            deletions << last;
+            emit full();
+            return;
         }
         const int row = qMin(last.row, int(entries(last.group).size()));
         if (!restored.isEmpty()) {
@@ -179,13 +216,33 @@ void SavedList::insertRows(int group, int row, const EntryGroup &entries)
         rows << g.rows.mid(0, row) << entries << g.rows.mid(row);
         g.rows = std::move(rows);
     }
-    for (const Entry &entry : entries)
+    for (const Entry &entry : entries) {
         ++g.hashes[hashOf(entry)];
+        fileBytes += bytesOf(entry);
+    }
+    rowCount += int(entries.size());
     emit rowsInserted(group, row, int(entries.size()));
+}
+
+// Whether the file can take those rows more and still be read back whole.
+bool SavedList::hasRoomFor(const EntryGroup &entries) const
+{
+    qint64 bytes = fileBytes;
+    for (const Entry &entry : entries) {
+        if (qMax(entry.poso.size(),
+                 qMax(entry.fpa.size(), qMax(entry.extraPoso.size(), entry.finalPoso.size())))
+            > ListFile::maxTextLength)
+            return false;
+        bytes += bytesOf(entry);
+    }
+    return rowCount + entries.size() <= ListFile::maxRows
+           && bytes + fileFrame <= ListFile::maxFileSize;
 }
 
 void SavedList::forget(Group &group, const Entry &entry)
 {
+    --rowCount;
+    fileBytes -= bytesOf(entry);
     const auto found = group.hashes.find(hashOf(entry));
     if (found != group.hashes.end() && --*found == 0)
         group.hashes.erase(found);

@@ -45,6 +45,8 @@ public:
     //
     // Files the entry in the group of its rate, unless that group holds it,
     // and in "Όλα", unless that holds it; entryFiled() tells where it is.
+    // A list that would grow past what the file can hold and be read back
+    // takes nothing more: full() tells of it.
     void add(const Entry &entry);
     // Removes one row, or every row of a group; rowsRemoved() or groupReset()
     // tell of it.
@@ -57,7 +59,7 @@ public:
     // Writes the list at once, after the rest of the file has been read,
     // waiting for that at most until the deadline. On failure, reason
     // receives why.
-    bool save(QString *reason = nullptr, QDeadlineTimer loadingDeadline = QDeadlineTimer::Forever);
+    bool save(QString *reason = nullptr, QDeadlineTimer loadingDeadline = QDeadlineTimer(10000));
     // Writes the list in the background now.
     void saveSoon();
     // Whether the list has changes that the file lacks, also those waiting
@@ -84,6 +86,9 @@ signals:
     void deletionUndone(int group, int row, int count);
     // A background write failed; told once until a write works again.
     void saveFailed(const QString &reason);
+    // An entry, or the rows of an undo, were left out: the file could not
+    // hold them.
+    void full();
 
 private:
     // The rows of a group, and how many of them have each hash, so that a
@@ -105,6 +110,7 @@ private:
     bool finishLoading(QDeadlineTimer deadline);
     void endLoading();
     void insertRows(int group, int row, const EntryGroup &entries);
+    bool hasRoomFor(const EntryGroup &entries) const;
     void forget(Group &group, const Entry &entry);
     int findRow(int group, const Entry &entry) const;
     void changed();
@@ -112,6 +118,9 @@ private:
 
     QStringList names;
     QList<Group> groups;
+    // All the rows, and about how many bytes of the file they take.
+    int rowCount = 0;
+    qint64 fileBytes = 0;
     // What was deleted in this run, the latest last, for Ctrl+Z.
     QList<Deletion> deletions;
     ListStore *store;

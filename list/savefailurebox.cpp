@@ -12,6 +12,12 @@ namespace {
 
 const QString boxTitle = QStringLiteral("Φ.Π.Α. μετρίνο: Λίστα");
 
+// How long closing waits for the rest of the file to be read before it asks,
+// and how long the end of the session or the process does: a program told to
+// end is gone within a second.
+const int closingWaitMs = 2000;
+const int endingWaitMs = 400;
+
 QString failureText(const QString &path, const QString &reason)
 {
     return QStringLiteral("Η λίστα δεν αποθηκεύτηκε στο αρχείο\n%1\n\n%2")
@@ -23,6 +29,17 @@ QString failureText(const QString &path, const QString &reason)
 void tell(QWidget *parent, const QString &path, const QString &reason)
 {
     QMessageBox box(QMessageBox::Critical, boxTitle, failureText(path, reason),
+                    QMessageBox::NoButton, parent);
+    box.setDefaultButton(box.addButton(QStringLiteral("Εντάξει"), QMessageBox::AcceptRole));
+    box.exec();
+}
+
+void tellFull(QWidget *parent)
+{
+    QMessageBox box(QMessageBox::Warning, boxTitle,
+                    QStringLiteral("Η λίστα έφτασε το μεγαλύτερο μέγεθος που χωράει στο αρχείο "
+                                   "της, και δεν προστέθηκε τίποτα.\n\nΔιαγράψτε παλιότερες "
+                                   "τιμές για να κάνετε χώρο."),
                     QMessageBox::NoButton, parent);
     box.setDefaultButton(box.addButton(QStringLiteral("Εντάξει"), QMessageBox::AcceptRole));
     box.exec();
@@ -42,7 +59,7 @@ bool askToRetry(QWidget *parent, const QString &path, const QString &reason)
 void saveBeforeClosing(SavedList &list, QWidget *parent)
 {
     QString reason;
-    while (!list.save(&reason)) {
+    while (!list.save(&reason, QDeadlineTimer(closingWaitMs))) {
         // Nothing of this session is lost: the file holds what it held.
         if (!list.hasUnsavedChanges())
             return;
@@ -56,7 +73,8 @@ void saveBeforeClosing(SavedList &list, QWidget *parent)
 void saveAtSessionEnd(SavedList &list, QWidget *parent, bool mayAsk)
 {
     QString reason;
-    if (!list.save(&reason) && mayAsk && list.hasUnsavedChanges() && list.takeFailureNotice())
+    if (!list.save(&reason, QDeadlineTimer(endingWaitMs)) && mayAsk && list.hasUnsavedChanges()
+        && list.takeFailureNotice())
         tell(parent, list.path(), reason);
 }
 

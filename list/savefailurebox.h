@@ -20,6 +20,9 @@ void saveAtSessionEnd(SavedList &list, QWidget *parent, bool mayAsk);
 // change and at close.
 void tell(QWidget *parent, const QString &path, const QString &reason);
 
+// Tells that the list has grown as far as its file can hold it.
+void tellFull(QWidget *parent);
+
 // Offers to try again or to close without saving: true for "try again";
 // false for "close without saving", also when the box was closed without an
 // answer because the program is being ended.

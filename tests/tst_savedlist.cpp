@@ -114,6 +114,8 @@ private slots:
     void writesEveryChangeWithinTwoSeconds();
     void savesInOrder_data();
     void savesInOrder();
+    void staysWithinWhatTheReaderTakes_data();
+    void staysWithinWhatTheReaderTakes(); // leaves a reader busy: keep it last
 
 private:
     QString path() const { return dir->filePath("list.xml"); }
@@ -352,6 +354,9 @@ void TestSavedList::keepsACopyOfWhatItCannotShow_data()
     QTest::newRow("cut short, beside an earlier copy")
         << asWritten.left(asWritten.indexOf("</fpa-tab>")) << "list.unreadable-2.xml"
         << "ij";
+    QTest::newRow("replaced on disk while the list runs")
+        << ListFile::serialize(groupNames, {{letters.value('a')}}) << "list.changed-1.xml"
+        << "ij";
     QTest::newRow("a folder in its place") << QByteArray("folder") << QString() << "-";
 #ifndef Q_OS_WIN
     QTest::newRow("a pipe in its place") << QByteArray("pipe") << QString() << "-";
@@ -376,10 +381,14 @@ void TestSavedList::keepsACopyOfWhatItCannotShow()
     else if (content == "pipe")
         QCOMPARE(mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
 #endif
+    else if (tag.contains("replaced"))
+        writeFile(path(), ListFile::serialize(groupNames, {{letters.value('i')}}));
     else if (!content.isEmpty())
         writeFile(path(), content);
     {
         const auto list = open(); // would wait for a writer for ever if it opened a pipe
+        if (tag.contains("replaced"))
+            writeFile(path(), content);
         list->add(letters.value('j'));
 #ifndef Q_OS_WIN
         if (tag.contains("full disk")) {
@@ -527,6 +536,61 @@ void TestSavedList::savesInOrder()
     });
     QCOMPARE(rows, inFile);
     QCOMPARE(failures.size(), failuresTold);
+}
+
+// What is written can always be read back: a list as large as the file can
+// be takes nothing more. And nothing waits without end for a reader: one busy
+// with a hostile file is neither waited for by a save nor at the end.
+void TestSavedList::staysWithinWhatTheReaderTakes_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("as large as its file can be") << "full";
+    QTest::newRow("an element of a million attributes") << "hostile";
+}
+
+void TestSavedList::staysWithinWhatTheReaderTakes()
+{
+    QFETCH(QString, file);
+    const QString long996(996, 'x');
+    const auto longEntry = [&long996](int i) {
+        const QString text = long996 + QString::number(1000 + i);
+        return Entry{text, text, text, text};
+    };
+    QByteArray content;
+    if (file == "full") {
+        QList<EntryGroup> groups(8);
+        for (int i = 0; i < 8160; ++i)
+            groups[7] << longEntry(i);
+        content = ListFile::serialize(groupNames, groups);
+    } else {
+        content = "<fpa><fpa-tab><fpa-item";
+        for (int i = 0; i < 1000000; ++i)
+            content += " a" + QByteArray::number(i) + "=\"\"";
+        content += "/></fpa-tab></fpa>";
+    }
+    writeFile(path(), content);
+
+    auto list = std::make_unique<SavedList>(path(), groupNames);
+    QSignalSpy full(list.get(), &SavedList::full);
+    list->load();
+    QString reason;
+    if (file == "full") {
+        for (int i = 0; i < 50; ++i)
+            list->add(longEntry(10000 + i));
+        QVERIFY(list->save(&reason));
+        QVERIFY(!full.isEmpty());
+        QVERIFY(QFileInfo(path()).size() <= ListFile::maxFileSize);
+        QCOMPARE(ListFile::read(path(), 8, [](int, EntryGroup &&) {}),
+                 ListFile::ReadStatus::Complete);
+    } else {
+        list->add(letters.value('a'));
+        if (!list->save(&reason, QDeadlineTimer(100))) {
+            QVERIFY(list->hasUnsavedChanges());
+            QVERIFY(reason.contains("διαβάζεται"));
+            QCOMPARE(readFile(path()), content);
+        }
+        list.reset(); // a join of the reader would time this test out
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSavedList)
