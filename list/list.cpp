@@ -116,7 +116,7 @@ QTableWidget *List::currentTable() const
 void List::addEntry(const QString &poso, const QString &fpa, const QString &extraPoso,
                     const QString &finalPoso)
 {
-    model->add({poso, fpa, extraPoso, finalPoso});
+    model->addEntry({poso, fpa, extraPoso, finalPoso});
 }
 
 // A right click opens the menu where the mouse is.

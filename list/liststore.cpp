@@ -89,7 +89,7 @@ void ListStore::Shared::read(const QString &path, const QStringList &groupNames)
             check.add(group, rows);
             push(group, std::move(rows));
         },
-        [this] { return stop.load(); });
+        [this] { return bool(stop); });
     {
         const QMutexLocker lock(&writing);
         known = signatureOf(path);
@@ -237,7 +237,7 @@ bool ListStore::waitForPart(QDeadlineTimer deadline)
     return true;
 }
 
-ListStore::Outcome ListStore::finishLoading()
+ListStore::Outcome ListStore::loadingEnded()
 {
     Outcome outcome;
     bool holds = true;
@@ -257,7 +257,7 @@ ListStore::Outcome ListStore::finishLoading()
     return outcome;
 }
 
-void ListStore::changed()
+void ListStore::noteChange()
 {
     ++changes;
     if (current != State::Saving)
@@ -266,7 +266,7 @@ void ListStore::changed()
         autosaveTimer->start();
 }
 
-void ListStore::saveSoon()
+void ListStore::writeSoon()
 {
     autosaveTimer->stop();
     writeInBackground();
@@ -308,7 +308,7 @@ void ListStore::writtenInBackground(int number, bool written, const QString &rea
     if (written) {
         savedChanges = changesBeingSaved;
         failureTold = false;
-    } else if (changesBeingSaved != savedChanges && takeFailureNotice()) {
+    } else if (changesBeingSaved != savedChanges && claimFailureNotice()) {
         emit saveFailed(reason);
     }
     if (changes != changesBeingSaved && !givenUp) {
@@ -320,7 +320,7 @@ void ListStore::writtenInBackground(int number, bool written, const QString &rea
     }
 }
 
-bool ListStore::save(QString *reason)
+bool ListStore::writeNow(QString *reason)
 {
     autosaveTimer->stop();
     if (current == State::Loading) {
@@ -339,13 +339,13 @@ bool ListStore::save(QString *reason)
     return written;
 }
 
-void ListStore::giveUpUnsavedChanges()
+void ListStore::stopWriting()
 {
     givenUp = true;
     autosaveTimer->stop();
 }
 
-bool ListStore::takeFailureNotice()
+bool ListStore::claimFailureNotice()
 {
     return !std::exchange(failureTold, true);
 }

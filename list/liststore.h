@@ -56,7 +56,7 @@ public:
     ~ListStore() override;
 
     State state() const { return current; }
-    QString path() const { return filePath; }
+    QString location() const { return filePath; }
 
     // Starts reading the file's groups of those names.
     void startLoading(const QStringList &groupNames);
@@ -67,21 +67,21 @@ public:
     // deadline; false when the deadline came first.
     bool waitForPart(QDeadlineTimer deadline);
     // Once takePart() has said Finished: the file holds the list as read.
-    Outcome finishLoading();
+    Outcome loadingEnded();
 
     // Counts a change of the list, to be written soon.
-    void changed();
-    bool hasUnsavedChanges() const { return changes != savedChanges; }
+    void noteChange();
+    bool fileLacksChanges() const { return changes != savedChanges; }
     // Writes the list in the background now, changed or not.
-    void saveSoon();
+    void writeSoon();
     // Writes the list at once; on failure, reason receives why.
-    bool save(QString *reason = nullptr);
+    bool writeNow(QString *reason = nullptr);
     // The user gave up the changes not written: nothing more is written.
-    void giveUpUnsavedChanges();
-    bool hasGivenUp() const { return givenUp; }
+    void stopWriting();
+    bool hasStoppedWriting() const { return givenUp; }
     // True once after each failure since the last write that worked: a
     // failure is told to the user once.
-    bool takeFailureNotice();
+    bool claimFailureNotice();
 
     // The reasons, in the user's language, for which the list refuses to
     // replace the file.

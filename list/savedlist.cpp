@@ -62,7 +62,7 @@ SavedList::SavedList(const QString &path, const QStringList &groupNames, QObject
     // changes; an ending program waits a moment at most for the reader.
     if (QCoreApplication *app = QCoreApplication::instance()) {
         connect(app, &QCoreApplication::aboutToQuit, this, [this] {
-            if (hasUnsavedChanges() && !store->hasGivenUp())
+            if (hasUnsavedChanges() && !store->hasStoppedWriting())
                 save(nullptr, QDeadlineTimer(200));
         });
     }
@@ -119,7 +119,7 @@ void SavedList::whenLoaded(std::function<void()> command)
         command();
 }
 
-void SavedList::add(const Entry &entry)
+void SavedList::addEntry(const Entry &entry)
 {
     whenLoaded([this, entry] {
         const int group = RateTabs::forRate(entry.fpa);
@@ -298,7 +298,7 @@ bool SavedList::finishLoading(QDeadlineTimer deadline)
 
 void SavedList::endLoading()
 {
-    store->finishLoading();
+    store->loadingEnded();
     loading = false;
     part = EntryGroup();
     partDone = 0;
@@ -310,7 +310,7 @@ void SavedList::endLoading()
 
 void SavedList::changed()
 {
-    store->changed();
+    store->noteChange();
 }
 
 ListContent SavedList::content() const
@@ -329,25 +329,25 @@ bool SavedList::save(QString *reason, QDeadlineTimer loadingDeadline)
             *reason = QStringLiteral("Η λίστα διαβάζεται ακόμη από το αρχείο.");
         return false;
     }
-    return store->save(reason);
+    return store->writeNow(reason);
 }
 
 void SavedList::saveSoon()
 {
-    store->saveSoon();
+    store->writeSoon();
 }
 
 bool SavedList::hasUnsavedChanges() const
 {
-    return store->hasUnsavedChanges() || !waitingCommands.isEmpty();
+    return store->fileLacksChanges() || !waitingCommands.isEmpty();
 }
 
 void SavedList::giveUpUnsavedChanges()
 {
-    store->giveUpUnsavedChanges();
+    store->stopWriting();
 }
 
 bool SavedList::takeFailureNotice()
 {
-    return store->takeFailureNotice();
+    return store->claimFailureNotice();
 }

@@ -27,7 +27,7 @@ public:
     SavedList(const QString &path, const QStringList &groupNames, QObject *parent = nullptr);
     ~SavedList() override;
 
-    QString path() const { return store->path(); }
+    QString path() const { return store->location(); }
     int groupCount() const { return int(groups.size()); }
     QStringList groupNames() const { return names; }
     const EntryGroup &entries(int group) const { return groups.at(group).rows; }
@@ -47,7 +47,7 @@ public:
     // and in "Όλα", unless that holds it; entryFiled() tells where it is.
     // A list that would grow past what the file can hold and be read back
     // takes nothing more: full() tells of it.
-    void add(const Entry &entry);
+    void addEntry(const Entry &entry);
     // Removes one row, or every row of a group; rowsRemoved() or groupReset()
     // tell of it.
     void removeRow(int group, int row);
@@ -79,7 +79,7 @@ signals:
     void groupReset(int group);
     void loaded();
 
-    // After add(): the entry's row in the group of its rate, which had it
+    // After addEntry(): the entry's row in the group of its rate, which had it
     // already unless isNew.
     void entryFiled(int group, int row, bool isNew);
     // After undo(): count rows were put back into the group at row.

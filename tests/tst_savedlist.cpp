@@ -230,7 +230,7 @@ void TestSavedList::followsTheRules()
     for (const QString &step : steps) {
         const QStringList words = step.split(' ');
         if (words[0] == "add")
-            list->add(letters.value(words[1][0]));
+            list->addEntry(letters.value(words[1][0]));
         else if (words[0] == "remove")
             list->removeRow(words[1].toInt(), words[2].toInt());
         else if (words[0] == "clear")
@@ -265,13 +265,13 @@ void TestSavedList::tellsViewsWhatChanged()
             [&](int group) { followed[group] = list->entries(group); });
 
     for (QChar letter : QStringLiteral("abcdefgh"))
-        list->add(letters.value(letter));
+        list->addEntry(letters.value(letter));
     list->removeRow(0, 2);
     list->removeAll(1);
     list->removeRow(2, 0);
     list->undo();
     list->undo();
-    list->add(letters.value('b'));
+    list->addEntry(letters.value('b'));
     for (int group = 0; group < list->groupCount(); ++group)
         QCOMPARE(followed[group], list->entries(group));
 }
@@ -279,7 +279,7 @@ void TestSavedList::tellsViewsWhatChanged()
 void TestSavedList::writesEachEntryInItsTwoGroups()
 {
     const auto list = open();
-    list->add(letters.value('a'));
+    list->addEntry(letters.value('a'));
     QVERIFY(list->save());
     const QByteArray item = "  <fpa-item poso=\"100,00\" fpa=\"23,00\" extraPoso=\"23,00\" "
                             "finalPoso=\"123,00\" Id=\"0\"/>\n";
@@ -306,10 +306,10 @@ void TestSavedList::readsBackWhatItWrote()
     const QString odd = "a<b>&\"c\"\n'd'";
     {
         const auto list = open();
-        list->add(letters.value('a'));
-        list->add({"1,00", "6,50", "0,07", "1,07"});
-        list->add({"2,00", "7,00", "0,14", "2,14"});
-        list->add({odd, odd, "", " "});
+        list->addEntry(letters.value('a'));
+        list->addEntry({"1,00", "6,50", "0,07", "1,07"});
+        list->addEntry({"2,00", "7,00", "0,14", "2,14"});
+        list->addEntry({odd, odd, "", " "});
         QVERIFY(list->save());
     }
     const auto again = open();
@@ -389,11 +389,11 @@ void TestSavedList::keepsACopyOfWhatItCannotShow()
         const auto list = open(); // would wait for a writer for ever if it opened a pipe
         if (tag.contains("replaced"))
             writeFile(path(), content);
-        list->add(letters.value('j'));
+        list->addEntry(letters.value('j'));
 #ifndef Q_OS_WIN
         if (tag.contains("full disk")) {
             for (int i = 0; i < 50; ++i)
-                list->add({QString::number(i), "5,00", "0,05", "1,05"});
+                list->addEntry({QString::number(i), "5,00", "0,05", "1,05"});
             const FileSizeLimit small(1000);
             QVERIFY(!list->save());
         } else
@@ -450,7 +450,7 @@ void TestSavedList::changesWhileLoadingWaitForTheRows()
 
     SavedList list(path(), groupNames);
     list.load();
-    list.add(letters.value('a')); // in Όλα already, at its end
+    list.addEntry(letters.value('a')); // in Όλα already, at its end
     list.removeAll(7);
     QVERIFY(list.hasUnsavedChanges());
     QVERIFY(QTest::qWaitFor([&list] { return list.isLoaded(); }));
@@ -466,8 +466,8 @@ void TestSavedList::writesEveryChangeWithinTwoSeconds()
     const auto list = open();
     // A data folder removed while the program runs is made again.
     QVERIFY(dir->remove());
-    list->add(letters.value('a'));
-    list->add({"7,00", "23,00", "1,61", "8,61"});
+    list->addEntry(letters.value('a'));
+    list->addEntry({"7,00", "23,00", "1,61", "8,61"});
     QTRY_VERIFY_WITH_TIMEOUT(readFile(path()).contains("poso=\"7,00\""), 2000);
     QTRY_COMPARE(list->fileState(), ListStore::State::Clean);
 
@@ -511,7 +511,7 @@ void TestSavedList::savesInOrder()
     QSignalSpy failures(list.get(), &SavedList::saveFailed);
     for (const QString &step : steps.split(", ")) {
         if (step.startsWith("add "))
-            list->add(letters.value(step.at(4)));
+            list->addEntry(letters.value(step.at(4)));
         else if (step == "soon")
             list->saveSoon();
         else if (step == "now")
@@ -576,14 +576,14 @@ void TestSavedList::staysWithinWhatTheReaderTakes()
     QString reason;
     if (file == "full") {
         for (int i = 0; i < 50; ++i)
-            list->add(longEntry(10000 + i));
+            list->addEntry(longEntry(10000 + i));
         QVERIFY(list->save(&reason));
         QVERIFY(!full.isEmpty());
         QVERIFY(QFileInfo(path()).size() <= ListFile::maxFileSize);
         QCOMPARE(ListFile::read(path(), 8, [](int, EntryGroup &&) {}),
                  ListFile::ReadStatus::Complete);
     } else {
-        list->add(letters.value('a'));
+        list->addEntry(letters.value('a'));
         if (!list->save(&reason, QDeadlineTimer(100))) {
             QVERIFY(list->hasUnsavedChanges());
             QVERIFY(reason.contains("διαβάζεται"));
