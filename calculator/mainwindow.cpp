@@ -5,7 +5,7 @@
 #include "amounttext.h"
 #include "contact/contact.h"
 #include "list/list.h"
-#include "presetrates.h"
+#include "list/presetrates.h"
 #include "vat.h"
 
 #include <QAccessible>

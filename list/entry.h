@@ -21,5 +21,7 @@ struct Entry {
     friend bool operator!=(const Entry &a, const Entry &b) { return !(a == b); }
 };
 
+Q_DECLARE_TYPEINFO(Entry, Q_RELOCATABLE_TYPE);
+
 // The entries of one tab, top row first.
 using EntryGroup = QList<Entry>;

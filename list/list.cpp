@@ -2,25 +2,22 @@
 #include "ui_list.h"
 
 #include "columnfit.h"
-#include "listloader.h"
+#include "grouptables.h"
 #include "listplacement.h"
-#include "ratetabs.h"
+#include "savedlist.h"
+#include "savefailurebox.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSessionManager>
-#include <QSet>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTimer>
@@ -33,58 +30,6 @@ enum Column { PosoColumn, FpaColumn, ExtraPosoColumn, FinalPosoColumn, ColumnCou
 
 const char hoverStyle[] =
     "::item:hover { color:rgb(255,255,255); background-color:rgb(222,144,0); }";
-
-const QString boxTitle = QStringLiteral("Φ.Π.Α. μετρίνο: Λίστα");
-
-// Changes are written this long after the first of them, so that a burst of
-// them makes one write.
-const int autosaveDelayMs = 1000;
-// Rows are put into the tables for about this long at a time while the list
-// is loading; then the window gets its turn to repaint and take input.
-const int fillSliceMs = 20;
-
-QString cellText(const QTableWidget *table, int row, int column)
-{
-    const QTableWidgetItem *item = table->item(row, column);
-    return item ? item->text() : QString();
-}
-
-Entry entryAt(const QTableWidget *table, int row)
-{
-    return {cellText(table, row, PosoColumn), cellText(table, row, FpaColumn),
-            cellText(table, row, ExtraPosoColumn), cellText(table, row, FinalPosoColumn)};
-}
-
-// Makes the items of entry rows: every cell centred, the final amount in bold.
-// Items are cloned from a prepared set, which is markedly faster than setting
-// each one up when a long list is loaded.
-class RowItems
-{
-public:
-    RowItems()
-    {
-        QFont bold;
-        bold.setBold(true);
-        for (QTableWidgetItem &prototype : prototypes)
-            prototype.setTextAlignment(Qt::AlignCenter);
-        prototypes[FinalPosoColumn].setFont(bold);
-    }
-
-    // Puts the entry into a row that the table already has.
-    void put(QTableWidget *table, int row, const Entry &entry) const
-    {
-        const QString *texts[ColumnCount] = {&entry.poso, &entry.fpa, &entry.extraPoso,
-                                             &entry.finalPoso};
-        for (int column = 0; column < ColumnCount; ++column) {
-            QTableWidgetItem *item = prototypes[column].clone();
-            item->setText(*texts[column]);
-            table->setItem(row, column, item);
-        }
-    }
-
-private:
-    QTableWidgetItem prototypes[ColumnCount];
-};
 
 } // namespace
 
@@ -108,19 +53,13 @@ List::List(QWidget *parent)
     removeAllAction = new QAction(QStringLiteral("Διαγραφή όλων των τιμών της καρτέλας"), this);
     connect(removeAllAction, &QAction::triggered, this, &List::removeItems);
 
-    saver = new ListSaver(listFilePath(), this);
-    connect(saver, &ListSaver::savedInBackground, this, &List::autosaveFinished);
-    autosaveTimer = new QTimer(this);
-    autosaveTimer->setSingleShot(true);
-    autosaveTimer->setInterval(autosaveDelayMs);
-    connect(autosaveTimer, &QTimer::timeout, this, &List::autosave);
+    model = new SavedList(listFilePath(), tabNames(), this);
+    new GroupTables(model, ui->tabWidget, tables, model);
+    connect(model, &SavedList::saveFailed, this, &List::tellFailure);
+    connect(model, &SavedList::full, this,
+            [this] { SaveFailureBox::tellFull(isVisible() ? this : parentWidget()); });
 
-    // Quitting by any other way than closing the calculator still keeps the
-    // changes; the desktop's log-out asks first.
-    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
-        if (changes != savedChanges && !closedUnsaved)
-            saveNow(nullptr);
-    });
+    // The desktop's log-out asks before the changes are given up.
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &session) {
             saveAtSessionEnd(session.allowsInteraction());
@@ -132,7 +71,7 @@ List::List(QWidget *parent)
 
 List::~List()
 {
-    delete loader; // waits for the reading thread
+    delete model; // before the tables that show it
     delete ui;
 }
 
@@ -140,8 +79,7 @@ List::~List()
 // written in the background and a failure is told as for any change.
 void List::closeEvent(QCloseEvent *event)
 {
-    autosaveTimer->stop();
-    autosave();
+    model->saveSoon();
     event->accept();
 }
 
@@ -190,60 +128,10 @@ QTableWidget *List::currentTable() const
     return tables.at(ui->tabWidget->currentIndex());
 }
 
-int List::tabForRate(const QString &fpa)
-{
-    return RateTabs::forRate(fpa);
-}
-
-int List::findRow(const QTableWidget *table, const Entry &entry)
-{
-    for (int row = 0; row < table->rowCount(); ++row) {
-        if (entryAt(table, row) == entry)
-            return row;
-    }
-    return -1;
-}
-
-bool List::containsInAll(const Entry &entry) const
-{
-    return findRow(ui->tableWidget, entry) >= 0;
-}
-
 void List::addEntry(const QString &poso, const QString &fpa, const QString &extraPoso,
                     const QString &finalPoso)
 {
-    finishLoading();
-    const Entry entry{poso, fpa, extraPoso, finalPoso};
-    const int tab = tabForRate(fpa);
-    QTableWidget *rateTable = tables.at(tab);
-    bool added = false;
-
-    const int existingRow = findRow(rateTable, entry);
-    if (existingRow >= 0) {
-        ui->tabWidget->setCurrentIndex(tab);
-        rateTable->selectRow(existingRow);
-    } else {
-        appendRow(rateTable, entry, tab);
-        added = true;
-    }
-
-    if (!containsInAll(entry)) {
-        appendRow(ui->tableWidget, entry, RateTabs::all);
-        added = true;
-    }
-    if (added)
-        listChanged();
-}
-
-void List::appendRow(QTableWidget *table, const Entry &entry, int tabIndex)
-{
-    const int row = table->rowCount();
-    table->insertRow(row);
-    RowItems().put(table, row, entry);
-    if (tabIndex != RateTabs::all) {
-        ui->tabWidget->setCurrentIndex(tabIndex);
-        table->setCurrentItem(table->item(row, PosoColumn));
-    }
+    model->addEntry({poso, fpa, extraPoso, finalPoso});
 }
 
 // A right click opens the menu where the mouse is.
@@ -273,7 +161,7 @@ void List::openMenuAt(const QPoint &globalPos)
     };
     QAction *copy = addKeyCommand(QStringLiteral("Αντιγραφή"), QKeySequence::Copy);
     QAction *undo = addKeyCommand(QStringLiteral("Αναίρεση"), QKeySequence::Undo);
-    undo->setEnabled(!deletions.isEmpty());
+    undo->setEnabled(model->canUndo());
     QAction *chosen = menu.exec(globalPos);
     if (chosen == copy)
         copyRows();
@@ -283,25 +171,14 @@ void List::openMenuAt(const QPoint &globalPos)
 
 void List::removeSelectedItem()
 {
-    finishLoading();
-    QTableWidget *table = currentTable();
-    const int row = table->currentRow();
-    if (row >= 0 && table->rowCount() > 0) {
-        rememberDeletion(ui->tabWidget->currentIndex(), row, 1);
-        table->removeRow(row);
-        listChanged();
-    }
+    const int row = currentTable()->currentRow();
+    if (row >= 0)
+        model->removeRow(ui->tabWidget->currentIndex(), row);
 }
 
 void List::removeItems()
 {
-    finishLoading();
-    QTableWidget *table = currentTable();
-    if (table->rowCount() > 0) {
-        rememberDeletion(ui->tabWidget->currentIndex(), 0, table->rowCount());
-        table->setRowCount(0);
-        listChanged();
-    }
+    model->removeAll(ui->tabWidget->currentIndex());
 }
 
 // The tables are worked from the keyboard as well as with the mouse; the keys
@@ -434,100 +311,23 @@ void List::removeSelectedRowByKey()
 void List::copyRows() const
 {
     const QTableWidget *table = currentTable();
+    const int group = ui->tabWidget->currentIndex();
     QList<int> rows;
     for (const QModelIndex &index : table->selectionModel()->selectedRows())
         rows << index.row();
     std::sort(rows.begin(), rows.end());
     if (rows.isEmpty()) {
-        for (int row = 0; row < table->rowCount(); ++row)
+        for (int row = 0; row < model->entries(group).size(); ++row)
             rows << row;
     }
     if (rows.isEmpty())
         return;
-
-    QString text;
-    for (int row : rows) {
-        QStringList cells;
-        for (int column = 0; column < ColumnCount; ++column) {
-            // A tab or line break inside a cell would split it up.
-            QString cell = cellText(table, row, column);
-            for (QChar &c : cell) {
-                if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
-                    c = QLatin1Char(' ');
-            }
-            cells << cell;
-        }
-        text += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
-    }
-    QGuiApplication::clipboard()->setText(text);
+    QGuiApplication::clipboard()->setText(model->textOf(group, rows));
 }
 
-void List::rememberDeletion(int tab, int row, int count)
-{
-    if (count <= 0)
-        return;
-    const QTableWidget *table = tables.at(tab);
-    Deletion deletion{tab, row, {}};
-    deletion.entries.reserve(count);
-    for (int i = row; i < row + count; ++i)
-        deletion.entries << entryAt(table, i);
-    deletions << deletion;
-}
-
-// Puts the rows of the latest deletion back where they were, in their tab;
-// rows that the tab has got again since are not doubled.
 void List::undoDeletion()
 {
-    finishLoading();
-    if (deletions.isEmpty())
-        return;
-    const Deletion last = deletions.takeLast();
-    QTableWidget *table = tables.at(last.tab);
-
-    auto key = [](const Entry &entry) {
-        return QStringList{entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso}.join(QChar());
-    };
-    QSet<QString> present;
-    for (int row = 0; row < table->rowCount(); ++row)
-        present.insert(key(entryAt(table, row)));
-    EntryGroup restored;
-    for (const Entry &entry : last.entries) {
-        if (!present.contains(key(entry)))
-            restored << entry;
-    }
-
-    ui->tabWidget->setCurrentIndex(last.tab);
-    if (restored.isEmpty())
-        return;
-    const int row = qMin(last.row, table->rowCount());
-    insertEntries(table, row, restored);
-    listChanged();
-    if (restored.size() == 1) {
-        table->selectRow(row);
-    } else {
-        table->clearSelection();
-        table->setCurrentItem(nullptr);
-        table->scrollToItem(table->item(row, PosoColumn));
-    }
-}
-
-void List::appendEntries(QTableWidget *table, const EntryGroup &entries)
-{
-    insertEntries(table, table->rowCount(), entries);
-}
-
-void List::insertEntries(QTableWidget *table, int row, const EntryGroup &entries)
-{
-    table->model()->insertRows(row, int(entries.size()));
-    const RowItems items;
-    // Nothing watches single cells of a table that is being filled; one
-    // repaint at the end replaces a notification per cell.
-    {
-        const QSignalBlocker quiet(table->model());
-        for (int i = 0; i < entries.size(); ++i)
-            items.put(table, row + i, entries.at(i));
-    }
-    table->viewport()->update();
+    model->undo();
 }
 
 void List::setKeptPlace(const QByteArray &geometry)
@@ -582,188 +382,32 @@ void List::placeBesideParent()
     move(place.topLeft());
 }
 
-// The file is read on a second thread, which hands the rows over in parts;
-// this one puts them into the tables from the event loop, a slice of time at
-// a time, so that a long list never freezes the window.
 void List::loadList()
 {
-    loader = new ListLoader(this);
-    connect(loader, &ListLoader::partsWaiting, this, &List::fillSomeRows, Qt::QueuedConnection);
-    // A file that holds anything the tables do not show (a damaged row, a
-    // ninth group) is copied as "list.before-<n>.xml" before it is replaced.
-    loader->start(listFilePath(), tabNames(), [keeper = saver](bool holdsWhatWasRead) {
-        if (!holdsWhatWasRead)
-            keeper->keepCopyFirst(QStringLiteral("before"));
-    });
-}
-
-void List::fillSomeRows()
-{
-    QElapsedTimer slice;
-    slice.start();
-    while (loader) {
-        int group = 0;
-        EntryGroup rows;
-        switch (loader->takePart(group, rows, false)) {
-        case ListLoader::Take::Part: appendEntries(tables.at(group), rows); break;
-        case ListLoader::Take::NothingYet: return; // the reader calls again
-        case ListLoader::Take::Finished: endLoading(); return;
-        }
-        if (slice.elapsed() >= fillSliceMs) {
-            QTimer::singleShot(0, this, &List::fillSomeRows);
-            return;
-        }
-    }
-}
-
-// Puts every row still to come into the tables before the list is changed
-// or saved: a list saved half loaded would lose the rest.
-void List::finishLoading()
-{
-    while (loader) {
-        int group = 0;
-        EntryGroup rows;
-        if (loader->takePart(group, rows, true) == ListLoader::Take::Part)
-            appendEntries(tables.at(group), rows);
-        else
-            endLoading();
-    }
-}
-
-void List::endLoading()
-{
-    const ListLoader::Outcome outcome = loader->outcome();
-    // What the file held beyond the rows shown is kept in a copy beside it
-    // before the file is first replaced.
-    if (outcome == ListLoader::Outcome::Unreadable)
-        saver->keepCopyFirst(QStringLiteral("unreadable"));
-    delete loader;
-    loader = nullptr;
+    model->load();
 }
 
 bool List::isLoaded() const
 {
-    return !loader;
-}
-
-ListSaver::Content List::currentContent()
-{
-    finishLoading();
-    ListSaver::Content content{tabNames(), {}};
-    for (const QTableWidget *table : std::as_const(tables)) {
-        EntryGroup entries;
-        entries.reserve(table->rowCount());
-        for (int row = 0; row < table->rowCount(); ++row)
-            entries << entryAt(table, row);
-        content.groups << entries;
-    }
-    return content;
-}
-
-void List::listChanged()
-{
-    ++changes;
-    if (!autosaveTimer->isActive())
-        autosaveTimer->start();
-}
-
-// The rows are taken here, on the GUI thread; turning them into the file's
-// bytes and writing them happens in the background.
-void List::autosave()
-{
-    if (saver->isSaving()) {
-        saveAgain = true;
-        return;
-    }
-    changesBeingSaved = changes;
-    saver->saveInBackground(currentContent());
-}
-
-void List::autosaveFinished(bool saved, const QString &reason)
-{
-    if (saved) {
-        savedChanges = changesBeingSaved;
-        failureTold = false;
-    } else if (changesBeingSaved != savedChanges) {
-        tellFailureOnce(reason);
-    }
-    if (saveAgain) {
-        saveAgain = false;
-        autosave();
-    }
-}
-
-bool List::saveNow(QString *reason)
-{
-    autosaveTimer->stop();
-    const ListSaver::Content content = currentContent();
-    const int changesSaved = changes;
-    if (!saver->save(content, reason))
-        return false;
-    savedChanges = changesSaved;
-    saveAgain = false;
-    failureTold = false;
-    return true;
+    return model->isLoaded();
 }
 
 void List::saveList()
 {
-    saveNow(nullptr);
+    model->save();
 }
 
 void List::saveBeforeClosing()
 {
-    QString reason;
-    while (!saveNow(&reason)) {
-        // Nothing of this session is lost: the file holds what it held.
-        if (changes == savedChanges)
-            return;
-        if (!askToRetry(reason)) {
-            closedUnsaved = true;
-            return;
-        }
-    }
+    SaveFailureBox::saveBeforeClosing(*model, parentWidget() ? parentWidget() : this);
 }
 
 void List::saveAtSessionEnd(bool mayAsk)
 {
-    QString reason;
-    if (!saveNow(&reason) && mayAsk && changes != savedChanges)
-        tellFailureOnce(reason);
+    SaveFailureBox::saveAtSessionEnd(*model, isVisible() ? this : parentWidget(), mayAsk);
 }
 
-namespace {
-
-QString failureText(const QString &path, const QString &reason)
+void List::tellFailure(const QString &reason)
 {
-    return QStringLiteral("Η λίστα δεν αποθηκεύτηκε στο αρχείο\n%1\n\n%2")
-        .arg(QDir::toNativeSeparators(path), reason);
-}
-
-} // namespace
-
-// Tells of a failed save with a single button, once until a save works again:
-// the program tries again at the next change and at close.
-void List::tellFailureOnce(const QString &reason)
-{
-    if (failureTold)
-        return;
-    failureTold = true;
-    QMessageBox box(QMessageBox::Critical, boxTitle, failureText(listFilePath(), reason),
-                    QMessageBox::NoButton, isVisible() ? this : parentWidget());
-    box.setDefaultButton(box.addButton(QStringLiteral("Εντάξει"), QMessageBox::AcceptRole));
-    box.exec();
-}
-
-// True for "try again"; false for "close without saving", also when the box
-// was closed without an answer because the program is being ended.
-bool List::askToRetry(const QString &reason)
-{
-    QMessageBox box(QMessageBox::Critical, boxTitle, failureText(listFilePath(), reason),
-                    QMessageBox::NoButton, parentWidget() ? parentWidget() : this);
-    QPushButton *retry = box.addButton(QStringLiteral("Επανάληψη"), QMessageBox::AcceptRole);
-    box.addButton(QStringLiteral("Κλείσιμο χωρίς αποθήκευση"), QMessageBox::DestructiveRole);
-    box.setDefaultButton(retry);
-    box.exec();
-    return box.clickedButton() == retry;
+    SaveFailureBox::tell(isVisible() ? this : parentWidget(), model->path(), reason);
 }

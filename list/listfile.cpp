@@ -278,6 +278,30 @@ private:
     bool refused = false;
 };
 
+// The file as long as nobody asks to stop reading it; then it ends there.
+class UntilStopped : public QIODevice
+{
+public:
+    UntilStopped(QIODevice &file, const std::function<bool()> &stopRequested)
+        : file(file)
+        , stopRequested(stopRequested)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        return stopRequested && stopRequested() ? -1 : file.read(data, maxSize);
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QIODevice &file;
+    const std::function<bool()> &stopRequested;
+};
+
 void appendItem(QByteArray &out, const Entry &entry, int row);
 
 // Reads one list file. Groups are the fpa-tab elements at any depth below the
@@ -556,7 +580,8 @@ bool saveSafely(const QString &path, QString *reason, const std::function<bool(Q
 
 } // namespace
 
-ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead)
+ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead,
+                const std::function<bool()> &stopRequested)
 {
     switch (kindOf(path)) {
     case Kind::Missing:
@@ -567,7 +592,8 @@ ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead)
     QFile file;
     if (!openRegularFile(file, path))
         return ReadStatus::Unreadable;
-    return Reader(groupCount, rowsRead).read(file) ? ReadStatus::Complete : ReadStatus::Unreadable;
+    UntilStopped input(file, stopRequested);
+    return Reader(groupCount, rowsRead).read(input) ? ReadStatus::Complete : ReadStatus::Unreadable;
 }
 
 QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &groups)

@@ -49,8 +49,10 @@ constexpr int maxTextLength = 1000;              // characters of one cell
 // broken, the rows found before the fault. Only a regular file, or a symbolic
 // link to one, is read; anything else (a folder, a FIFO, a device) is
 // Unreadable and is not even opened. A document type that declares entities
-// makes the file Unreadable too.
-ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead);
+// makes the file Unreadable too. When stopRequested, asked between parts of
+// the file, says true, the reading ends there as for a file cut short.
+ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead,
+                const std::function<bool()> &stopRequested = nullptr);
 
 // The file's content for the given groups, exactly as write() stores it.
 QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &groups);

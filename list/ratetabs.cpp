@@ -1,7 +1,6 @@
 #include "ratetabs.h"
 
-#include "calculator/amounttext.h"
-#include "calculator/presetrates.h"
+#include "presetrates.h"
 
 #include <cmath>
 
@@ -10,7 +9,8 @@ namespace RateTabs {
 namespace {
 
 // The rate that the text shows: read in the locale, and failing that with "."
-// or "," as the decimal point, as a text from another locale would have it.
+// or "," as the decimal point, as a text from another locale would have it. A
+// rate has no digits to group, so a text with more than one mark is none.
 bool readRate(const QString &fpa, const QLocale &locale, double &rate)
 {
     QLocale strict = locale;
@@ -18,7 +18,7 @@ bool readRate(const QString &fpa, const QLocale &locale, double &rate)
     bool ok = false;
     rate = strict.toDouble(fpa, &ok);
     if (!ok)
-        rate = QLocale::c().toDouble(AmountText::toLocaleForm(fpa, QStringLiteral(".")), &ok);
+        rate = QLocale::c().toDouble(QString(fpa).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
     return ok;
 }
 

@@ -1,6 +1,7 @@
 #include "calculator/mainwindow.h"
 #include "list/list.h"
 #include "list/listfile.h"
+#include "list/savedlist.h"
 #include "testsupport.h"
 
 #include <QAccessible>
@@ -160,31 +161,18 @@ private slots:
     void init();
 
     void showsEightTabsOfReadOnlyTables();
-    void routesByExactRateText_data();
-    void routesByExactRateText();
     void addsEachEntryOncePerTable();
-    void copiesInTheTwoTabsAreIndependent();
     void newRowsGoToTheEnd();
     void contextMenuOffersWhatApplies();
-    void removingAllEmptiesOnlyTheCurrentTab();
     void keysWorkTheTable_data();
     void keysWorkTheTable();
     void menuKeysOpenTheMenuAtTheCurrentRow();
     void doubleClicksAndTypingDoNotEdit();
 
+    void tablesMirrorTheSavedList();
     void firstCloseWritesEightEmptyGroups();
-    void writesOneEntryInItsTwoGroups();
-    void restartShowsTheSameRows();
-    void keepsACopyOfAnUnreadableFile();
-    void neverOverwritesAFileItCouldNotCopy();
-    void failedWriteLeavesThePreviousFile();
 
-    void keepsACopyOfWhatTheListDoesNotShow_data();
-    void keepsACopyOfWhatTheListDoesNotShow();
     void neverOverwritesADamagedFileItCannotCopy();
-    void neverReadsOrWritesAPipe();
-    void savingWaitsForTheWholeList();
-    void writesEveryChangeWithinTwoSeconds();
     void tellsOfAFailedAutosaveOnce();
     void asksOnCloseWhenTheListCannotBeSaved_data();
     void asksOnCloseWhenTheListCannotBeSaved();
@@ -233,27 +221,6 @@ void TestList::showsEightTabsOfReadOnlyTables()
     }
 }
 
-void TestList::routesByExactRateText_data()
-{
-    QTest::addColumn<QString>("rate");
-    QTest::addColumn<int>("tab");
-    QTest::newRow("6.5") << "6,50" << 3;
-    QTest::newRow("24") << "24,00" << 7;
-}
-
-void TestList::routesByExactRateText()
-{
-    QFETCH(QString, rate);
-    QFETCH(int, tab);
-
-    ListWindow list;
-    list.add("10,00", rate, "1,00", "11,00");
-    for (int other = 1; other < 8; ++other)
-        QCOMPARE(list.table(other)->rowCount(), other == tab ? 1 : 0);
-    QCOMPARE(list.rows(0), QStringList{"10,00|" + rate + "|1,00|11,00"});
-    QCOMPARE(list.tabs()->currentIndex(), tab);
-}
-
 void TestList::addsEachEntryOncePerTable()
 {
     ListWindow list;
@@ -286,25 +253,6 @@ void TestList::addsEachEntryOncePerTable()
     list.add("100,00", "13,00", "23,00", "124,00");
     QCOMPARE(list.table(0)->rowCount(), 4);
     QCOMPARE(list.table(2)->rowCount(), 2);
-}
-
-void TestList::copiesInTheTwoTabsAreIndependent()
-{
-    ListWindow list;
-    list.add("100,00", "23,00", "23,00", "123,00");
-
-    list.removeRow(0, 0);
-    QCOMPARE(list.rows(0), QStringList());
-    QCOMPARE(list.rows(1), QStringList{entry100});
-    list.add("100,00", "23,00", "23,00", "123,00");
-    QCOMPARE(list.rows(0), QStringList{entry100});
-    QCOMPARE(list.rows(1), QStringList{entry100});
-
-    list.removeRow(1, 0);
-    QCOMPARE(list.rows(1), QStringList());
-    list.add("100,00", "23,00", "23,00", "123,00");
-    QCOMPARE(list.rows(0), QStringList{entry100});
-    QCOMPARE(list.rows(1), QStringList{entry100});
 }
 
 void TestList::newRowsGoToTheEnd()
@@ -343,24 +291,6 @@ void TestList::contextMenuOffersWhatApplies()
     QCOMPARE(list.table(0)->rowCount(), 1);
 }
 
-void TestList::removingAllEmptiesOnlyTheCurrentTab()
-{
-    ListWindow list;
-    list.window.show();
-    list.add("100,00", "23,00", "23,00", "123,00");
-    list.add("200,00", "23,00", "46,00", "246,00");
-    list.add("100,00", "9,00", "9,00", "109,00");
-
-    list.chooseFromContextMenu(0, "Διαγραφή όλων των τιμών της καρτέλας");
-    QCOMPARE(list.table(0)->rowCount(), 0);
-    QCOMPARE(list.table(1)->rowCount(), 2);
-    QCOMPARE(list.table(4)->rowCount(), 1);
-
-    list.chooseFromContextMenu(1, "Διαγραφή όλων των τιμών της καρτέλας");
-    QCOMPARE(list.table(1)->rowCount(), 0);
-    QCOMPARE(list.table(4)->rowCount(), 1);
-}
-
 // Three entries at 23% and one at 9%; then, on one tab with one row selected
 // (or none), a series of keys and commands.
 void TestList::keysWorkTheTable_data()
@@ -388,6 +318,9 @@ void TestList::keysWorkTheTable_data()
         << 0 << -1 << QStringList{"Ctrl+C"} << QStringList{a, b, c, d} << -1
         << "100,00\t23,00\t23,00\t123,00\n200,00\t23,00\t46,00\t246,00\n"
            "300,00\t23,00\t69,00\t369,00\n100,00\t9,00\t9,00\t109,00\n";
+    QTest::newRow("Ctrl+C puts a blank for a tab or line break in a cell")
+        << 7 << 0 << QStringList{"add odd", "Ctrl+C"} << QStringList{"1\t2|7,00|a\nb|c\rd"} << 0
+        << "1 2\t7,00\ta b\tc d\n";
     QTest::newRow("Ctrl+Z after Delete")
         << 1 << 1 << QStringList{"Delete", "Ctrl+Z"} << QStringList{a, b, c} << 1 << untouched;
     QTest::newRow("Ctrl+Z after the menu's delete")
@@ -445,6 +378,8 @@ void TestList::keysWorkTheTable()
             list.tabs()->setCurrentIndex(step.mid(4).toInt());
         else if (step == "add b")
             list.add("200,00", "23,00", "46,00", "246,00");
+        else if (step == "add odd")
+            list.add("1\t2", "7,00", "a\nb", "c\rd");
     }
 
     QCOMPARE(list.tabs()->currentIndex(), tab);
@@ -453,7 +388,7 @@ void TestList::keysWorkTheTable()
     QCOMPARE(selection.isEmpty() ? -1 : selection.first().row(), selectedAfter);
     QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
     if (tab != 0)
-        QCOMPARE(list.table(0)->rowCount(), 4); // the other copies stay
+        QVERIFY(list.table(0)->rowCount() >= 4); // the other copies stay
 }
 
 // Shift+F10 and the Menu key (a context menu event from the keyboard) open the
@@ -509,6 +444,53 @@ void TestList::doubleClicksAndTypingDoNotEdit()
     QCOMPARE(list.rows(1), QStringList{entry100});
 }
 
+// Each table shows its group of the saved list row for row, as the list is
+// loaded and changed, with every cell centred and the final amount in bold.
+void TestList::tablesMirrorTheSavedList()
+{
+    const auto mirrors = [](const ListWindow &list) {
+        const SavedList *model = list.window.savedList();
+        for (int tab = 0; tab < 8; ++tab) {
+            QStringList rows;
+            for (const Entry &entry : model->entries(tab))
+                rows << QStringList{entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso}.join(
+                    '|');
+            if (list.rows(tab) != rows)
+                return false;
+            for (int row = 0; row < list.table(tab)->rowCount(); ++row) {
+                for (int column = 0; column < 4; ++column) {
+                    const QTableWidgetItem *item = list.table(tab)->item(row, column);
+                    if (item->textAlignment() != int(Qt::AlignCenter)
+                        || item->font().bold() != (column == 3))
+                        return false;
+                }
+            }
+        }
+        return true;
+    };
+    {
+        ListWindow list;
+        list.add("100,00", "23,00", "23,00", "123,00");
+        list.add("2,00", "7,00", "0,14", "2,14");
+        list.window.saveList();
+    }
+    ListWindow list;
+    list.window.show();
+    QCOMPARE(list.rows(7), QStringList{"2,00|7,00|0,14|2,14"});
+    QVERIFY(mirrors(list));
+    list.add("200,00", "23,00", "46,00", "246,00");
+    list.add("1,00", "6,50", "0,07", "1,07");
+    QVERIFY(mirrors(list));
+    list.removeRow(1, 0);
+    list.chooseFromContextMenu(0, "Διαγραφή όλων των τιμών της καρτέλας");
+    QVERIFY(mirrors(list));
+    QCOMPARE(list.table(0)->rowCount(), 0);
+    QTest::keyClick(list.table(0), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(list.table(0), Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(mirrors(list));
+    QCOMPARE(list.rows(1).size(), 2);
+}
+
 void TestList::firstCloseWritesEightEmptyGroups()
 {
     {
@@ -527,133 +509,6 @@ void TestList::firstCloseWritesEightEmptyGroups()
                                               " <fpa-tab name=\"5%\" ID=\"6\"/>\n"
                                               " <fpa-tab name=\"Λοιπά\" ID=\"7\"/>\n"
                                               "</fpa>\n"));
-}
-
-void TestList::writesOneEntryInItsTwoGroups()
-{
-    {
-        ListWindow list;
-        list.add("100,00", "23,00", "23,00", "123,00");
-        list.window.saveList();
-    }
-    const QByteArray item = "  <fpa-item poso=\"100,00\" fpa=\"23,00\" extraPoso=\"23,00\" "
-                            "finalPoso=\"123,00\" Id=\"0\"/>\n";
-    QCOMPARE(readFile(listPath()), "<fpa>\n"
-                                   " <fpa-tab name=\"Όλα\" ID=\"0\">\n"
-                                       + item
-                                       + " </fpa-tab>\n"
-                                         " <fpa-tab name=\"23%\" ID=\"1\">\n"
-                                       + item
-                                       + " </fpa-tab>\n"
-                                         " <fpa-tab name=\"13%\" ID=\"2\"/>\n"
-                                         " <fpa-tab name=\"6.5%\" ID=\"3\"/>\n"
-                                         " <fpa-tab name=\"9%\" ID=\"4\"/>\n"
-                                         " <fpa-tab name=\"16%\" ID=\"5\"/>\n"
-                                         " <fpa-tab name=\"5%\" ID=\"6\"/>\n"
-                                         " <fpa-tab name=\"Λοιπά\" ID=\"7\"/>\n"
-                                         "</fpa>\n");
-}
-
-void TestList::restartShowsTheSameRows()
-{
-    const QString odd = "a<b>&\"c\"\n'd'";
-    {
-        ListWindow list;
-        list.add("100,00", "23,00", "23,00", "123,00");
-        list.add("1,00", "6,50", "0,07", "1,07");
-        list.add("2,00", "7,00", "0,14", "2,14");
-        list.add(odd, odd, "", " ");
-        list.window.saveList();
-    }
-    ListWindow again;
-    QCOMPARE(again.rows(0), (QStringList{entry100, "1,00|6,50|0,07|1,07", "2,00|7,00|0,14|2,14",
-                                         odd + "|" + odd + "||" + " "}));
-    QCOMPARE(again.rows(1), QStringList{entry100});
-    QCOMPARE(again.rows(3), QStringList{"1,00|6,50|0,07|1,07"});
-    QCOMPARE(again.rows(7), (QStringList{"2,00|7,00|0,14|2,14", odd + "|" + odd + "||" + " "}));
-    QCOMPARE(again.tabs()->currentIndex(), 5);
-    const QTableWidgetItem *last = again.table(3)->item(0, 3);
-    QCOMPARE(last->textAlignment(), int(Qt::AlignCenter));
-    QVERIFY(last->font().bold());
-    QVERIFY(!again.table(3)->item(0, 2)->font().bold());
-}
-
-void TestList::keepsACopyOfAnUnreadableFile()
-{
-    const QByteArray truncated =
-        "<fpa>\n <fpa-tab name=\"Όλα\" ID=\"0\">\n"
-        "  <fpa-item poso=\"1,00\" fpa=\"5,00\" extraPoso=\"0,05\" finalPoso=\"1,05\" Id=\"0\"/>\n"
-        "  <fpa-item poso=\"2,00\" fpa=\"5,00\" extraPo";
-    const QString firstCopy = TestSupport::dataDirectory() + "/list.unreadable-1.xml";
-    const QString secondCopy = TestSupport::dataDirectory() + "/list.unreadable-2.xml";
-    writeFile(firstCopy, "an earlier copy");
-    writeFile(listPath(), truncated);
-    {
-        ListWindow list;
-        QCOMPARE(list.rows(0), QStringList{"1,00|5,00|0,05|1,05"});
-        list.add("3,00", "5,00", "0,15", "3,15");
-        list.window.saveList();
-    }
-    QCOMPARE(readFile(firstCopy), QByteArray("an earlier copy"));
-    QCOMPARE(readFile(secondCopy), truncated);
-    // The rows that could be read are written back with the new one.
-    ListWindow again;
-    QCOMPARE(again.rows(0), (QStringList{"1,00|5,00|0,05|1,05", "3,00|5,00|0,15|3,15"}));
-}
-
-void TestList::neverOverwritesAFileItCouldNotCopy()
-{
-    // A list.xml that cannot be opened (here a folder) cannot be copied either.
-    QDir(TestSupport::dataDirectory()).mkpath("list.xml");
-    {
-        ListWindow list;
-        list.add("1,00", "5,00", "0,05", "1,05");
-        list.window.saveList();
-    }
-    QVERIFY(QFileInfo(listPath()).isDir());
-}
-
-void TestList::keepsACopyOfWhatTheListDoesNotShow_data()
-{
-    const QByteArray item = "<fpa-item poso=\"1,00\" fpa=\"5,00\" extraPoso=\"0,05\" "
-                            "finalPoso=\"1,05\" Id=\"0\"/>";
-    const QByteArray asWritten =
-        ListFile::serialize(groupNames, {{{"1,00", "5,00", "0,05", "1,05"}}});
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("copy"); // empty: none is needed
-
-    QTest::newRow("as written") << asWritten << QString();
-    QByteArray damaged = asWritten;
-    QTest::newRow("damaged attribute name")
-        << damaged.replace("extraPoso", "extraPo$o") << "list.before-1.xml";
-    damaged = asWritten;
-    QTest::newRow("ninth group") << damaged.replace("</fpa>",
-                                                    " <fpa-tab>" + item + "</fpa-tab>\n</fpa>")
-                                 << "list.before-1.xml";
-    damaged = asWritten;
-    QTest::newRow("row outside any group")
-        << damaged.replace("</fpa>", item + "</fpa>") << "list.before-1.xml";
-}
-
-// Whatever the list leaves out of a file that it replaces is kept in a copy.
-void TestList::keepsACopyOfWhatTheListDoesNotShow()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QString, copy);
-
-    writeFile(listPath(), content);
-    {
-        ListWindow list;
-        list.add("2,00", "5,00", "0,10", "2,10");
-        list.window.saveList();
-    }
-    const QStringList expected =
-        copy.isEmpty() ? QStringList{"list.xml"} : QStringList{copy, "list.xml"};
-    QCOMPARE(QDir(TestSupport::dataDirectory()).entryList(QDir::Files), expected);
-    if (!copy.isEmpty())
-        QCOMPARE(readFile(TestSupport::dataDirectory() + "/" + copy), content);
-    ListWindow again;
-    QCOMPARE(again.rows(6).last(), QString("2,00|5,00|0,10|2,10"));
 }
 
 void TestList::neverOverwritesADamagedFileItCannotCopy()
@@ -689,60 +544,6 @@ void TestList::neverOverwritesADamagedFileItCannotCopy()
     QCOMPARE(readFile(listPath()), damaged);
     QCOMPARE(QDir(TestSupport::dataDirectory()).entryList(QDir::Files), QStringList{"list.xml"});
 #endif
-}
-
-#ifndef Q_OS_WIN
-#include <sys/stat.h>
-#endif
-
-void TestList::neverReadsOrWritesAPipe()
-{
-#ifndef Q_OS_WIN
-    QDir().mkpath(TestSupport::dataDirectory());
-    QCOMPARE(mkfifo(QFile::encodeName(listPath()).constData(), 0600), 0);
-    {
-        ListWindow list; // would wait for a writer for ever if it opened the pipe
-        list.add("1,00", "5,00", "0,05", "1,05");
-        list.window.saveList();
-    }
-    const QFileInfo left(listPath());
-    const bool stillAPipe = left.exists() && !left.isFile();
-    QFile::remove(listPath()); // before anything else opens it
-    QVERIFY(stillAPipe);
-#endif
-}
-
-// Rows are put into the tables from the event loop; saving before they are
-// all in waits for the rest instead of writing half the list.
-void TestList::savingWaitsForTheWholeList()
-{
-    QList<EntryGroup> groups(8);
-    for (int i = 0; i < 20000; ++i)
-        groups[i % 2 ? 0 : 7] << Entry{QString::number(i), "1,00", "0,01", "1,01"};
-    const QByteArray content = ListFile::serialize(groupNames, groups);
-    writeFile(listPath(), content);
-
-    List list;
-    QVERIFY(!list.isLoaded());
-    list.saveList();
-    QVERIFY(list.isLoaded());
-    QCOMPARE(readFile(listPath()), content);
-}
-
-void TestList::writesEveryChangeWithinTwoSeconds()
-{
-    ListWindow list;
-    list.window.show();
-    // A data folder removed while the program runs is made again.
-    QDir(TestSupport::dataDirectory()).removeRecursively();
-    list.add("100,00", "23,00", "23,00", "123,00");
-    list.add("7,00", "23,00", "1,61", "8,61");
-    QTRY_VERIFY_WITH_TIMEOUT(readFile(listPath()).contains("poso=\"7,00\""), 2000);
-
-    list.removeRow(1, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(readFile(listPath()).count("poso=\"7,00\""), 1, 2000);
-    list.chooseFromContextMenu(0, "Διαγραφή όλων των τιμών της καρτέλας");
-    QTRY_COMPARE_WITH_TIMEOUT(readFile(listPath()).count("poso="), 1, 2000);
 }
 
 void TestList::tellsOfAFailedAutosaveOnce()
@@ -797,35 +598,6 @@ void TestList::asksOnCloseWhenTheListCannotBeSaved()
     QVERIFY(box.buttons.contains("Επανάληψη"));
     QVERIFY(box.buttons.contains("Κλείσιμο χωρίς αποθήκευση"));
     QCOMPARE(readFile(listPath()).contains("poso=\"100,00\""), saved);
-}
-
-// A disk that fills up halfway through the write, simulated with a file size
-// limit that holds for every user, root included.
-void TestList::failedWriteLeavesThePreviousFile()
-{
-#ifdef Q_OS_WIN
-    QSKIP("The failed write is made with a file size limit (setrlimit), which Windows lacks");
-#else
-    const QByteArray previous = "<fpa><fpa-tab><fpa-item poso=\"7\"/></fpa-tab></fpa>";
-    writeFile(listPath(), previous);
-    {
-        ListWindow list;
-        for (int i = 0; i < 50; ++i)
-            list.add(QString::number(i), "5,00", "0,05", "1,05");
-
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit original{};
-        getrlimit(RLIMIT_FSIZE, &original);
-        rlimit small = original;
-        small.rlim_cur = 1000;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        list.window.saveList();
-        setrlimit(RLIMIT_FSIZE, &original);
-    }
-    QCOMPARE(readFile(listPath()), previous);
-    QCOMPARE(QDir(TestSupport::dataDirectory()).entryList(QDir::Files),
-             (QStringList{"list.before-1.xml", "list.xml"}));
-#endif
 }
 
 METRINO_TEST_MAIN(TestList)

@@ -9,7 +9,8 @@
 // For each it prints the median time from starting the process until its
 // window is first painted and the largest peak memory; for the calculator
 // also until the saved list has been read into the list window, how long
-// saving the list takes, and the longest time the window is held up while a
+// saving the list takes, how long adding one entry to it takes, and the
+// longest time the window is held up while the list is read and while a
 // change is saved in the background. Then, or alone with --export, how long
 // the totals and the CSV of all the list's rows and the PDF of 1,000 rows take.
 
@@ -58,11 +59,14 @@ struct Figures {
     QList<qint64> shownMs; // from starting the process
     QList<qint64> readyMs; // from starting the process
     QList<qint64> savedMs;
+    QList<qint64> loadStallMs;
+    QList<double> addMs;
     QList<qint64> autosaveStallMs;
     double peakMiB = 0;
 };
 
-qint64 median(QList<qint64> values)
+template <typename T>
+T median(QList<T> values)
 {
     if (values.isEmpty())
         return -1;
@@ -71,7 +75,8 @@ qint64 median(QList<qint64> values)
 }
 
 // Starts a probe and reads what it tells: "shown <MiB>", "ready <MiB>",
-// "saved <ms> <MiB>", "autosave <ms> <MiB>".
+// "loadstall <ms> <MiB>", "saved <ms> <MiB>", "add <ms> <MiB>",
+// "autosave <ms> <MiB>".
 void runOnce(const QString &program, Figures &figures)
 {
     QProcess child;
@@ -88,8 +93,12 @@ void runOnce(const QString &program, Figures &figures)
             figures.shownMs << clock.elapsed();
         else if (what == "ready")
             figures.readyMs << clock.elapsed();
+        else if (what == "loadstall")
+            figures.loadStallMs << fields.value(1).toLongLong();
         else if (what == "saved")
             figures.savedMs << fields.value(1).toLongLong();
+        else if (what == "add")
+            figures.addMs << fields.value(1).toDouble();
         else if (what == "autosave")
             figures.autosaveStallMs << fields.value(1).toLongLong();
         figures.peakMiB = std::max(figures.peakMiB, fields.last().toDouble());
@@ -109,10 +118,16 @@ QList<Figures> measure(const QStringList &programs, int runs)
     return figures;
 }
 
-QString milliseconds(const QList<qint64> &values)
+QString milliseconds(const QList<qint64> &values, int width = 12)
 {
     const qint64 value = median(values);
-    return (value < 0 ? QString("-") : QString::number(value) + " ms").rightJustified(12);
+    return (value < 0 ? QString("-") : QString::number(value) + " ms").rightJustified(width);
+}
+
+QString milliseconds(const QList<double> &values)
+{
+    const double value = median(values);
+    return (value < 0 ? QString("-") : QString::number(value, 'f', 2) + " ms").rightJustified(10);
 }
 
 void report(QTextStream &out, const QString &what, const Figures &figures)
@@ -120,7 +135,8 @@ void report(QTextStream &out, const QString &what, const Figures &figures)
     out << what.leftJustified(30) << milliseconds(figures.shownMs) << milliseconds(figures.readyMs)
         << milliseconds(figures.savedMs)
         << (QString::number(figures.peakMiB, 'f', 1) + " MiB").rightJustified(13)
-        << milliseconds(figures.autosaveStallMs) << '\n';
+        << milliseconds(figures.autosaveStallMs, 16) << milliseconds(figures.loadStallMs, 12)
+        << milliseconds(figures.addMs) << '\n';
 }
 
 // How long the list file's reader alone takes for a file.
@@ -177,7 +193,8 @@ int main(int argc, char **argv)
     out << "median of " << runs
         << " runs, offscreen platform; times from the start of the process\n";
     out << QString("program").leftJustified(30)
-        << "window shown  list ready  list saved  peak memory  autosave stall\n";
+        << "window shown  list ready  list saved  peak memory  autosave stall  "
+           "load stall   add one\n";
     QFile::remove(listPath());
     const QList<Figures> small = measure({minimal, calculator}, runs);
     report(out, "minimal Qt Widgets program", small[0]);

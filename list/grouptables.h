@@ -1,0 +1,34 @@
+#pragma once
+
+#include "entry.h"
+
+#include <QList>
+#include <QObject>
+
+class QTabWidget;
+class QTableWidget;
+class SavedList;
+
+// The list window's eight tables, each showing one group of the saved list
+// row for row: every cell centred, the final amount in bold. After an entry
+// is added, or a deletion undone, its tab comes to the front with its rows.
+class GroupTables : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Table i, on tab i, shows group i.
+    GroupTables(const SavedList *list, QTabWidget *tabs, const QList<QTableWidget *> &tables,
+                QObject *parent = nullptr);
+
+private:
+    void showInsertedRows(int group, int first, int count);
+    void showRemovedRows(int group, int first, const EntryGroup &removed);
+    void showGroupAgain(int group);
+    void showFiledEntry(int group, int row, bool isNew);
+    void showUndoneDeletion(int group, int row, int count);
+
+    const SavedList *list;
+    QTabWidget *tabs;
+    QList<QTableWidget *> tables;
+};

@@ -1,0 +1,136 @@
+#pragma once
+
+#include "entry.h"
+#include "liststore.h"
+
+#include <QDeadlineTimer>
+#include <QHash>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+// The saved calculations, in eight groups: "Όλα" holds every entry, one group
+// each of the six preset rates, and "Λοιπά" the others. It keeps the rules of
+// the list (where an entry goes, that no group holds an entry twice, what a
+// deletion removes and Ctrl+Z brings back) and keeps the list in list.xml,
+// read a part at a time at start and written within a second or two of every
+// change.
+//
+// Views follow it by its signals, group by group, and read the rows with
+// entries(); row i of a view is row i of its group.
+class SavedList : public QObject
+{
+    Q_OBJECT
+
+public:
+    SavedList(const QString &path, const QStringList &groupNames, QObject *parent = nullptr);
+    ~SavedList() override;
+
+    QString path() const { return store->location(); }
+    int groupCount() const { return int(groups.size()); }
+    QStringList groupNames() const { return names; }
+    const EntryGroup &entries(int group) const { return groups.at(group).rows; }
+    bool contains(int group, const Entry &entry) const;
+    // Those rows of a group as lines of four tab-separated texts, which a
+    // spreadsheet takes as rows and columns.
+    QString textOf(int group, const QList<int> &rows) const;
+
+    // Starts reading the file; loaded() follows when every row is in.
+    void load();
+    bool isLoaded() const { return !loading; }
+
+    // The commands. While the list is loading they wait, and are carried out
+    // in order once every row is in.
+    //
+    // Files the entry in the group of its rate, unless that group holds it,
+    // and in "Όλα", unless that holds it; entryFiled() tells where it is.
+    // A list that would grow past what the file can hold and be read back
+    // takes nothing more: full() tells of it.
+    void addEntry(const Entry &entry);
+    // Removes one row, or every row of a group; rowsRemoved() or groupReset()
+    // tell of it.
+    void removeRow(int group, int row);
+    void removeAll(int group);
+    // Puts back the rows of the latest removal where they were, leaving out
+    // those that their group holds again; deletionUndone() tells of it.
+    void undo();
+    // Whether undo() has a removal to put back.
+    bool canUndo() const { return !deletions.isEmpty(); }
+
+    // Writes the list at once, after the rest of the file has been read,
+    // waiting for that at most until the deadline. On failure, reason
+    // receives why.
+    bool save(QString *reason = nullptr, QDeadlineTimer loadingDeadline = QDeadlineTimer(10000));
+    // Writes the list in the background now.
+    void saveSoon();
+    // Whether the list has changes that the file lacks, also those waiting
+    // for the loading to end.
+    bool hasUnsavedChanges() const;
+    // The user chose to give up the changes that cannot be written.
+    void giveUpUnsavedChanges();
+    // True once after each failure since the last write that worked.
+    bool takeFailureNotice();
+    ListStore::State fileState() const { return store->state(); }
+
+signals:
+    void rowsInserted(int group, int first, int count);
+    // After the rows have gone; removed holds them.
+    void rowsRemoved(int group, int first, const EntryGroup &removed);
+    // Every row of the group may have changed: read it again.
+    void groupReset(int group);
+    void loaded();
+
+    // After addEntry(): the entry's row in the group of its rate, which had it
+    // already unless isNew.
+    void entryFiled(int group, int row, bool isNew);
+    // After undo(): count rows were put back into the group at row.
+    void deletionUndone(int group, int row, int count);
+    // A background write failed; told once until a write works again.
+    void saveFailed(const QString &reason);
+    // An entry, or the rows of an undo, were left out: the file could not
+    // hold them.
+    void full();
+
+private:
+    // The rows of a group, and how many of them have each hash, so that a
+    // look for an entry walks the rows only when the group is likely to
+    // hold it.
+    struct Group {
+        EntryGroup rows;
+        QHash<size_t, int> hashes;
+    };
+    struct Deletion {
+        int group;
+        int row;
+        EntryGroup entries;
+    };
+
+    void whenLoaded(std::function<void()> command);
+    void fillSomeRows();
+    bool takeRows(bool wait, QDeadlineTimer deadline);
+    bool finishLoading(QDeadlineTimer deadline);
+    void endLoading();
+    void insertRows(int group, int row, const EntryGroup &entries);
+    bool hasRoomFor(const EntryGroup &entries) const;
+    void forget(Group &group, const Entry &entry);
+    int findRow(int group, const Entry &entry) const;
+    void changed();
+    ListContent content() const;
+
+    QStringList names;
+    QList<Group> groups;
+    // All the rows, and about how many bytes of the file they take.
+    int rowCount = 0;
+    qint64 fileBytes = 0;
+    // What was deleted in this run, the latest last, for Ctrl+Z.
+    QList<Deletion> deletions;
+    ListStore *store;
+    bool loading = false;
+    // The part being put in, and how much of it is in.
+    int partGroup = 0;
+    EntryGroup part;
+    int partDone = 0;
+    QTimer fillTimer;
+    QList<std::function<void()>> waitingCommands;
+};
