@@ -459,18 +459,20 @@ void TestListFile::leavesSpecialFilesAlone_data()
 
 void TestListFile::leavesSpecialFilesAlone()
 {
-#ifdef Q_OS_UNIX
     QFETCH(QString, kind);
+#ifndef Q_OS_UNIX
+    if (kind != "folder")
+        QSKIP("FIFOs, sockets, device nodes and symbolic links are made here with Unix calls");
+#endif
 
     QTemporaryDir here;
     const QString path = here.filePath("list.xml");
-    const QByteArray name = QFile::encodeName(path);
     QStringList expectedEntries{"list.xml"};
+#ifdef Q_OS_UNIX
+    const QByteArray name = QFile::encodeName(path);
     int socket = -1;
     if (kind == "fifo") {
         QCOMPARE(mkfifo(name.constData(), 0600), 0);
-    } else if (kind == "folder") {
-        QVERIFY(QDir().mkdir(path));
     } else if (kind == "socket") {
         socket = makeSocket(path);
         QVERIFY(socket >= 0);
@@ -483,15 +485,20 @@ void TestListFile::leavesSpecialFilesAlone()
         // The null device's numbers, on a node of the test's own.
         if (::mknod(name.constData(), S_IFCHR | 0600, makedev(1, 3)) != 0)
             QSKIP("Only root may make a device node");
-    } else {
+    } else if (kind == "loop") {
         QVERIFY(QFile::link(path, path));
     }
     const auto closeSocket = qScopeGuard([socket] {
         if (socket >= 0)
             ::close(socket);
     });
+#endif
+    if (kind == "folder")
+        QVERIFY(QDir().mkdir(path));
+#ifdef Q_OS_UNIX
     struct stat before;
     QCOMPARE(lstat(name.constData(), &before), 0);
+#endif
 
     // Opening a FIFO to read from it would wait for ever.
     QCOMPARE(load(path).status, ListFile::ReadStatus::Unreadable);
@@ -500,15 +507,16 @@ void TestListFile::leavesSpecialFilesAlone()
     QVERIFY(!ListFile::write(path, "<fpa/>", &reason));
     QVERIFY(!reason.isEmpty());
 
+#ifdef Q_OS_UNIX
     struct stat after;
     QCOMPARE(lstat(name.constData(), &after), 0);
     QCOMPARE(after.st_mode, before.st_mode);
+#endif
+    if (kind == "folder")
+        QVERIFY(QFileInfo(path).isDir());
     QCOMPARE(QDir(here.path())
                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
              expectedEntries);
-#else
-    QSKIP("FIFOs and symbolic links are made here with Unix calls");
-#endif
 }
 
 void TestListFile::followsSymbolicLinks()
