@@ -289,11 +289,13 @@ void TestCalculator::presetRatesMatchTheForms()
             inLayoutOrder << button;
     }
     QCOMPARE(inLayoutOrder.size(), int(PresetRates::all.size()));
+    // A first start shows the rates from 2011 to 2015.
+    const QStringList texts = {"23%", "13%", "6.5%", "16%", "9%", "5%"};
     for (size_t i = 0; i < PresetRates::all.size(); ++i) {
         const PresetRates::Rate &rate = PresetRates::all[i];
         QCOMPARE(inLayoutOrder.at(int(i))->objectName(), QLatin1String(rate.buttonName));
-        QCOMPARE(inLayoutOrder.at(int(i))->text(), QString::fromUtf8(rate.buttonText));
-        QCOMPARE(tabs->tabText(rate.tabIndex), QString::fromUtf8(rate.tabText));
+        QCOMPARE(inLayoutOrder.at(int(i))->text(), texts.at(int(i)));
+        QCOMPARE(tabs->tabText(rate.tabIndex), texts.at(int(i)));
     }
 }
 
