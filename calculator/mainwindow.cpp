@@ -6,10 +6,13 @@
 #include "contact/contact.h"
 #include "list/list.h"
 #include "list/presetrates.h"
+#include "list/savedlist.h"
+#include "rates.h"
 #include "vat.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -113,10 +116,14 @@ MainWindow::MainWindow(QWidget *parent)
     nameNumberBoxesAfterLabels();
     offerListShortcut();
     offerCommandKeys();
+    offerRatesCommand();
     ui->pushButton_add_to_list->setEnabled(false);
     connect(ui->buttonGroup, &QButtonGroup::buttonClicked, this, &MainWindow::radioClicked);
 
     settings = new QSettings(this);
+    // Before the list is made: its tabs are titled after them.
+    PresetRates::setInForce(RateSet::load(*settings));
+    showRateTexts();
     restoreGeometry(settings->value(geometryKey).toByteArray());
     restoreState(settings->value(stateKey).toByteArray(), stateVersion);
     listPlace = settings->value(listGeometryKey).toByteArray();
@@ -191,6 +198,51 @@ void MainWindow::offerCommandKeys()
                           Qt::WidgetWithChildrenShortcut);
     }
     nameKeyInToolTip(add, QStringLiteral("Enter"));
+}
+
+// The preset rates follow the law: the user sets them in a dialog reached by
+// Ctrl+, or from the window's context menu, which leave the fixed window as
+// it is.
+void MainWindow::offerRatesCommand()
+{
+    auto *action = new QAction(tr("Συντελεστές Φ.Π.Α.…"), this);
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    action->setShortcutVisibleInContextMenu(true);
+    connect(action, &QAction::triggered, this, &MainWindow::editRates);
+    addAction(action);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void MainWindow::editRates()
+{
+    Rates dialog(
+        PresetRates::inForce(),
+        [this](const RateSet &rates) { return listWindow()->savedList()->countMoves(rates); },
+        this);
+    if (dialog.exec() == QDialog::Accepted && dialog.rates() != PresetRates::inForce())
+        changeRates(dialog.rates());
+}
+
+// The buttons, the rate box and the list follow the new rates at once.
+void MainWindow::changeRates(const RateSet &rates)
+{
+    PresetRates::setInForce(rates);
+    rates.save(*settings);
+    showRateTexts();
+    if (const QAbstractButton *checked = ui->buttonGroup->checkedButton()) {
+        if (const PresetRates::Rate *preset =
+                PresetRates::forButton(checked->objectName().toLatin1().constData()))
+            ui->doubleSpinBox_fpa->setValue(preset->percent());
+    }
+    listWindow()->followRates();
+}
+
+void MainWindow::showRateTexts()
+{
+    for (const PresetRates::Rate &rate : PresetRates::all) {
+        if (auto *button = findChild<QAbstractButton *>(QLatin1String(rate.buttonName)))
+            button->setText(rate.text());
+    }
 }
 
 void MainWindow::nameKeyInToolTip(QWidget *widget, const QString &key)

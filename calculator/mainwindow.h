@@ -8,6 +8,7 @@ class QAbstractButton;
 class QDoubleSpinBox;
 class QSettings;
 class List;
+class RateSet;
 
 QT_BEGIN_NAMESPACE
 namespace Ui {
@@ -46,6 +47,10 @@ private:
     void makeCommandButtonsAccessible();
     void offerListShortcut();
     void offerCommandKeys();
+    void offerRatesCommand();
+    void editRates();
+    void changeRates(const RateSet &rates);
+    void showRateTexts();
     static void nameKeyInToolTip(QWidget *widget, const QString &key);
     void showListWindow();
     static void bringUp(QWidget *dialog);

@@ -4,6 +4,7 @@
 #include "columnfit.h"
 #include "grouptables.h"
 #include "listplacement.h"
+#include "presetrates.h"
 #include "savedlist.h"
 #include "savefailurebox.h"
 
@@ -47,6 +48,7 @@ List::List(QWidget *parent)
         tables << table;
     }
     prepareTablesForKeysAndScreenReaders();
+    retitleRateTabs();
 
     removeSelectedAction = new QAction(QStringLiteral("Διαγραφή επιλεγμένων τιμών"), this);
     connect(removeSelectedAction, &QAction::triggered, this, &List::removeSelectedItem);
@@ -121,6 +123,20 @@ QStringList List::tabNames() const
     for (int i = 0; i < ui->tabWidget->count(); ++i)
         names << ui->tabWidget->tabText(i);
     return names;
+}
+
+void List::retitleRateTabs()
+{
+    for (const PresetRates::Rate &rate : PresetRates::all) {
+        ui->tabWidget->setTabText(rate.tabIndex, rate.text());
+        tables.at(rate.tabIndex)->setAccessibleName(rate.text());
+    }
+}
+
+void List::followRates()
+{
+    retitleRateTabs();
+    model->followRates(PresetRates::inForce(), tabNames());
 }
 
 QTableWidget *List::currentTable() const

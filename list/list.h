@@ -45,6 +45,9 @@ public:
     // Whether the whole saved list is in the tables.
     bool isLoaded() const;
     SavedList *savedList() const { return model; }
+    // Titles the rate tabs after the preset rates in force and files the
+    // rows again under them.
+    void followRates();
 
     // Where the window stood in an earlier run (from saveGeometry), taken up
     // the first time it is shown; without one it goes beside the calculator.
@@ -67,6 +70,7 @@ private:
     void prepareDataLocation();
     void setUpTable(QTableWidget *table);
     QStringList tabNames() const;
+    void retitleRateTabs();
     void loadList();
     void tellFailure(const QString &reason);
     QTableWidget *currentTable() const;

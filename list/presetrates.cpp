@@ -4,6 +4,25 @@
 
 namespace PresetRates {
 
+namespace {
+RateSet &rates()
+{
+    static RateSet rates;
+    return rates;
+}
+} // namespace
+
+const RateSet &inForce()
+{
+    return rates();
+}
+
+void setInForce(const RateSet &newRates)
+{
+    if (newRates.isValid())
+        rates() = newRates;
+}
+
 const Rate *forButton(const char *objectName)
 {
     for (const Rate &rate : all) {

@@ -2,8 +2,6 @@
 
 #include "presetrates.h"
 
-#include <cmath>
-
 namespace RateTabs {
 
 namespace {
@@ -26,14 +24,16 @@ bool readRate(const QString &fpa, const QLocale &locale, double &rate)
 
 int forRate(const QString &fpa, const QLocale &locale)
 {
+    return forRate(fpa, PresetRates::inForce(), locale);
+}
+
+int forRate(const QString &fpa, const RateSet &rates, const QLocale &locale)
+{
     double rate = 0;
     if (!readRate(fpa, locale, rate))
         return otherRates;
-    for (const PresetRates::Rate &preset : PresetRates::all) {
-        if (std::abs(rate * 100 - preset.hundredths) < 1e-6)
-            return preset.tabIndex;
-    }
-    return otherRates;
+    const int position = rates.indexOf(rate);
+    return position < 0 ? otherRates : PresetRates::all.at(position).tabIndex;
 }
 
 } // namespace RateTabs

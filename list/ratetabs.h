@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QString>
 
+class RateSet;
+
 // The list window's eight tabs: every entry, one tab for each preset rate,
 // and the other rates.
 namespace RateTabs {
@@ -13,7 +15,9 @@ constexpr int count = 8;
 
 // The tab that files an entry of that rate text, as the calculator shows it
 // in the locale ("23,00" in Greek, "23.00" in English): the tab of the preset
-// rate of that value, or the other rates.
+// rate in force of that value, or the other rates.
 int forRate(const QString &fpa, const QLocale &locale = QLocale());
+// The same under those preset rates.
+int forRate(const QString &fpa, const RateSet &rates, const QLocale &locale = QLocale());
 
 } // namespace RateTabs

@@ -1,11 +1,17 @@
 #include "savedlist.h"
 
 #include "listfile.h"
+#include "rateset.h"
 #include "ratetabs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
+#include <climits>
+#include <tuple>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -42,6 +48,15 @@ size_t hashOf(const Entry &entry)
 {
     return qHashMulti(0, entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso);
 }
+
+struct EntryHash {
+    size_t operator()(const Entry &entry) const { return hashOf(entry); }
+};
+
+// A group that loses rows in at most this many runs tells its views of each
+// run; one that loses them in more is read again as a whole, which is faster
+// for a view than many small removals.
+const int mostRemovalsTold = 8;
 
 } // namespace
 
@@ -350,4 +365,145 @@ void SavedList::giveUpUnsavedChanges()
 bool SavedList::takeFailureNotice()
 {
     return store->claimFailureNotice();
+}
+
+void SavedList::followRates(const RateSet &rates, const QStringList &groupNames)
+{
+    whenLoaded([this, rates, groupNames] {
+        bool anyChange = false;
+        if (groupNames.size() == names.size() && groupNames != names) {
+            names = groupNames;
+            anyChange = true;
+        }
+        QList<QList<int>> leaving(groups.size());
+        for (int group = 0; group < groupCount(); ++group)
+            leaving[group] = rowsLeaving(group, rates);
+        const QList<EntryGroup> coming = rowsComing(leaving, rates);
+        for (int group = 0; group < groupCount(); ++group) {
+            if (leaving.at(group).isEmpty() && coming.at(group).isEmpty())
+                continue;
+            refileGroup(group, leaving.at(group), coming.at(group));
+            anyChange = true;
+        }
+        deletions.clear();
+        if (anyChange)
+            changed();
+    });
+}
+
+int SavedList::countMoves(const RateSet &rates) const
+{
+    int moves = 0;
+    for (int group = 0; group < groupCount(); ++group)
+        moves += int(rowsLeaving(group, rates).size());
+    return moves;
+}
+
+// The rows of a group, in order, that the rates file elsewhere. "Όλα" keeps
+// every row.
+QList<int> SavedList::rowsLeaving(int group, const RateSet &rates) const
+{
+    QList<int> rows;
+    if (group == RateTabs::all)
+        return rows;
+    const EntryGroup &entries = groups.at(group).rows;
+    for (int row = 0; row < entries.size(); ++row) {
+        if (RateTabs::forRate(entries.at(row).fpa, rates) != group)
+            rows << row;
+    }
+    return rows;
+}
+
+// The rows that each group takes in, in their order in "Όλα", leaving out
+// those that it holds already or takes from another group too.
+QList<EntryGroup> SavedList::rowsComing(const QList<QList<int>> &leaving,
+                                        const RateSet &rates) const
+{
+    QList<EntryGroup> coming(groups.size());
+    if (std::all_of(leaving.cbegin(), leaving.cend(),
+                    [](const QList<int> &rows) { return rows.isEmpty(); }))
+        return coming;
+
+    std::unordered_map<Entry, int, EntryHash> placeInAll;
+    const EntryGroup &all = entries(RateTabs::all);
+    placeInAll.reserve(size_t(all.size()));
+    for (int row = 0; row < all.size(); ++row)
+        placeInAll.emplace(all.at(row), row);
+
+    struct Move {
+        int placeInAll;
+        int order; // among the moves, for rows that "Όλα" lacks
+        const Entry *entry;
+    };
+    QList<QList<Move>> moves(groups.size());
+    int order = 0;
+    for (int group = 0; group < groupCount(); ++group) {
+        for (int row : leaving.at(group)) {
+            const Entry &entry = groups.at(group).rows.at(row);
+            const auto found = placeInAll.find(entry);
+            const int place = found == placeInAll.end() ? INT_MAX : found->second;
+            moves[RateTabs::forRate(entry.fpa, rates)] << Move{place, order++, &entry};
+        }
+    }
+    for (int group = 0; group < groupCount(); ++group) {
+        QList<Move> &into = moves[group];
+        std::sort(into.begin(), into.end(), [](const Move &a, const Move &b) {
+            return std::tie(a.placeInAll, a.order) < std::tie(b.placeInAll, b.order);
+        });
+        // A row that stays in the group has the group's rate, so a row coming
+        // in that the group holds is one that stays.
+        std::unordered_set<Entry, EntryHash> taken;
+        for (const Move &move : into) {
+            if (!contains(group, *move.entry) && taken.insert(*move.entry).second)
+                coming[group] << *move.entry;
+        }
+    }
+    return coming;
+}
+
+void SavedList::refileGroup(int group, const QList<int> &leaving, const EntryGroup &coming)
+{
+    Group &g = groups[group];
+    // The leaving rows as runs of neighbours: first row and count.
+    QList<std::pair<int, int>> runs;
+    for (int row : leaving) {
+        if (!runs.isEmpty() && runs.constLast().first + runs.constLast().second == row)
+            ++runs.last().second;
+        else
+            runs.append({row, 1});
+    }
+
+    if (runs.size() <= mostRemovalsTold) {
+        // From the last run back, so that the rows of the others stay put.
+        for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
+            const EntryGroup removed = g.rows.mid(run->first, run->second);
+            g.rows.remove(run->first, run->second);
+            for (const Entry &entry : removed)
+                forget(g, entry);
+            emit rowsRemoved(group, run->first, removed);
+        }
+        if (!coming.isEmpty())
+            insertRows(group, int(g.rows.size()), coming);
+        return;
+    }
+
+    EntryGroup kept;
+    kept.reserve(g.rows.size() - leaving.size() + coming.size());
+    auto next = leaving.cbegin();
+    for (int row = 0; row < g.rows.size(); ++row) {
+        if (next != leaving.cend() && *next == row) {
+            forget(g, g.rows.at(row));
+            ++next;
+        } else {
+            kept << g.rows.at(row);
+        }
+    }
+    for (const Entry &entry : coming) {
+        ++g.hashes[hashOf(entry)];
+        fileBytes += bytesOf(entry);
+    }
+    rowCount += int(coming.size());
+    kept << coming;
+    g.rows = std::move(kept);
+    emit groupReset(group);
 }

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+class RateSet;
+
 // The saved calculations, in eight groups: "Όλα" holds every entry, one group
 // each of the six preset rates, and "Λοιπά" the others. It keeps the rules of
 // the list (where an entry goes, that no group holds an entry twice, what a
@@ -57,6 +59,19 @@ public:
     void undo();
     // Whether undo() has a removal to put back.
     bool canUndo() const { return !deletions.isEmpty(); }
+
+    // Files the rows again under new preset rates, with the groups' new
+    // names: a row of a rate's group whose rate is no longer that group's
+    // goes to the group of its rate, and a row of the other rates whose rate
+    // is now a preset goes to that preset's group. The rows that stay keep
+    // their order; those that come in follow them in their order in "Όλα"
+    // (rows that "Όλα" no longer holds last), and one that its new group
+    // holds already is not put in twice. "Όλα" stays as it is. The removals
+    // kept for undo() are given up: they were made in the groups as they
+    // were.
+    void followRates(const RateSet &rates, const QStringList &groupNames);
+    // How many rows followRates() would take out of their group now.
+    int countMoves(const RateSet &rates) const;
 
     // Writes the list at once, after the rest of the file has been read,
     // waiting for that at most until the deadline. On failure, reason
@@ -107,6 +122,9 @@ private:
     };
 
     void whenLoaded(std::function<void()> command);
+    QList<int> rowsLeaving(int group, const RateSet &rates) const;
+    QList<EntryGroup> rowsComing(const QList<QList<int>> &leaving, const RateSet &rates) const;
+    void refileGroup(int group, const QList<int> &leaving, const EntryGroup &coming);
     void fillSomeRows();
     bool takeRows(bool wait, QDeadlineTimer deadline);
     bool finishLoading(QDeadlineTimer deadline);

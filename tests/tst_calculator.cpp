@@ -1,11 +1,13 @@
 #include "calculator/mainwindow.h"
 #include "list/list.h"
 #include "list/presetrates.h"
+#include "list/rateset.h"
 #include "list/ratetabs.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QAction>
 #include <QClipboard>
 #include <QDialog>
 #include <QDoubleSpinBox>
@@ -152,6 +154,8 @@ private slots:
     void switchingModeRelabelsAndRecomputes();
     void presetRatesMatchTheForms();
     void rateButtonsWriteTheRateBox();
+    void followsTheRatesTheUserSets_data();
+    void followsTheRatesTheUserSets();
     void clickingTheShownRateEmitsNoRateChange();
     void addToListFollowsPriceAndRate();
     void largestInputsStayInRange();
@@ -190,6 +194,7 @@ private slots:
 void TestCalculator::init()
 {
     QFile::remove(TestSupport::dataDirectory() + "/list.xml");
+    QSettings().remove("rates");
     TestSupport::useGreekLocale();
 }
 
@@ -289,11 +294,13 @@ void TestCalculator::presetRatesMatchTheForms()
             inLayoutOrder << button;
     }
     QCOMPARE(inLayoutOrder.size(), int(PresetRates::all.size()));
+    // A first start shows the rates from 2011 to 2015.
+    const QStringList texts = {"23%", "13%", "6.5%", "16%", "9%", "5%"};
     for (size_t i = 0; i < PresetRates::all.size(); ++i) {
         const PresetRates::Rate &rate = PresetRates::all[i];
         QCOMPARE(inLayoutOrder.at(int(i))->objectName(), QLatin1String(rate.buttonName));
-        QCOMPARE(inLayoutOrder.at(int(i))->text(), QString::fromUtf8(rate.buttonText));
-        QCOMPARE(tabs->tabText(rate.tabIndex), QString::fromUtf8(rate.tabText));
+        QCOMPARE(inLayoutOrder.at(int(i))->text(), texts.at(int(i)));
+        QCOMPARE(tabs->tabText(rate.tabIndex), texts.at(int(i)));
     }
 }
 
@@ -323,6 +330,70 @@ void TestCalculator::rateButtonsWriteTheRateBox()
     calc.rateButton("radioButton_fpa")->click();
     QCOMPARE(calc.rate()->text(), QString("23,00"));
     QCOMPARE(calc.results(), QString("46,00 / 246,00"));
+}
+
+void TestCalculator::followsTheRatesTheUserSets_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("rate"); // as the rate box shows 24
+
+    QTest::newRow("Greek") << QLocale(QLocale::Greek, QLocale::Greece) << "24,00";
+    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << "24.00";
+}
+
+// Ctrl+, opens the rates; "Από 2016" and OK retitle the buttons and tabs, put
+// the checked button's new rate in the rate box and file by the new rates, now
+// and after a restart.
+void TestCalculator::followsTheRatesTheUserSets()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, rate);
+    QLocale::setDefault(locale);
+    const QStringList buttonTexts = {"24%", "13%", "6%", "17%", "9%", "4%"};
+    const QStringList tabTitles = {"Όλα", "24%", "13%", "6%", "9%", "17%", "4%", "Λοιπά"};
+    const char *buttons[] = {"radioButton_fpa",   "radioButton_fpa_3", "radioButton_fpa_5",
+                             "radioButton_fpa_2", "radioButton_fpa_4", "radioButton_fpa_6"};
+    {
+        Calculator calc;
+        const QList<QAction *> actions = calc.window.actions();
+        QVERIFY(std::any_of(actions.cbegin(), actions.cend(), [](const QAction *action) {
+            return action->text() == "Συντελεστές Φ.Π.Α.…"
+                   && action->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_Comma);
+        }));
+        QCOMPARE(calc.window.contextMenuPolicy(), Qt::ActionsContextMenu);
+
+        calc.type(calc.price(), "100");
+        calc.rateButton("radioButton_fpa")->click();
+        QTimer::singleShot(0, [] {
+            auto *rates = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(rates && rates->objectName() == "Rates");
+            TestSupport::child<QPushButton>(rates, "pushButton_rates_2016")->click();
+            rates->accept();
+        });
+        QVERIFY(QTest::qWaitForWindowActive(&calc.window));
+        QTest::keyClick(calc.price(), Qt::Key_Comma, Qt::ControlModifier);
+
+        const auto *tabs = calc.list()->findChild<QTabWidget *>("tabWidget");
+        for (int i = 0; i < RateSet::count; ++i)
+            QCOMPARE(calc.rateButton(buttons[i])->text(), buttonTexts.at(i));
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            QCOMPARE(tabs->tabText(tab), tabTitles.at(tab));
+            QCOMPARE(tabs->widget(tab)->findChild<QTableWidget *>()->accessibleName(),
+                     tabTitles.at(tab));
+        }
+        QCOMPARE(calc.rate()->text(), rate);
+        QCOMPARE(calc.results(),
+                 locale.toString(24.0, 'f', 2) + " / " + locale.toString(124.0, 'f', 2));
+        calc.addToListCommand();
+        QCOMPARE(calc.listRows("tableWidget_23").size(), 1);
+        QCOMPARE(calc.listRows("tableWidget_loipa").size(), 0);
+        calc.window.close();
+    }
+
+    Calculator restarted;
+    for (int i = 0; i < RateSet::count; ++i)
+        QCOMPARE(restarted.rateButton(buttons[i])->text(), buttonTexts.at(i));
+    QCOMPARE(restarted.listRows("tableWidget_23").size(), 1);
 }
 
 void TestCalculator::clickingTheShownRateEmitsNoRateChange()

@@ -1,6 +1,7 @@
 // The saved list's rules and its file, without a window.
 
 #include "list/listfile.h"
+#include "list/rateset.h"
 #include "list/savedlist.h"
 
 #include <QDir>
@@ -22,13 +23,28 @@ namespace {
 const QStringList groupNames = {"Όλα", "23%", "13%", "6.5%", "9%", "16%", "5%", "Λοιπά"};
 
 // Entries by letter, for the tables below.
-const QHash<QChar, Entry> letters = {
-    {'a', {"100,00", "23,00", "23,00", "123,00"}}, {'b', {"200,00", "23,00", "46,00", "246,00"}},
-    {'c', {"300,00", "23,00", "69,00", "369,00"}}, {'d', {"100,00", "9,00", "9,00", "109,00"}},
-    {'e', {"10,00", "6,50", "1,00", "11,00"}},     {'f', {"10,00", "24,00", "1,00", "11,00"}},
-    {'g', {"100,00", "13,00", "23,00", "123,00"}}, {'h', {"100,00", "13,00", "23,00", "124,00"}},
-    {'i', {"1,00", "5,00", "0,05", "1,05"}},       {'j', {"2,00", "5,00", "0,10", "2,10"}},
-};
+const QHash<QChar, Entry> letters = [] {
+    QHash<QChar, Entry> letters = {
+        {'a', {"100,00", "23,00", "23,00", "123,00"}},
+        {'b', {"200,00", "23,00", "46,00", "246,00"}},
+        {'c', {"300,00", "23,00", "69,00", "369,00"}},
+        {'d', {"100,00", "9,00", "9,00", "109,00"}},
+        {'e', {"10,00", "6,50", "1,00", "11,00"}},
+        {'f', {"10,00", "24,00", "1,00", "11,00"}},
+        {'g', {"100,00", "13,00", "23,00", "123,00"}},
+        {'h', {"100,00", "13,00", "23,00", "124,00"}},
+        {'i', {"1,00", "5,00", "0,05", "1,05"}},
+        {'j', {"2,00", "5,00", "0,10", "2,10"}},
+        {'k', {"100,00", "17,00", "17,00", "117,00"}},
+        {'l', {"100,00", "4,00", "4,00", "104,00"}},
+        {'m', {"1,00", "7,00", "0,07", "1,07"}},
+    };
+    // And A to T, at 24 % and 7 % by turns.
+    for (int i = 0; i < 20; ++i)
+        letters.insert(QChar('A' + i), {QString::number(i + 1) + ",00", i % 2 ? "7,00" : "24,00",
+                                        "0,00", QString::number(i + 1) + ",00"});
+    return letters;
+}();
 
 QChar letterOf(const Entry &entry)
 {
@@ -51,6 +67,18 @@ QString groupsOf(const SavedList &list)
             groups << QString::number(group) + ':' + rows;
     }
     return groups.join(' ');
+}
+
+// The groups of a description as groupsOf() gives it.
+QList<EntryGroup> groupsFrom(const QString &description)
+{
+    QList<EntryGroup> groups(groupNames.size());
+    for (const QString &group : description.split(' ', Qt::SkipEmptyParts)) {
+        const QStringList parts = group.split(':');
+        for (QChar letter : parts.at(1))
+            groups[parts.at(0).toInt()] << letters.value(letter);
+    }
+    return groups;
 }
 
 QStringList rowTexts(const EntryGroup &entries)
@@ -105,6 +133,8 @@ private slots:
     void followsTheRules_data();
     void followsTheRules();
     void tellsViewsWhatChanged();
+    void followsNewRates_data();
+    void followsNewRates();
     void writesEachEntryInItsTwoGroups();
     void readsBackWhatItWrote();
     void keepsACopyOfWhatItCannotShow_data();
@@ -274,6 +304,70 @@ void TestSavedList::tellsViewsWhatChanged()
     list->addEntry(letters.value('b'));
     for (int group = 0; group < list->groupCount(); ++group)
         QCOMPARE(followed[group], list->entries(group));
+}
+
+// The groups of a file read by position, and the groups after the rates from
+// 2016 apply: 23 % and 5 % are no longer preset, 24 %, 17 % and 4 % are.
+void TestSavedList::followsNewRates_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("moves");
+
+    QTest::newRow("nothing moves") << "0:dgm 2:g 4:d 7:m"
+                                   << "0:dgm 2:g 4:d 7:m" << 0;
+    QTest::newRow("each way") << "0:afdkl 1:a 4:d 7:fkl"
+                              << "0:afdkl 1:f 4:d 5:k 6:l 7:a" << 4;
+    QTest::newRow("coming rows follow the staying ones in the order of Όλα")
+        << "0:eibam 1:ab 3:e 6:i 7:m"
+        << "0:eibam 7:meiba" << 4;
+    QTest::newRow("rows that Όλα lacks come last") << "0:bm 1:ab 7:m"
+                                                   << "0:bm 7:mba" << 2;
+    QTest::newRow("a row its new group holds is not doubled") << "0:af 1:a 7:af"
+                                                              << "0:af 1:f 7:a" << 2;
+    QTest::newRow("the same row from two groups comes once") << "0:a 1:a 6:a"
+                                                             << "0:a 7:a" << 2;
+    QTest::newRow("rows leaving from all over a group")
+        << "0:ABCDEFGHIJKLMNOPQRSTm 7:ABCDEFGHIJKLMNOPQRSTm"
+        << "0:ABCDEFGHIJKLMNOPQRSTm 1:ACEGIKMOQS 7:BDFHJLNPRTm" << 10;
+}
+
+void TestSavedList::followsNewRates()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(int, moves);
+
+    QVERIFY(ListFile::write(path(), groupNames, groupsFrom(before)));
+    const auto list = open();
+    QCOMPARE(groupsOf(*list), before);
+    list->removeRow(0, 0);
+    list->undo();
+    QVERIFY(list->save());
+
+    QList<EntryGroup> followed = groupsFrom(before);
+    connect(list.get(), &SavedList::rowsInserted, this, [&](int group, int first, int count) {
+        followed[group].append(list->entries(group).mid(first, count));
+    });
+    connect(list.get(), &SavedList::rowsRemoved, this,
+            [&](int group, int first, const EntryGroup &removed) {
+                QCOMPARE(followed[group].mid(first, removed.size()), removed);
+                followed[group].remove(first, removed.size());
+            });
+    connect(list.get(), &SavedList::groupReset, this,
+            [&](int group) { followed[group] = list->entries(group); });
+
+    QCOMPARE(list->countMoves(RateSet::from2016()), moves);
+    QCOMPARE(groupsOf(*list), before);
+    list->followRates(RateSet::from2016(), groupNames);
+    QCOMPARE(groupsOf(*list), after);
+    for (int group = 0; group < list->groupCount(); ++group) {
+        QCOMPARE(followed[group], list->entries(group));
+        for (const Entry &entry : list->entries(group))
+            QVERIFY(list->contains(group, entry));
+    }
+    QVERIFY(!list->canUndo());
+    QCOMPARE(list->hasUnsavedChanges(), moves > 0);
 }
 
 void TestSavedList::writesEachEntryInItsTwoGroups()
