@@ -74,11 +74,22 @@ struct ListStore::Shared {
     Signature known; // the file as last read or written
     std::atomic<int> newestWrite{0};
 
+    // The store is going: nothing more is told to it, and a reader stops.
+    // Whether a reader may still be running.
+    bool letGo(bool loading);
     void read(const QString &path, const QStringList &groupNames);
     void push(int group, EntryGroup &&rows);
     void finish(Outcome result, bool holds);
     bool write(const QString &path, const ListContent &content, int number, QString *reason);
 };
+
+bool ListStore::Shared::letGo(bool loading)
+{
+    const QMutexLocker lock(&mutex);
+    receiver = nullptr;
+    stop.store(true);
+    return loading && !readingDone;
+}
 
 void ListStore::Shared::read(const QString &path, const QStringList &groupNames)
 {
@@ -178,15 +189,10 @@ ListStore::ListStore(const QString &path, Snapshot snapshot, QObject *parent)
 
 ListStore::~ListStore()
 {
-    Shared &s = *shared;
-    bool reading = false;
-    {
-        const QMutexLocker lock(&s.mutex);
-        s.receiver = nullptr;
-        reading = !s.readingDone && current == State::Loading;
-        s.stop.store(true);
-    }
-    thread->quit();
+    const bool reading = shared->letGo(current == State::Loading);
+    // Behind the writes already asked for, which are carried out first.
+    QMetaObject::invokeMethod(
+        worker, [done = thread] { done->quit(); }, Qt::QueuedConnection);
     // A write ends by itself; a reader stops at its next part, unless one
     // element of the file keeps it busy: that one is not waited for.
     if (thread->wait(reading ? QDeadlineTimer(readerStopMs) : QDeadlineTimer::Forever)) {

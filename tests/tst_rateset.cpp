@@ -119,7 +119,9 @@ void TestRateSet::writesSettingsFile()
     }
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY2(file.readAll().contains("\nrates=24, 13, 6.25, 17, 9.5, 0.01\n"),
+    // Windows ends the lines with CR LF.
+    const QByteArray written = file.readAll().replace("\r\n", "\n");
+    QVERIFY2(written.contains("\nrates=24, 13, 6.25, 17, 9.5, 0.01\n"),
              "the rates are not written as six numbers with \".\"");
 }
 
