@@ -1,6 +1,6 @@
 #include "decimalspinbox.h"
 
-#include "amounttext.h"
+#include "list/amounttext.h"
 
 #include <QFocusEvent>
 

@@ -2,8 +2,8 @@
 #include "ui_mainwindow.h"
 
 #include "about/about.h"
-#include "amounttext.h"
 #include "contact/contact.h"
+#include "list/amounttext.h"
 #include "list/list.h"
 #include "list/presetrates.h"
 #include "list/savedlist.h"

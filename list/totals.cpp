@@ -1,6 +1,6 @@
 #include "totals.h"
 
-#include "calculator/amounttext.h"
+#include "amounttext.h"
 
 namespace Totals {
 
