@@ -174,6 +174,7 @@ void SavedList::removeRow(int group, int row)
         forget(g, entry);
         deletions << Deletion{group, row, {entry}};
         emit rowsRemoved(group, row, {entry});
+        emit totalsChanged(group);
         changed();
     });
 }
@@ -186,11 +187,13 @@ void SavedList::removeAll(int group)
             return;
         deletions << Deletion{group, 0, std::exchange(g.rows, {})};
         g.hashes.clear();
+        g.totals.clear();
         for (const Entry &entry : deletions.constLast().entries) {
             --rowCount;
             fileBytes -= bytesOf(entry);
         }
         emit groupReset(group);
+        emit totalsChanged(group);
         changed();
     });
 }
@@ -233,10 +236,12 @@ void SavedList::insertRows(int group, int row, const EntryGroup &entries)
     }
     for (const Entry &entry : entries) {
         ++g.hashes[hashOf(entry)];
+        g.totals.add(entry);
         fileBytes += bytesOf(entry);
     }
     rowCount += int(entries.size());
     emit rowsInserted(group, row, int(entries.size()));
+    emit totalsChanged(group);
 }
 
 // Whether the file can take those rows more and still be read back whole.
@@ -258,6 +263,7 @@ void SavedList::forget(Group &group, const Entry &entry)
 {
     --rowCount;
     fileBytes -= bytesOf(entry);
+    group.totals.remove(entry);
     const auto found = group.hashes.find(hashOf(entry));
     if (found != group.hashes.end() && --*found == 0)
         group.hashes.erase(found);
@@ -484,6 +490,7 @@ void SavedList::refileGroup(int group, const QList<int> &leaving, const EntryGro
         }
         if (!coming.isEmpty())
             insertRows(group, int(g.rows.size()), coming);
+        emit totalsChanged(group);
         return;
     }
 
@@ -500,10 +507,12 @@ void SavedList::refileGroup(int group, const QList<int> &leaving, const EntryGro
     }
     for (const Entry &entry : coming) {
         ++g.hashes[hashOf(entry)];
+        g.totals.add(entry);
         fileBytes += bytesOf(entry);
     }
     rowCount += int(coming.size());
     kept << coming;
     g.rows = std::move(kept);
     emit groupReset(group);
+    emit totalsChanged(group);
 }

@@ -2,6 +2,7 @@
 
 #include "entry.h"
 #include "liststore.h"
+#include "totals.h"
 
 #include <QDeadlineTimer>
 #include <QHash>
@@ -34,6 +35,9 @@ public:
     QStringList groupNames() const { return names; }
     const EntryGroup &entries(int group) const { return groups.at(group).rows; }
     bool contains(int group, const Entry &entry) const;
+    // The running sums of a group, up to date with every change and every
+    // part of the loading.
+    const GroupTotals &totals(int group) const { return groups.at(group).totals; }
     // Those rows of a group as lines of four tab-separated texts, which a
     // spreadsheet takes as rows and columns.
     QString textOf(int group, const QList<int> &rows) const;
@@ -95,6 +99,8 @@ signals:
     // Every row of the group may have changed: read it again.
     void groupReset(int group);
     void loaded();
+    // The group's rows, and so its totals, changed.
+    void totalsChanged(int group);
 
     // After addEntry(): the entry's row in the group of its rate, which had it
     // already unless isNew.
@@ -114,6 +120,7 @@ private:
     struct Group {
         EntryGroup rows;
         QHash<size_t, int> hashes;
+        GroupTotals totals;
     };
     struct Deletion {
         int group;

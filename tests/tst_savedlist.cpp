@@ -103,6 +103,23 @@ void writeFile(const QString &path, const QByteArray &content)
     file.write(content);
 }
 
+// Whether the running totals of every group are those of its rows as they
+// are now, summed afresh.
+bool totalsFollowRows(const SavedList &list)
+{
+    for (int group = 0; group < list.groupCount(); ++group) {
+        GroupTotals fresh;
+        for (const Entry &entry : list.entries(group))
+            fresh.add(entry);
+        if (list.totals(group).text() != fresh.text()) {
+            qWarning("group %d: %s, afresh %s", group, qPrintable(list.totals(group).text()),
+                     qPrintable(fresh.text()));
+            return false;
+        }
+    }
+    return true;
+}
+
 #ifndef Q_OS_WIN
 // Lets no file grow past limit bytes while it lives, as a full disk would.
 struct FileSizeLimit {
@@ -270,6 +287,7 @@ void TestSavedList::followsTheRules()
     }
     QCOMPARE(groupsOf(*list), groups);
     QCOMPARE(filed, lastFiled);
+    QVERIFY(totalsFollowRows(*list));
     for (int group = 0; group < list->groupCount(); ++group) {
         for (const Entry &entry : list->entries(group))
             QVERIFY(list->contains(group, entry));
@@ -366,6 +384,7 @@ void TestSavedList::followsNewRates()
         for (const Entry &entry : list->entries(group))
             QVERIFY(list->contains(group, entry));
     }
+    QVERIFY(totalsFollowRows(*list));
     QVERIFY(!list->canUndo());
     QCOMPARE(list->hasUnsavedChanges(), moves > 0);
 }
@@ -415,6 +434,9 @@ void TestSavedList::readsBackWhatItWrote()
     QCOMPARE(rowTexts(again->entries(3)), QStringList{"1,00|6,50|0,07|1,07"});
     QCOMPARE(rowTexts(again->entries(7)),
              (QStringList{"2,00|7,00|0,14|2,14", odd + "|" + odd + "||" + " "}));
+    QVERIFY(totalsFollowRows(*again));
+    QCOMPARE(again->totals(7).text(),
+             "2 εγγραφές · Αρχική 2,00 · Φ.Π.Α. 0,14 · Τελική 2,14 · 1 χωρίς ποσό");
 }
 
 // A list.xml as found at start; then an entry is added and the list saved.
