@@ -3,19 +3,17 @@
 
 #include "columnfit.h"
 #include "grouptables.h"
+#include "listcommands.h"
 #include "listplacement.h"
 #include "presetrates.h"
 #include "savedlist.h"
 #include "savefailurebox.h"
 
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QKeyEvent>
-#include <QMenu>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSessionManager>
@@ -23,11 +21,7 @@
 #include <QTabBar>
 #include <QTimer>
 
-#include <algorithm>
-
 namespace {
-
-enum Column { PosoColumn, FpaColumn, ExtraPosoColumn, FinalPosoColumn, ColumnCount };
 
 const char hoverStyle[] =
     "::item:hover { color:rgb(255,255,255); background-color:rgb(222,144,0); }";
@@ -57,6 +51,13 @@ List::List(QWidget *parent)
 
     model = new SavedList(listFilePath(), tabNames(), this);
     new GroupTables(model, ui->tabWidget, tables, model);
+    commands =
+        new ListCommands(model, ui->tabWidget, tables, removeSelectedAction, removeAllAction, this);
+    connect(model, &SavedList::totalsChanged, this, [this](int group) {
+        if (group == ui->tabWidget->currentIndex())
+            showTotals();
+    });
+    connect(ui->tabWidget, &QTabWidget::currentChanged, this, &List::showTotals);
     connect(model, &SavedList::saveFailed, this, &List::tellFailure);
     connect(model, &SavedList::full, this,
             [this] { SaveFailureBox::tellFull(isVisible() ? this : parentWidget()); });
@@ -153,36 +154,7 @@ void List::addEntry(const QString &poso, const QString &fpa, const QString &extr
 // A right click opens the menu where the mouse is.
 void List::ShowContextMenu(const QPoint &)
 {
-    openMenuAt(QCursor::pos());
-}
-
-void List::openMenuAt(const QPoint &globalPos)
-{
-    const QTableWidget *table = currentTable();
-    if (table->rowCount() == 0)
-        return;
-
-    QMenu menu;
-    if (!table->selectedItems().isEmpty())
-        menu.addAction(removeSelectedAction);
-    menu.addAction(removeAllAction);
-    // The keys' own commands, named with their keys so that they are learnt.
-    menu.addSeparator();
-    const auto addKeyCommand = [&menu](const QString &text, QKeySequence::StandardKey key) {
-        QAction *action = menu.addAction(text);
-        action->setShortcut(key);
-        action->setShortcutContext(Qt::WidgetShortcut);
-        action->setShortcutVisibleInContextMenu(true);
-        return action;
-    };
-    QAction *copy = addKeyCommand(QStringLiteral("Αντιγραφή"), QKeySequence::Copy);
-    QAction *undo = addKeyCommand(QStringLiteral("Αναίρεση"), QKeySequence::Undo);
-    undo->setEnabled(model->canUndo());
-    QAction *chosen = menu.exec(globalPos);
-    if (chosen == copy)
-        copyRows();
-    else if (chosen == undo)
-        undoDeletion();
+    commands->openMenuAt(QCursor::pos());
 }
 
 void List::removeSelectedItem()
@@ -197,14 +169,12 @@ void List::removeItems()
     model->removeAll(ui->tabWidget->currentIndex());
 }
 
-// The tables are worked from the keyboard as well as with the mouse; the keys
-// act on the table of the current tab, also while the tab bar has the focus.
+// The tab bar marks its current tab clearly while it has the focus; each
+// table is named for screen readers after its tab.
 void List::prepareTablesForKeysAndScreenReaders()
 {
-    for (int tab = 0; tab < tables.size(); ++tab) {
+    for (int tab = 0; tab < tables.size(); ++tab)
         tables.at(tab)->setAccessibleName(ui->tabWidget->tabText(tab));
-        tables.at(tab)->installEventFilter(this);
-    }
     ui->tabWidget->tabBar()->installEventFilter(this);
 }
 
@@ -230,120 +200,9 @@ bool List::eventFilter(QObject *watched, QEvent *event)
             table && watched == table->viewport())
             ColumnFit::fitToWidth(table);
         break;
-    case QEvent::KeyPress:
-        if (handleKey(static_cast<QKeyEvent *>(event)))
-            return true;
-        break;
-    case QEvent::ContextMenu:
-        // The Menu key (and on some systems Shift+F10) arrives as a context
-        // menu event from the keyboard: the menu then opens at the current
-        // row, not wherever the mouse happens to be.
-        if (static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard) {
-            requestMenuAtCurrentRow();
-            return true;
-        }
-        break;
     default: break;
     }
     return QDialog::eventFilter(watched, event);
-}
-
-bool List::handleKey(const QKeyEvent *key)
-{
-    // Ctrl+Tab and Ctrl+PgDn go to the next tab, Ctrl+Shift+Tab and Ctrl+PgUp
-    // to the one before, wherever the focus is in the window; the table keeps
-    // the focus if it had it.
-    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
-    int tabStep = 0;
-    if (modifiers == Qt::ControlModifier
-        && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_PageDown))
-        tabStep = 1;
-    else if ((modifiers == (Qt::ControlModifier | Qt::ShiftModifier)
-              && key->key() == Qt::Key_Backtab)
-             || (modifiers == Qt::ControlModifier && key->key() == Qt::Key_PageUp))
-        tabStep = -1;
-    if (tabStep != 0) {
-        const bool tableHadFocus = currentTable()->hasFocus();
-        const int count = ui->tabWidget->count();
-        ui->tabWidget->setCurrentIndex((ui->tabWidget->currentIndex() + tabStep + count) % count);
-        if (tableHadFocus)
-            currentTable()->setFocus(Qt::TabFocusReason);
-        return true;
-    }
-
-    if (key->matches(QKeySequence::Copy))
-        copyRows();
-    else if (key->matches(QKeySequence::Undo))
-        undoDeletion();
-    else if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier)
-        removeSelectedRowByKey();
-    else if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)
-        requestMenuAtCurrentRow();
-    else
-        return false;
-    return true;
-}
-
-// A system may report one key press both as a key and as a context menu
-// event; the requests made before the menu opens give one menu.
-void List::requestMenuAtCurrentRow()
-{
-    if (keyboardMenuPending)
-        return;
-    keyboardMenuPending = true;
-    QTimer::singleShot(0, this, [this] {
-        openMenuAt(currentRowPosition());
-        keyboardMenuPending = false;
-    });
-}
-
-// The middle of the current row's first cell, or the table's top left corner
-// when no row is current; on the screen.
-QPoint List::currentRowPosition() const
-{
-    QTableWidget *table = currentTable();
-    QPoint at(0, 0);
-    if (QTableWidgetItem *item = table->item(table->currentRow(), PosoColumn)) {
-        table->scrollToItem(item);
-        at = table->visualItemRect(item).center();
-    }
-    return table->viewport()->mapToGlobal(at);
-}
-
-// Delete removes the selected row as the menu's first command does; the row
-// that takes its place is selected, so that Delete can be pressed again.
-void List::removeSelectedRowByKey()
-{
-    QTableWidget *table = currentTable();
-    if (table->selectedItems().isEmpty())
-        return;
-    removeSelectedItem();
-    if (table->currentRow() >= 0)
-        table->selectRow(table->currentRow());
-}
-
-// The selected rows, or the whole tab when none is selected, as lines of four
-// tab-separated cells that a spreadsheet takes as rows and columns.
-void List::copyRows() const
-{
-    const QTableWidget *table = currentTable();
-    const int group = ui->tabWidget->currentIndex();
-    QList<int> rows;
-    for (const QModelIndex &index : table->selectionModel()->selectedRows())
-        rows << index.row();
-    std::sort(rows.begin(), rows.end());
-    if (rows.isEmpty()) {
-        for (int row = 0; row < model->entries(group).size(); ++row)
-            rows << row;
-    }
-    if (rows.isEmpty())
-        return;
-    QGuiApplication::clipboard()->setText(model->textOf(group, rows));
-}
-
-void List::undoDeletion()
-{
-    model->undo();
 }
 
 void List::setKeptPlace(const QByteArray &geometry)
@@ -401,6 +260,12 @@ void List::placeBesideParent()
 void List::loadList()
 {
     model->load();
+}
+
+// The count and sums of the tab shown, under the tabs.
+void List::showTotals()
+{
+    ui->label_totals->setText(model->totals(ui->tabWidget->currentIndex()).text());
 }
 
 bool List::isLoaded() const

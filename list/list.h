@@ -6,7 +6,7 @@
 #include <QList>
 
 class QAction;
-class QKeyEvent;
+class ListCommands;
 class QTableWidget;
 class SavedList;
 
@@ -75,15 +75,8 @@ private:
     void tellFailure(const QString &reason);
     QTableWidget *currentTable() const;
 
-    // Working the tables from the keyboard.
     void prepareTablesForKeysAndScreenReaders();
-    bool handleKey(const QKeyEvent *key);
-    void requestMenuAtCurrentRow();
-    QPoint currentRowPosition() const;
-    void openMenuAt(const QPoint &globalPos);
-    void removeSelectedRowByKey();
-    void copyRows() const;
-    void undoDeletion();
+    void showTotals();
     void placeBesideParent();
 
     static QString listFilePath();
@@ -93,7 +86,7 @@ private:
     QAction *removeAllAction;
     QList<QTableWidget *> tables;
     SavedList *model;
+    ListCommands *commands;
     QByteArray keptPlace;
     bool shownBefore = false;
-    bool keyboardMenuPending = false;
 };

@@ -1,12 +1,21 @@
 #include "list/list.h"
 #include "list/listplacement.h"
+#include "list/tabexport.h"
 #include "testsupport.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QScrollBar>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -29,7 +38,51 @@ struct ListWindow {
     {
         return tabs()->currentWidget()->findChild<QTableWidget *>();
     }
+    QString totals() const { return TestSupport::child<QLabel>(&window, "label_totals")->text(); }
 };
+
+// Answers the save dialog that the trigger opens by choosing the file name in
+// the folder, and returns the file that the dialog proposed. Nothing is
+// chosen until the dialog shows that folder. With pullFolder, the folder goes
+// away as the dialog closes, as a pulled out memory stick does.
+QString saveAs(const QString &folder, const QString &name, bool pullFolder,
+               const std::function<void()> &trigger)
+{
+    QString proposed;
+    bool answered = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible() || answered)
+            return;
+        if (proposed.isEmpty())
+            proposed = dialog->selectedFiles().value(0);
+        // Typed into the name box, which selectFile() leaves alone while it
+        // has the focus.
+        dialog->setDirectory(folder);
+        if (auto *nameBox = dialog->findChild<QLineEdit *>("fileNameEdit"))
+            nameBox->setText(name);
+        const QFileInfo chosen(dialog->selectedFiles().value(0));
+        if (chosen.absolutePath() != QDir(folder).absolutePath()
+            || chosen.completeBaseName() != name)
+            return;
+        answered = true;
+        if (pullFolder) {
+            QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
+                             [folder] { QDir(folder).removeRecursively(); });
+        }
+        static_cast<QDialog *>(dialog)->accept(); // as the Save button does
+    });
+    watch.start(20);
+    trigger();
+    return proposed;
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 } // namespace
 
@@ -38,6 +91,11 @@ class TestListWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void init();
+    void totalsFollowTheTabShown_data();
+    void totalsFollowTheTabShown();
+    void exportsTheTabShown_data();
+    void exportsTheTabShown();
     void keysMoveBetweenTabBarTableAndTabs_data();
     void keysMoveBetweenTabBarTableAndTabs();
     void firstPlaceLeavesTheCalculatorFree_data();
@@ -45,6 +103,156 @@ private slots:
     void columnsFitAtAnyFont_data();
     void columnsFitAtAnyFont();
 };
+
+void TestListWindow::init()
+{
+    QFile::remove(QDir(TestSupport::dataDirectory()).filePath("list.xml"));
+    // The documents folder of the throw-away home, where exports go first.
+    QSettings().remove("exportFolder");
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QVERIFY(documents.startsWith(QDir::homePath() + '/'));
+    QDir().mkpath(documents);
+}
+
+// Entries by letter, then steps, and the totals line of the tab shown.
+void TestListWindow::totalsFollowTheTabShown_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("totals");
+
+    // a, b at 23 %, c at 9 %, d unreadable, e with a group separator
+    const QString ab = "2 εγγραφές · Αρχική 300,00 · Φ.Π.Α. 69,00 · Τελική 369,00";
+    QTest::newRow("none") << "el"
+                          << ""
+                          << "Καμία εγγραφή";
+    QTest::newRow("one") << "el"
+                         << "a tab1"
+                         << "1 εγγραφή · Αρχική 100,00 · Φ.Π.Α. 23,00 · Τελική 123,00";
+    QTest::newRow("a rate's tab") << "el"
+                                  << "a b c tab1" << ab;
+    QTest::newRow("Όλα, a row that has no amount")
+        << "el"
+        << "a c d tab0"
+        << "3 εγγραφές · Αρχική 200,00 · Φ.Π.Α. 32,00 · Τελική 232,00 · 1 χωρίς ποσό";
+    QTest::newRow("after a delete") << "el"
+                                    << "a b tab1 delete"
+                                    << "1 εγγραφή · Αρχική 200,00 · Φ.Π.Α. 46,00 · Τελική 246,00";
+    QTest::newRow("after its undo") << "el"
+                                    << "a b tab1 delete undo" << ab;
+    QTest::newRow("read back at the next start") << "el"
+                                                 << "a b restart tab1" << ab;
+    QTest::newRow("Greek groups")
+        << "el"
+        << "e tab1"
+        << "1 εγγραφή · Αρχική 1.234,56 · Φ.Π.Α. 283,95 · Τελική 1.518,51";
+    QTest::newRow("English groups")
+        << "en"
+        << "e tab1"
+        << "1 εγγραφή · Αρχική 1,234.56 · Φ.Π.Α. 283.95 · Τελική 1,518.51";
+}
+
+void TestListWindow::totalsFollowTheTabShown()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, steps);
+    QFETCH(QString, totals);
+    const QHash<QString, QStringList> entries = {
+        {"a", {"100,00", "23,00", "23,00", "123,00"}},
+        {"b", {"200,00", "23,00", "46,00", "246,00"}},
+        {"c", {"100,00", "9,00", "9,00", "109,00"}},
+        {"d", {"πολλά", "23,00", "?", ""}},
+        {"e", {"1234,56", "23,00", "283,95", "1518,51"}},
+    };
+    if (locale == "en")
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    auto list = std::make_unique<ListWindow>();
+    for (const QString &step : steps.split(' ', Qt::SkipEmptyParts)) {
+        if (entries.contains(step)) {
+            const QStringList &e = entries[step];
+            list->window.addEntry(e[0], e[1], e[2], e[3]);
+        } else if (step.startsWith("tab")) {
+            list->tabs()->setCurrentIndex(step.mid(3).toInt());
+        } else if (step == "delete") {
+            list->currentTable()->setFocus();
+            list->currentTable()->selectRow(0);
+            QTest::keyClick(list->currentTable(), Qt::Key_Delete);
+        } else if (step == "undo") {
+            QTest::keyClick(list->currentTable(), Qt::Key_Z, Qt::ControlModifier);
+        } else if (step == "restart") {
+            list->window.saveList();
+            list = std::make_unique<ListWindow>();
+        }
+    }
+    const QString shown = list->totals();
+    TestSupport::useGreekLocale();
+    QCOMPARE(shown, totals);
+}
+
+void TestListWindow::exportsTheTabShown_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("folderPulled");
+
+    QTest::newRow("CSV by Ctrl+S") << "Ctrl+S" << false;
+    QTest::newRow("CSV by the menu") << "Εξαγωγή σε CSV…" << false;
+    QTest::newRow("PDF by the menu") << "Εξαγωγή σε PDF…" << false;
+    QTest::newRow("CSV that cannot be written") << "Ctrl+S" << true;
+    QTest::newRow("PDF that cannot be written") << "Εξαγωγή σε PDF…" << true;
+}
+
+// The commands hand on the tab shown, under the name proposed unless the
+// user chooses another; a file that cannot be written is told of, and none is
+// left behind.
+void TestListWindow::exportsTheTabShown()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, folderPulled);
+    const QString suffix = command.contains("PDF") ? ".pdf" : ".csv";
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+
+    ListWindow list;
+    list.window.addEntry("100,00", "23,00", "23,00", "123,00");
+    list.window.addEntry("=1+1", "9,00", "", "");
+    list.tabs()->setCurrentIndex(1);
+    list.currentTable()->setFocus();
+    TestSupport::BoxAnswerer boxes;
+    // Chosen without a suffix: the dialog adds it.
+    const QString proposed = saveAs(folder.path(), "day", folderPulled, [&] {
+        if (command == "Ctrl+S") {
+            QTest::keyClick(list.currentTable(), Qt::Key_S, Qt::ControlModifier);
+            return;
+        }
+        QTimer::singleShot(50, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            for (QAction *action : menu->actions()) {
+                if (action->text() == command)
+                    menu->setActiveAction(action);
+            }
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        emit list.currentTable()->customContextMenuRequested(QPoint(5, 5));
+    });
+
+    QCOMPARE(proposed,
+             QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                 .filePath("metrino-23%-" + QDate::currentDate().toString(Qt::ISODate) + suffix));
+    const QString written = folder.filePath("day" + suffix);
+    QCOMPARE(boxes.seen.size(), int(folderPulled));
+    if (folderPulled) {
+        QCOMPARE(boxes.seen[0].title, "Φ.Π.Α. μετρίνο: Εξαγωγή");
+        QVERIFY(boxes.seen[0].text.contains(QDir::toNativeSeparators(written)));
+        QVERIFY(!QFileInfo::exists(folder.path()));
+    } else if (suffix == ".pdf") {
+        QVERIFY(contentOf(written).startsWith("%PDF"));
+    } else {
+        QCOMPARE(contentOf(written), "\xEF\xBB\xBF"
+                                     "Αρχική Τιμή;Ποσοστό Φ.Π.Α.;Προστιθέμενη Τιμή;Τελική Τιμή\r\n"
+                                     "100,00;23,00;23,00;123,00\r\n");
+    }
+}
 
 void TestListWindow::keysMoveBetweenTabBarTableAndTabs_data()
 {

@@ -1,0 +1,225 @@
+#include "listcommands.h"
+
+#include "savedlist.h"
+#include "tabexport.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+
+#include <algorithm>
+
+ListCommands::ListCommands(SavedList *model, QTabWidget *tabs, const QList<QTableWidget *> &tables,
+                           QAction *removeSelected, QAction *removeAll, QWidget *window)
+    : QObject(window)
+    , model(model)
+    , tabs(tabs)
+    , tables(tables)
+    , removeSelected(removeSelected)
+    , removeAll(removeAll)
+    , window(window)
+{
+    for (QTableWidget *table : tables)
+        table->installEventFilter(this);
+    tabs->tabBar()->installEventFilter(this);
+}
+
+QTableWidget *ListCommands::currentTable() const
+{
+    return tables.at(tabs->currentIndex());
+}
+
+void ListCommands::openMenuAt(const QPoint &globalPos)
+{
+    const QTableWidget *table = currentTable();
+    if (table->rowCount() == 0)
+        return;
+
+    QMenu menu;
+    if (!table->selectedItems().isEmpty())
+        menu.addAction(removeSelected);
+    menu.addAction(removeAll);
+    // The other commands are named with their keys, so that the keys are
+    // learnt.
+    const auto addCommand = [&menu](const QString &text, const QKeySequence &key = {}) {
+        QAction *action = menu.addAction(text);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setShortcutVisibleInContextMenu(true);
+        return action;
+    };
+    // The file commands hand on the whole tab: not before it is all read.
+    const bool loaded = model->isLoaded();
+    menu.addSeparator();
+    QAction *csv = addCommand(QStringLiteral("Εξαγωγή σε CSV…"), QKeySequence::Save);
+    QAction *printout = addCommand(QStringLiteral("Εκτύπωση…"), QKeySequence::Print);
+    QAction *pdf = addCommand(QStringLiteral("Εξαγωγή σε PDF…"));
+    for (QAction *action : {csv, printout, pdf})
+        action->setEnabled(loaded);
+    menu.addSeparator();
+    QAction *copy = addCommand(QStringLiteral("Αντιγραφή"), QKeySequence::Copy);
+    QAction *undo = addCommand(QStringLiteral("Αναίρεση"), QKeySequence::Undo);
+    undo->setEnabled(model->canUndo());
+
+    QAction *chosen = menu.exec(globalPos);
+    if (chosen == csv)
+        exportCsv();
+    else if (chosen == printout)
+        print();
+    else if (chosen == pdf)
+        exportPdf();
+    else if (chosen == copy)
+        copyRows();
+    else if (chosen == undo)
+        model->undo();
+}
+
+bool ListCommands::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent *>(event)))
+        return true;
+    // The Menu key (and on some systems Shift+F10) arrives as a context menu
+    // event from the keyboard: the menu then opens at the current row, not
+    // wherever the mouse happens to be.
+    if (event->type() == QEvent::ContextMenu
+        && static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard) {
+        requestMenuAtCurrentRow();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool ListCommands::handleKey(const QKeyEvent *key)
+{
+    if (switchTab(key))
+        return true;
+    if (key->matches(QKeySequence::Copy))
+        copyRows();
+    else if (key->matches(QKeySequence::Undo))
+        model->undo();
+    else if (key->matches(QKeySequence::Save))
+        exportCsv();
+    else if (key->matches(QKeySequence::Print))
+        print();
+    else if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier)
+        removeSelectedRowByKey();
+    else if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)
+        requestMenuAtCurrentRow();
+    else
+        return false;
+    return true;
+}
+
+// Ctrl+Tab and Ctrl+PgDn go to the next tab, Ctrl+Shift+Tab and Ctrl+PgUp to
+// the one before, wherever the focus is in the window; the table keeps the
+// focus if it had it.
+bool ListCommands::switchTab(const QKeyEvent *key)
+{
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    int step = 0;
+    if (modifiers == Qt::ControlModifier
+        && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_PageDown))
+        step = 1;
+    else if ((modifiers == (Qt::ControlModifier | Qt::ShiftModifier)
+              && key->key() == Qt::Key_Backtab)
+             || (modifiers == Qt::ControlModifier && key->key() == Qt::Key_PageUp))
+        step = -1;
+    if (step == 0)
+        return false;
+    const bool tableHadFocus = currentTable()->hasFocus();
+    const int count = tabs->count();
+    tabs->setCurrentIndex((tabs->currentIndex() + step + count) % count);
+    if (tableHadFocus)
+        currentTable()->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
+// A system may report one key press both as a key and as a context menu
+// event; the requests made before the menu opens give one menu.
+void ListCommands::requestMenuAtCurrentRow()
+{
+    if (keyboardMenuPending)
+        return;
+    keyboardMenuPending = true;
+    QTimer::singleShot(0, this, [this] {
+        openMenuAt(currentRowPosition());
+        keyboardMenuPending = false;
+    });
+}
+
+// The middle of the current row's first cell, or the table's top left corner
+// when no row is current; on the screen.
+QPoint ListCommands::currentRowPosition() const
+{
+    QTableWidget *table = currentTable();
+    QPoint at(0, 0);
+    if (QTableWidgetItem *item = table->item(table->currentRow(), 0)) {
+        table->scrollToItem(item);
+        at = table->visualItemRect(item).center();
+    }
+    return table->viewport()->mapToGlobal(at);
+}
+
+// Delete removes the selected row as the menu's first command does; the row
+// that takes its place is selected, so that Delete can be pressed again.
+void ListCommands::removeSelectedRowByKey()
+{
+    QTableWidget *table = currentTable();
+    if (table->selectedItems().isEmpty())
+        return;
+    removeSelected->trigger();
+    if (table->currentRow() >= 0)
+        table->selectRow(table->currentRow());
+}
+
+// The selected rows, or the whole tab when none is selected, as lines of four
+// tab-separated cells that a spreadsheet takes as rows and columns.
+void ListCommands::copyRows() const
+{
+    const int group = tabs->currentIndex();
+    QList<int> rows;
+    for (const QModelIndex &index : currentTable()->selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    if (rows.isEmpty()) {
+        for (int row = 0; row < model->entries(group).size(); ++row)
+            rows << row;
+    }
+    if (!rows.isEmpty())
+        QGuiApplication::clipboard()->setText(model->textOf(group, rows));
+}
+
+ListPrinter::Content ListCommands::currentTab() const
+{
+    const int group = tabs->currentIndex();
+    const QTableWidget *table = currentTable();
+    QStringList headers;
+    for (int column = 0; column < table->columnCount(); ++column)
+        headers << table->horizontalHeaderItem(column)->text();
+    return {tabs->tabText(group), headers, model->entries(group), model->totals(group).text()};
+}
+
+void ListCommands::exportCsv()
+{
+    if (model->isLoaded())
+        TabExport::toCsv(window, currentTab());
+}
+
+void ListCommands::exportPdf()
+{
+    if (model->isLoaded())
+        TabExport::toPdf(window, currentTab());
+}
+
+void ListCommands::print()
+{
+    if (model->isLoaded())
+        TabExport::print(window, currentTab());
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "listprinter.h"
+
+#include <QList>
+#include <QObject>
+
+class QAction;
+class QKeyEvent;
+class QPoint;
+class QTabWidget;
+class QTableWidget;
+class QWidget;
+class SavedList;
+
+// The commands of the list window's tables, by menu and by key: deleting,
+// copying, undoing a deletion, and handing the tab on as a CSV file, a
+// printout or a PDF file. They act on the table of the current tab, also
+// while the tab bar has the focus.
+class ListCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The two deletion commands are the window's own actions; the tables and
+    // the tab bar of the window get their keys here.
+    ListCommands(SavedList *model, QTabWidget *tabs, const QList<QTableWidget *> &tables,
+                 QAction *removeSelected, QAction *removeAll, QWidget *window);
+
+    // The menu of the current table, at a point on the screen; none while the
+    // table has no row.
+    void openMenuAt(const QPoint &globalPos);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool handleKey(const QKeyEvent *key);
+    bool switchTab(const QKeyEvent *key);
+    void requestMenuAtCurrentRow();
+    QPoint currentRowPosition() const;
+    void removeSelectedRowByKey();
+    void copyRows() const;
+    void exportCsv();
+    void exportPdf();
+    void print();
+    // The tab shown, as it is handed on; the list must be loaded.
+    ListPrinter::Content currentTab() const;
+    QTableWidget *currentTable() const;
+
+    SavedList *model;
+    QTabWidget *tabs;
+    QList<QTableWidget *> tables;
+    QAction *removeSelected;
+    QAction *removeAll;
+    QWidget *window;
+    bool keyboardMenuPending = false;
+};

@@ -1,0 +1,108 @@
+#include "tabexport.h"
+
+#include "listexport.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace TabExport {
+
+namespace {
+
+const QString exportTitle = QStringLiteral("Φ.Π.Α. μετρίνο: Εξαγωγή");
+const QString printTitle = QStringLiteral("Φ.Π.Α. μετρίνο: Εκτύπωση");
+const QString folderKey = QStringLiteral("exportFolder");
+
+void tellFailure(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(box.addButton(QStringLiteral("Εντάξει"), QMessageBox::AcceptRole));
+    box.exec();
+}
+
+void tellFileFailure(QWidget *parent, const QString &path, const QString &reason)
+{
+    tellFailure(parent, exportTitle,
+                QStringLiteral("Το αρχείο\n%1\nδεν γράφτηκε.\n\n%2")
+                    .arg(QDir::toNativeSeparators(path), reason));
+}
+
+// The file the user chooses to write, or an empty string.
+QString askForFile(QWidget *parent, const ListPrinter::Content &tab, const QString &suffix,
+                   const QString &filter)
+{
+    QFileDialog dialog(parent, exportTitle);
+    dialog.setObjectName(QStringLiteral("fileDialog_export"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(filter);
+    dialog.setDefaultSuffix(suffix);
+    const QFileInfo proposed(proposedPath(tab.tabTitle, tab.date, suffix));
+    dialog.setDirectory(proposed.absolutePath());
+    dialog.selectFile(proposed.fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    const QString path = dialog.selectedFiles().constFirst();
+    QSettings().setValue(folderKey, QFileInfo(path).absolutePath());
+    return path;
+}
+
+} // namespace
+
+QString proposedPath(const QString &tabTitle, const QDate &date, const QString &suffix)
+{
+    QString title = tabTitle;
+    // Marks that no file name may hold on Windows.
+    for (QChar &c : title) {
+        if (QStringLiteral("\\/:*?\"<>|").contains(c) || c.unicode() < 0x20)
+            c = QLatin1Char('_');
+    }
+    QString folder = QSettings().value(folderKey).toString();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(folder).filePath(
+        QStringLiteral("metrino-%1-%2.%3").arg(title, date.toString(Qt::ISODate), suffix));
+}
+
+void toCsv(QWidget *parent, const ListPrinter::Content &tab)
+{
+    const QString path =
+        askForFile(parent, tab, QStringLiteral("csv"), QStringLiteral("Αρχεία CSV (*.csv)"));
+    QString reason;
+    if (!path.isEmpty() && !ListExport::save(path, ListExport::csv(tab.headers, tab.rows), &reason))
+        tellFileFailure(parent, path, reason);
+}
+
+void toPdf(QWidget *parent, const ListPrinter::Content &tab)
+{
+    const QString path =
+        askForFile(parent, tab, QStringLiteral("pdf"), QStringLiteral("Αρχεία PDF (*.pdf)"));
+    QString reason;
+    if (!path.isEmpty() && !ListPrinter(tab).writePdf(path, &reason))
+        tellFileFailure(parent, path, reason);
+}
+
+void print(QWidget *parent, const ListPrinter::Content &tab)
+{
+    const ListPrinter printout(tab);
+    QPrinter printer(QPrinter::HighResolution);
+    ListPrinter::useA4(&printer);
+    printer.setDocName(printout.title());
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(printTitle);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!printout.print(&printer))
+        tellFailure(parent, printTitle,
+                    QStringLiteral("Η εκτύπωση δεν έγινε: ο εκτυπωτής «%1» δεν τη δέχτηκε.")
+                        .arg(printer.printerName()));
+}
+
+} // namespace TabExport
