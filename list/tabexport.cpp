@@ -67,6 +67,8 @@ QString proposedPath(const QString &tabTitle, const QDate &date, const QString &
     QString folder = QSettings().value(folderKey).toString();
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
     return QDir(folder).filePath(
         QStringLiteral("metrino-%1-%2.%3").arg(title, date.toString(Qt::ISODate), suffix));
 }

@@ -18,7 +18,8 @@ void toPdf(QWidget *parent, const ListPrinter::Content &tab);
 void print(QWidget *parent, const ListPrinter::Content &tab);
 
 // The file first proposed: metrino-<tab title>-<YYYY-MM-DD>.<suffix> in the
-// folder of the last export, or else the user's documents folder.
+// folder of the last export, or else the user's documents folder (or home
+// folder, where there is none).
 QString proposedPath(const QString &tabTitle, const QDate &date, const QString &suffix);
 
 } // namespace TabExport

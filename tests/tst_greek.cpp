@@ -3,12 +3,14 @@
 #include "calculator/mainwindow.h"
 #include "calculator/rates.h"
 #include "contact/contact.h"
+#include "list/list.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -26,10 +28,11 @@
 namespace {
 
 // Latin words that the program's own texts contain on purpose.
-// Keys are named as their caps read on Greek keyboards too.
-const QStringList allowedLatinWords = {"Clipboard", "clipboard", "interface", "paypal", "email",
-                                       "LGPL",      "Korvex",    "korvex",    "www",    "example",
-                                       "Ctrl",      "Shift",     "Enter",     "Esc"};
+// Keys are named as their caps read on Greek keyboards too, and files by
+// their kinds and patterns ("Αρχεία CSV (*.csv)").
+const QStringList allowedLatinWords = {
+    "Clipboard", "clipboard", "interface", "paypal", "email", "LGPL", "Korvex", "korvex", "www",
+    "example",   "Ctrl",      "Shift",     "Enter",  "Esc",   "CSV",  "PDF",    "csv",    "pdf"};
 
 QString plain(const QString &text)
 {
@@ -125,6 +128,25 @@ QStringList contextMenuTexts(QWidget *target, QPoint at = QPoint(5, 5))
     return texts;
 }
 
+// The texts of the dialog that an action opens, which is then closed.
+QStringList dialogTexts(const std::function<void()> &action)
+{
+    QStringList texts;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (dialog && dialog->isVisible() && texts.isEmpty()) {
+            texts << visibleTexts(dialog);
+            dialog->reject();
+        }
+    });
+    watch.start(50);
+    action();
+    if (texts.isEmpty())
+        qWarning("no dialog opened");
+    return texts;
+}
+
 // The texts of the message box that an action opens.
 QStringList messageBoxTexts(const std::function<void()> &action)
 {
@@ -150,6 +172,7 @@ private slots:
     void contactDialog();
     void ratesDialog();
     void messageBoxes();
+    void exportDialogs();
     void standardButtonsUnderEveryTheme_data();
     void standardButtonsUnderEveryTheme();
     void nothingCutOffAtALargerFont();
@@ -245,6 +268,27 @@ void TestGreek::messageBoxes()
     contact.show();
     texts << messageBoxTexts(
         [&] { contact.findChild<QAbstractButton *>("pushButton_3")->click(); });
+    QCOMPARE(latinWords(texts), QStringList());
+}
+
+// The toolkit's own save and print dialogs, which the list's export and print
+// open where the desktop has none.
+void TestGreek::exportDialogs()
+{
+    List list;
+    list.show();
+    QVERIFY(QTest::qWaitFor([&] { return list.isLoaded(); }));
+    auto *table =
+        list.findChild<QTabWidget *>("tabWidget")->currentWidget()->findChild<QTableWidget *>();
+    const QStringList saveTexts =
+        dialogTexts([&] { QTest::keyClick(table, Qt::Key_S, Qt::ControlModifier); });
+    QVERIFY(saveTexts.contains("Φ.Π.Α. μετρίνο: Εξαγωγή"));
+    QVERIFY(saveTexts.contains("Όνομα αρχείου:"));
+    const QStringList printTexts =
+        dialogTexts([&] { QTest::keyClick(table, Qt::Key_P, Qt::ControlModifier); });
+    QVERIFY(printTexts.contains("Φ.Π.Α. μετρίνο: Εκτύπωση"));
+    // Folder names are the user's own.
+    const QStringList texts = (saveTexts + printTexts).filter(QRegularExpression("^[^/]"));
     QCOMPARE(latinWords(texts), QStringList());
 }
 
