@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package of a build in a temporary folder and checks it:
 # the copyright file in the machine-readable format, the change log and the
-# manual page are in it, and lintian finds no error and no warning.
+# manual page are in it, it depends on Qt's print support, and lintian finds no
+# error and no warning.
 #
 # Usage: check-deb.sh BUILD_DIR
 set -euo pipefail
@@ -25,6 +26,10 @@ for file in ./usr/bin/metrino ./usr/share/doc/metrino/copyright \
     ./usr/share/doc/metrino/changelog.gz ./usr/share/man/man1/metrino.1.gz; do
     grep -qx -- "$file" <<<"$contents" || fail "the package lacks $file"
 done
+
+# Printing and the PDF export need Qt's print support.
+dpkg-deb -f "${deb[0]}" Depends | grep -q 'libqt6printsupport6' \
+    || fail "the package does not depend on libqt6printsupport6"
 
 dpkg-deb -x "${deb[0]}" "$work/root"
 copyright="$work/root/usr/share/doc/metrino/copyright"
