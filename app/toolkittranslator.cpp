@@ -124,6 +124,13 @@ const Translation translations[] = {
     {"QFileSystemModel", "Computer", "Υπολογιστής"},
     {"QFileSystemModel", "My Computer", "Ο υπολογιστής μου"},
     {"QSideBar", "Remove", "Αφαίρεση"},
+    {"QAbstractFileIconProvider", "Drive", "Μονάδα δίσκου"},
+    {"QAbstractFileIconProvider", "File", "Αρχείο"},
+    {"QAbstractFileIconProvider", "File Folder", "Φάκελος αρχείων"},
+    {"QAbstractFileIconProvider", "Folder", "Φάκελος"},
+    {"QAbstractFileIconProvider", "Alias", "Ψευδώνυμο"},
+    {"QAbstractFileIconProvider", "Shortcut", "Συντόμευση"},
+    {"QAbstractFileIconProvider", "Unknown", "Άγνωστο"},
 
     // The toolkit's own print dialog, which Linux desktops use.
     {"QPrintDialog", "Print", "Εκτύπωση"},

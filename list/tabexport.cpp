@@ -54,9 +54,8 @@ QString askForFile(QWidget *parent, const ListPrinter::Content &tab, const QStri
     return path;
 }
 
-} // namespace
-
-QString proposedPath(const QString &tabTitle, const QDate &date, const QString &suffix)
+// metrino-<tab title>-<YYYY-MM-DD>.<suffix>
+QString proposedName(const QString &tabTitle, const QDate &date, const QString &suffix)
 {
     QString title = tabTitle;
     // Marks that no file name may hold on Windows.
@@ -64,13 +63,19 @@ QString proposedPath(const QString &tabTitle, const QDate &date, const QString &
         if (QStringLiteral("\\/:*?\"<>|").contains(c) || c.unicode() < 0x20)
             c = QLatin1Char('_');
     }
+    return QStringLiteral("metrino-%1-%2.%3").arg(title, date.toString(Qt::ISODate), suffix);
+}
+
+} // namespace
+
+QString proposedPath(const QString &tabTitle, const QDate &date, const QString &suffix)
+{
     QString folder = QSettings().value(folderKey).toString();
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    return QDir(folder).filePath(
-        QStringLiteral("metrino-%1-%2.%3").arg(title, date.toString(Qt::ISODate), suffix));
+    return QDir(folder).filePath(proposedName(tabTitle, date, suffix));
 }
 
 void toCsv(QWidget *parent, const ListPrinter::Content &tab)
@@ -96,7 +101,10 @@ void print(QWidget *parent, const ListPrinter::Content &tab)
     const ListPrinter printout(tab);
     QPrinter printer(QPrinter::HighResolution);
     ListPrinter::useA4(&printer);
-    printer.setDocName(printout.title());
+    // The name of the print job, and of the file where the print dialog
+    // offers to print into one: it takes the name up to its last "." and adds
+    // ".pdf".
+    printer.setDocName(proposedName(tab.tabTitle, tab.date, QStringLiteral("pdf")));
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(printTitle);
     if (dialog.exec() != QDialog::Accepted)
