@@ -1,8 +1,10 @@
 #include "list/listprinter.h"
 #include "testsupport.h"
 
+#include <QFile>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -24,6 +26,21 @@ QStringList pdfPages(const QString &path)
     return pages;
 }
 
+// How many pages a PDF file has, counted by its page objects: enough where
+// pdftotext is missing (Windows).
+int pageCountOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
+    int count = 0;
+    for (auto matches = page.globalMatch(QString::fromLatin1(file.readAll())); matches.hasNext();
+         matches.next())
+        ++count;
+    return count;
+}
+
 } // namespace
 
 // A tab printed or written as PDF, read back as a reader of the file would.
@@ -32,16 +49,9 @@ class TestListPrinter : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void printsEveryPageWithItsHeadings_data();
     void printsEveryPageWithItsHeadings();
 };
-
-void TestListPrinter::initTestCase()
-{
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
-        QSKIP("pdftotext (poppler-utils) is not installed");
-}
 
 void TestListPrinter::printsEveryPageWithItsHeadings_data()
 {
@@ -88,11 +98,15 @@ void TestListPrinter::printsEveryPageWithItsHeadings()
         QVERIFY2(printer.writePdf(path, &reason), qPrintable(reason));
     }
 
-    const QStringList pages = pdfPages(path);
+    const int pageCount = pageCountOf(path);
     if (rowCount < 10)
-        QCOMPARE(pages.size(), 1);
+        QCOMPARE(pageCount, 1);
     else
-        QVERIFY(pages.size() >= 3);
+        QVERIFY(pageCount >= 3);
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        QSKIP("reading the pages' text needs pdftotext (poppler-utils)");
+    const QStringList pages = pdfPages(path);
+    QCOMPARE(pages.size(), pageCount);
     for (int i = 0; i < pages.size(); ++i) {
         const QString page = pages.at(i).simplified();
         QVERIFY2(page.contains("Φ.Π.Α. μετρίνο: 23%"), qPrintable(page));
