@@ -1,5 +1,7 @@
 #include "listexport.h"
 
+#include "listfile.h"
+
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -46,17 +48,6 @@ void appendLine(QByteArray &out, const QStringList &fields)
         appendField(out, fields.at(i));
     }
     out += lineEnd;
-}
-
-bool writeAll(QIODevice &device, const QByteArray &data)
-{
-    for (qint64 written = 0; written < data.size();) {
-        const qint64 count = device.write(data.constData() + written, data.size() - written);
-        if (count <= 0)
-            return false;
-        written += count;
-    }
-    return true;
 }
 
 // Why a save failed, in Greek, with the system's own account after it.
@@ -128,7 +119,8 @@ bool save(const QString &path, const Fill &fill, QString *reason)
 bool save(const QString &path, const QByteArray &content, QString *reason)
 {
     return save(
-        path, [&content](QIODevice &device) { return writeAll(device, content); }, reason);
+        path, [&content](QIODevice &device) { return ListFile::writeAll(device, content); },
+        reason);
 }
 
 } // namespace ListExport

@@ -523,20 +523,6 @@ bool serializeInParts(QByteArray &out, const QStringList &groupNames,
     return passOn(1);
 }
 
-// Writes all of data. A write may store less than it was given (a disk or a
-// file size limit that fills up half-way); writing the rest then either
-// succeeds or gives the system's reason.
-bool writeAll(QSaveFile &file, const QByteArray &data)
-{
-    for (qint64 written = 0; written < data.size();) {
-        const qint64 count = file.write(data.constData() + written, data.size() - written);
-        if (count <= 0)
-            return false;
-        written += count;
-    }
-    return true;
-}
-
 // Replaces the file with what fill writes, or leaves it as it was.
 bool saveSafely(const QString &path, QString *reason, const std::function<bool(QSaveFile &)> &fill)
 {
@@ -702,6 +688,17 @@ QString keepCopy(const QString &path, const QString &kind)
         return copy;
     }
     return QString();
+}
+
+bool writeAll(QIODevice &device, const QByteArray &data)
+{
+    for (qint64 written = 0; written < data.size();) {
+        const qint64 count = device.write(data.constData() + written, data.size() - written);
+        if (count <= 0)
+            return false;
+        written += count;
+    }
+    return true;
 }
 
 } // namespace ListFile

@@ -105,4 +105,9 @@ private:
 // file.
 QString keepCopy(const QString &path, const QString &kind = QStringLiteral("unreadable"));
 
+// Writes all of data. A write may store less than it was given (a disk or a
+// file size limit that fills up half-way); writing the rest then either
+// succeeds or gives the system's reason.
+bool writeAll(QIODevice &device, const QByteArray &data);
+
 } // namespace ListFile
