@@ -75,6 +75,8 @@ private:
     int main(int argc, char **argv)                                                                \
     {                                                                                              \
         TestSupport::prepareEnvironment();                                                         \
+        /* Dialogs are answered through their widgets: the toolkit's own, not the system's. */     \
+        QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);                                   \
         QApplication app(argc, argv);                                                              \
         AppInfo::applyIdentity();                                                                  \
         TestSupport::useThrowAwayDataAndSettings();                                                \

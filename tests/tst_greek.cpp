@@ -10,6 +10,7 @@
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -284,11 +285,14 @@ void TestGreek::exportDialogs()
         dialogTexts([&] { QTest::keyClick(table, Qt::Key_S, Qt::ControlModifier); });
     QVERIFY(saveTexts.contains("Φ.Π.Α. μετρίνο: Εξαγωγή"));
     QVERIFY(saveTexts.contains("Όνομα αρχείου:"));
-    const QStringList printTexts =
-        dialogTexts([&] { QTest::keyClick(table, Qt::Key_P, Qt::ControlModifier); });
+    QStringList printTexts;
+#ifndef Q_OS_WIN // where the print dialog is the system's own
+    printTexts = dialogTexts([&] { QTest::keyClick(table, Qt::Key_P, Qt::ControlModifier); });
     QVERIFY(printTexts.contains("Φ.Π.Α. μετρίνο: Εκτύπωση"));
+#endif
     // Folder names are the user's own.
-    const QStringList texts = (saveTexts + printTexts).filter(QRegularExpression("^[^/]"));
+    QStringList texts = saveTexts + printTexts;
+    texts.removeIf([](const QString &text) { return QDir::isAbsolutePath(text); });
     QCOMPARE(latinWords(texts), QStringList());
 }
 
