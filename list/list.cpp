@@ -41,7 +41,7 @@ List::List(QWidget *parent)
         setUpTable(table);
         tables << table;
     }
-    prepareTablesForKeysAndScreenReaders();
+    nameTablesAndMarkTheFocusedTab();
     retitleRateTabs();
 
     removeSelectedAction = new QAction(QStringLiteral("Διαγραφή επιλεγμένων τιμών"), this);
@@ -171,7 +171,7 @@ void List::removeItems()
 
 // The tab bar marks its current tab clearly while it has the focus; each
 // table is named for screen readers after its tab.
-void List::prepareTablesForKeysAndScreenReaders()
+void List::nameTablesAndMarkTheFocusedTab()
 {
     for (int tab = 0; tab < tables.size(); ++tab)
         tables.at(tab)->setAccessibleName(ui->tabWidget->tabText(tab));

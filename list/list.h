@@ -75,7 +75,7 @@ private:
     void tellFailure(const QString &reason);
     QTableWidget *currentTable() const;
 
-    void prepareTablesForKeysAndScreenReaders();
+    void nameTablesAndMarkTheFocusedTab();
     void showTotals();
     void placeBesideParent();
 
