@@ -55,14 +55,12 @@ void ListCommands::openMenuAt(const QPoint &globalPos)
         action->setShortcutVisibleInContextMenu(true);
         return action;
     };
-    // The file commands hand on the whole tab: not before it is all read.
-    const bool loaded = model->isLoaded();
     menu.addSeparator();
     QAction *csv = addCommand(QStringLiteral("Εξαγωγή σε CSV…"), QKeySequence::Save);
     QAction *printout = addCommand(QStringLiteral("Εκτύπωση…"), QKeySequence::Print);
     QAction *pdf = addCommand(QStringLiteral("Εξαγωγή σε PDF…"));
     for (QAction *action : {csv, printout, pdf})
-        action->setEnabled(loaded);
+        action->setEnabled(model->isLoaded());
     menu.addSeparator();
     QAction *copy = addCommand(QStringLiteral("Αντιγραφή"), QKeySequence::Copy);
     QAction *undo = addCommand(QStringLiteral("Αναίρεση"), QKeySequence::Undo);
@@ -70,11 +68,11 @@ void ListCommands::openMenuAt(const QPoint &globalPos)
 
     QAction *chosen = menu.exec(globalPos);
     if (chosen == csv)
-        exportCsv();
+        handOn(TabExport::toCsv);
     else if (chosen == printout)
-        print();
+        handOn(TabExport::print);
     else if (chosen == pdf)
-        exportPdf();
+        handOn(TabExport::toPdf);
     else if (chosen == copy)
         copyRows();
     else if (chosen == undo)
@@ -105,9 +103,9 @@ bool ListCommands::handleKey(const QKeyEvent *key)
     else if (key->matches(QKeySequence::Undo))
         model->undo();
     else if (key->matches(QKeySequence::Save))
-        exportCsv();
+        handOn(TabExport::toCsv);
     else if (key->matches(QKeySequence::Print))
-        print();
+        handOn(TabExport::print);
     else if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier)
         removeSelectedRowByKey();
     else if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)
@@ -206,20 +204,9 @@ ListPrinter::Content ListCommands::currentTab() const
     return {tabs->tabText(group), headers, model->entries(group), model->totals(group).text()};
 }
 
-void ListCommands::exportCsv()
+// The file commands hand on the whole tab: not before it is all read.
+void ListCommands::handOn(void (*how)(QWidget *, const ListPrinter::Content &))
 {
     if (model->isLoaded())
-        TabExport::toCsv(window, currentTab());
-}
-
-void ListCommands::exportPdf()
-{
-    if (model->isLoaded())
-        TabExport::toPdf(window, currentTab());
-}
-
-void ListCommands::print()
-{
-    if (model->isLoaded())
-        TabExport::print(window, currentTab());
+        how(window, currentTab());
 }

@@ -41,9 +41,8 @@ private:
     QPoint currentRowPosition() const;
     void removeSelectedRowByKey();
     void copyRows() const;
-    void exportCsv();
-    void exportPdf();
-    void print();
+    // Writes or prints the tab shown, once the whole list is read.
+    void handOn(void (*how)(QWidget *, const ListPrinter::Content &));
     // The tab shown, as it is handed on; the list must be loaded.
     ListPrinter::Content currentTab() const;
     QTableWidget *currentTable() const;

@@ -489,8 +489,9 @@ void SavedList::refileGroup(int group, const QList<int> &leaving, const EntryGro
             emit rowsRemoved(group, run->first, removed);
         }
         if (!coming.isEmpty())
-            insertRows(group, int(g.rows.size()), coming);
-        emit totalsChanged(group);
+            insertRows(group, int(g.rows.size()), coming); // tells of the totals too
+        else
+            emit totalsChanged(group);
         return;
     }
 

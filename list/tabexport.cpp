@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <functional>
+
 namespace TabExport {
 
 namespace {
@@ -34,6 +36,28 @@ void tellFileFailure(QWidget *parent, const QString &path, const QString &reason
                     .arg(QDir::toNativeSeparators(path), reason));
 }
 
+// metrino-<tab title>-<YYYY-MM-DD>.<suffix>
+QString proposedName(const QString &tabTitle, const QDate &date, const QString &suffix)
+{
+    QString title = tabTitle;
+    // Marks that no file name may hold on Windows.
+    for (QChar &c : title) {
+        if (QStringLiteral("\\/:*?\"<>|").contains(c) || c.unicode() < 0x20)
+            c = QLatin1Char('_');
+    }
+    return QStringLiteral("metrino-%1-%2.%3").arg(title, date.toString(Qt::ISODate), suffix);
+}
+
+QString proposedPath(const QString &tabTitle, const QDate &date, const QString &suffix)
+{
+    QString folder = QSettings().value(folderKey).toString();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(proposedName(tabTitle, date, suffix));
+}
+
 // The file the user chooses to write, or an empty string.
 QString askForFile(QWidget *parent, const ListPrinter::Content &tab, const QString &suffix,
                    const QString &filter)
@@ -54,46 +78,33 @@ QString askForFile(QWidget *parent, const ListPrinter::Content &tab, const QStri
     return path;
 }
 
-// metrino-<tab title>-<YYYY-MM-DD>.<suffix>
-QString proposedName(const QString &tabTitle, const QDate &date, const QString &suffix)
+// Asks where to write the tab as a file of that kind, then writes it there;
+// a failure is told.
+void exportAs(QWidget *parent, const ListPrinter::Content &tab, const QString &suffix,
+              const QString &filter, const std::function<bool(const QString &, QString *)> &write)
 {
-    QString title = tabTitle;
-    // Marks that no file name may hold on Windows.
-    for (QChar &c : title) {
-        if (QStringLiteral("\\/:*?\"<>|").contains(c) || c.unicode() < 0x20)
-            c = QLatin1Char('_');
-    }
-    return QStringLiteral("metrino-%1-%2.%3").arg(title, date.toString(Qt::ISODate), suffix);
+    const QString path = askForFile(parent, tab, suffix, filter);
+    QString reason;
+    if (!path.isEmpty() && !write(path, &reason))
+        tellFileFailure(parent, path, reason);
 }
 
 } // namespace
 
-QString proposedPath(const QString &tabTitle, const QDate &date, const QString &suffix)
-{
-    QString folder = QSettings().value(folderKey).toString();
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (!QFileInfo(folder).isDir())
-        folder = QDir::homePath();
-    return QDir(folder).filePath(proposedName(tabTitle, date, suffix));
-}
-
 void toCsv(QWidget *parent, const ListPrinter::Content &tab)
 {
-    const QString path =
-        askForFile(parent, tab, QStringLiteral("csv"), QStringLiteral("Αρχεία CSV (*.csv)"));
-    QString reason;
-    if (!path.isEmpty() && !ListExport::save(path, ListExport::csv(tab.headers, tab.rows), &reason))
-        tellFileFailure(parent, path, reason);
+    exportAs(parent, tab, QStringLiteral("csv"), QStringLiteral("Αρχεία CSV (*.csv)"),
+             [&tab](const QString &path, QString *reason) {
+                 return ListExport::save(path, ListExport::csv(tab.headers, tab.rows), reason);
+             });
 }
 
 void toPdf(QWidget *parent, const ListPrinter::Content &tab)
 {
-    const QString path =
-        askForFile(parent, tab, QStringLiteral("pdf"), QStringLiteral("Αρχεία PDF (*.pdf)"));
-    QString reason;
-    if (!path.isEmpty() && !ListPrinter(tab).writePdf(path, &reason))
-        tellFileFailure(parent, path, reason);
+    exportAs(parent, tab, QStringLiteral("pdf"), QStringLiteral("Αρχεία PDF (*.pdf)"),
+             [&tab](const QString &path, QString *reason) {
+                 return ListPrinter(tab).writePdf(path, reason);
+             });
 }
 
 void print(QWidget *parent, const ListPrinter::Content &tab)

@@ -2,24 +2,18 @@
 
 #include "listprinter.h"
 
-#include <QDate>
-#include <QString>
-
 class QWidget;
 
 // The tab shown, handed on to an accountant or a spreadsheet: written as a CSV
 // or PDF file where the user chooses, or printed on the printer the user
 // chooses. A failure is told in a box with its reason, and leaves no partial
-// file.
+// file. The file first proposed is metrino-<tab title>-<YYYY-MM-DD>.<suffix>
+// in the folder of the last export, or else the user's documents folder (or
+// home folder, where there is none).
 namespace TabExport {
 
 void toCsv(QWidget *parent, const ListPrinter::Content &tab);
 void toPdf(QWidget *parent, const ListPrinter::Content &tab);
 void print(QWidget *parent, const ListPrinter::Content &tab);
-
-// The file first proposed: metrino-<tab title>-<YYYY-MM-DD>.<suffix> in the
-// folder of the last export, or else the user's documents folder (or home
-// folder, where there is none).
-QString proposedPath(const QString &tabTitle, const QDate &date, const QString &suffix);
 
 } // namespace TabExport
