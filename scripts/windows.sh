@@ -175,9 +175,24 @@ started=$SECONDS
 if [ ! -f "$build/wine/system.reg" ]; then
     "$build/wine-run.sh" wineboot --init
 fi
+# What the tests may not change: the prefix's user folders and the user's
+# registry, apart from Wine's own keys (its font cache follows the host's
+# fonts). The registry is on disk once Wine's server has ended.
+user_state() {
+    "$build/wine-run.sh" wineserver -w
+    (cd "$build/wine/drive_c/users" && find . | LC_ALL=C sort)
+    awk '/^\[/ { wine = index($0, "[Software\\\\Wine") == 1; sub(/\] [0-9]+$/, "]") }
+         !wine && !/^#time=/' "$build/wine/user.reg"
+}
+user_state > "$build/user-before.txt"
 status=0
 ctest --test-dir "$build" --output-on-failure --timeout 600 || status=$?
 "$build/wine-run.sh" wineserver -k || true
+user_state > "$build/user-after.txt"
+if ! diff -u "$build/user-before.txt" "$build/user-after.txt"; then
+    echo "The tests left the above in the Wine prefix's user folders or registry" >&2
+    status=1
+fi
 took "tests under Wine" $((SECONDS - started))
 if [ "$status" -ne 0 ]; then
     echo "Some tests failed" >&2
