@@ -53,7 +53,7 @@ packages=(
 qt_version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
 # Raised whenever the options of the Qt build below change, so that a cache
 # built with other options is not taken for this one.
-qt_options=2
+qt_options=3
 qt_prefix=$cache/qt-$qt_version-$qt_options
 # Core, Gui, Widgets, Network (Schannel for https), Print Support and Test are
 # what the program and its tests use. The Debian source has no wintab and no
@@ -70,6 +70,9 @@ qt_configure=(
     -DFEATURE_sql=OFF -DFEATURE_tabletevent=OFF
     -DFEATURE_dbus=OFF -DFEATURE_concurrent=OFF
     -DINPUT_openssl=no -DFEATURE_schannel=ON
+    # File names kept in the DLLs name no cache folder.
+    -DCMAKE_C_FLAGS="-ffile-prefix-map=$cache/src=src"
+    -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$cache/src=src"
 )
 
 if [ ! -f "$qt_prefix/.complete" ]; then

@@ -27,7 +27,9 @@ fi
     build=$cache/xlsxwriter-build
     "$here/debian-source.sh" "$cache" libxlsxwriter "$version" "$src_dir"
     source=$(find "$src_dir" -mindepth 1 -maxdepth 1 -type d -name 'libxlsxwriter-*')
-    # Every time stamp the build writes is the date of that source.
+    # Every time stamp the build writes is the date of that source, and the
+    # source file names it keeps do not name the cache folder, so that every
+    # cache gives the same DLL.
     SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$source/debian/changelog" -S Timestamp)
     export SOURCE_DATE_EPOCH
     rm -rf "$build" "$prefix"
@@ -38,6 +40,7 @@ fi
         -DCMAKE_INSTALL_PREFIX="$prefix" \
         -DBUILD_SHARED_LIBS=ON \
         -DUSE_DTOA_LIBRARY=ON \
+        -DCMAKE_C_FLAGS="-ffile-prefix-map=$source=libxlsxwriter" \
         -DZLIB_LIBRARY="$mingw_root/lib/libz.a" \
         -DZLIB_INCLUDE_DIR="$mingw_root/include"
     cmake --build "$build" --parallel "$jobs"
