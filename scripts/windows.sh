@@ -71,8 +71,8 @@ qt_configure=(
     -DFEATURE_dbus=OFF -DFEATURE_concurrent=OFF
     -DINPUT_openssl=no -DFEATURE_schannel=ON
     # File names kept in the DLLs name no cache folder.
-    -DCMAKE_C_FLAGS="-ffile-prefix-map=$cache/src=src"
-    -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$cache/src=src"
+    -DCMAKE_C_FLAGS="-ffile-prefix-map=$cache/="
+    -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$cache/="
 )
 
 if [ ! -f "$qt_prefix/.complete" ]; then
@@ -100,10 +100,9 @@ if [ ! -f "$qt_prefix/.complete" ]; then
     # The DLLs' time stamps are the date of the Qt source, not of the commit
     # that happened to fill the cache, so that every cache gives the same
     # bytes.
-    SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$qt_src/debian/changelog" -S Timestamp) \
-        cmake --build "$qt_build" --parallel "$jobs"
-    SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$qt_src/debian/changelog" -S Timestamp) \
-        cmake --install "$qt_build" --strip
+    qt_date=$(dpkg-parsechangelog -l "$qt_src/debian/changelog" -S Timestamp)
+    SOURCE_DATE_EPOCH=$qt_date cmake --build "$qt_build" --parallel "$jobs"
+    SOURCE_DATE_EPOCH=$qt_date cmake --install "$qt_build" --strip
     touch "$qt_prefix/.complete"
     rm -rf "$qt_build" "$src_dir"
     took "Qt build" $((SECONDS - started))
