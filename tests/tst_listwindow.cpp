@@ -2,6 +2,7 @@
 #include "list/listplacement.h"
 #include "testsupport.h"
 
+#include <QAbstractPrintDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -213,6 +214,18 @@ void TestListWindow::exportsTheTabShown()
     list.tabs()->setCurrentIndex(1);
     list.currentTable()->setFocus();
     TestSupport::BoxAnswerer boxes;
+    // A print dialog where there is no printer fails the test rather than
+    // waiting for an answer.
+    bool printDialogShown = false;
+    QTimer printDialogs;
+    QObject::connect(&printDialogs, &QTimer::timeout, [&] {
+        if (auto *dialog =
+                qobject_cast<QAbstractPrintDialog *>(QApplication::activeModalWidget())) {
+            printDialogShown = true;
+            dialog->reject();
+        }
+    });
+    printDialogs.start(20);
     // Chosen without a suffix: the dialog adds it.
     const QString proposed = saveAs(folder.path(), "day", folderPulled, [&] {
         if (command.startsWith("Ctrl+")) {
@@ -232,6 +245,7 @@ void TestListWindow::exportsTheTabShown()
         emit list.currentTable()->customContextMenuRequested(QPoint(5, 5));
     });
 
+    QVERIFY(!printDialogShown);
     // In the documents folder, or the home folder where there is none.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     QCOMPARE(proposed,
