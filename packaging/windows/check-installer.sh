@@ -45,7 +45,7 @@ int wmain(int argc, wchar_t **argv)
     return 0;
 }
 EOF
-x86_64-w64-mingw32-gcc -municode -Os -o "$work/hold.exe" "$work/hold.c" || exit 1
+x86_64-w64-mingw32-gcc-posix -municode -Os -o "$work/hold.exe" "$work/hold.c" || exit 1
 wine wineboot --init > /dev/null 2>&1
 
 holder=
