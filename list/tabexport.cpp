@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -89,6 +91,24 @@ void exportAs(QWidget *parent, const ListPrinter::Content &tab, const QString &s
         tellFileFailure(parent, path, reason);
 }
 
+// With no printer installed there is nothing to print on (the system's print
+// dialog may not even open): says so, and offers the PDF file instead.
+void offerPdfForNoPrinter(QWidget *parent, const ListPrinter::Content &tab)
+{
+    QMessageBox box(QMessageBox::Information, printTitle,
+                    QStringLiteral("Δεν υπάρχει εκτυπωτής σε αυτόν τον υπολογιστή.\n\n"
+                                   "Μπορείτε να αποθηκεύσετε τον πίνακα ως αρχείο PDF και "
+                                   "να το εκτυπώσετε αργότερα."),
+                    QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *pdf = box.addButton(QStringLiteral("Εξαγωγή σε PDF…"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("Άκυρο"), QMessageBox::RejectRole);
+    box.setDefaultButton(pdf);
+    box.exec();
+    if (box.clickedButton() == pdf)
+        toPdf(parent, tab);
+}
+
 } // namespace
 
 void toCsv(QWidget *parent, const ListPrinter::Content &tab)
@@ -109,6 +129,10 @@ void toPdf(QWidget *parent, const ListPrinter::Content &tab)
 
 void print(QWidget *parent, const ListPrinter::Content &tab)
 {
+    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+        offerPdfForNoPrinter(parent, tab);
+        return;
+    }
     const ListPrinter printout(tab);
     QPrinter printer(QPrinter::HighResolution);
     ListPrinter::useA4(&printer);

@@ -6,7 +6,8 @@ class QWidget;
 
 // The tab shown, handed on to an accountant or a spreadsheet: written as a CSV
 // or PDF file where the user chooses, or printed on the printer the user
-// chooses. A failure is told in a box with its reason, and leaves no partial
+// chooses (where there is none, the PDF file is offered instead). A failure
+// is told in a box with its reason, and leaves no partial
 // file. The file first proposed is metrino-<tab title>-<YYYY-MM-DD>.<suffix>
 // in the folder of the last export, or else the user's documents folder (or
 // home folder, where there is none).

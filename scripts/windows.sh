@@ -3,10 +3,11 @@
 # under Wine and writes, in dist/windows/, the program as a zip file and its
 # installer.
 #
-# Qt is built for Windows once, from Debian's own qt6-base source, into a
-# cache folder outside the checkout (METRINO_WINDOWS_CACHE, by default
-# ${XDG_CACHE_HOME:-~/.cache}/metrino-windows); later runs reuse it and only
-# build the project, in build-windows/. METRINO_JOBS sets the number of
+# Qt and libxlsxwriter are built for Windows once, from Debian's own sources,
+# into a cache folder outside the checkout (METRINO_WINDOWS_CACHE, by default
+# ${XDG_CACHE_HOME:-~/.cache}/metrino-windows); later runs reuse them and only
+# build the project, in build-windows/. A Qt build that was stopped goes on
+# where it stopped. METRINO_JOBS sets the number of
 # parallel compile jobs (default: the number of processors). Extra arguments
 # go to the project's CMake configure step.
 #
@@ -41,7 +42,7 @@ step "Debian packages"
 packages=(
     cmake ninja-build perl dpkg-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-    qt6-base-dev qt6-base-dev-tools
+    qt6-base-dev qt6-base-dev-tools libxlsxwriter-dev
     wine wine64 fonts-dejavu-core
     nsis icoutils zip
 )
@@ -49,76 +50,70 @@ packages=(
 
 # The Windows Qt is built from the same source version as the host's Qt,
 # whose moc, rcc and uic it uses.
-qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
+qt_version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
 # Raised whenever the options of the Qt build below change, so that a cache
 # built with other options is not taken for this one.
-qt_options=2
+qt_options=3
 qt_prefix=$cache/qt-$qt_version-$qt_options
+# Core, Gui, Widgets, Network (Schannel for https), Print Support and Test are
+# what the program and its tests use. The Debian source has no wintab and no
+# sqlite, hence no tablet events and no SQL. OpenGL keeps its default (loaded
+# at run time): the Windows platform plugin needs it.
+qt_configure=(
+    -G Ninja
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain"
+    -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_INSTALL_PREFIX="$qt_prefix"
+    -DQT_HOST_PATH=/usr
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
+    -DFEATURE_sql=OFF -DFEATURE_tabletevent=OFF
+    -DFEATURE_dbus=OFF -DFEATURE_concurrent=OFF
+    -DINPUT_openssl=no -DFEATURE_schannel=ON
+    # File names kept in the DLLs name no cache folder.
+    -DCMAKE_C_FLAGS="-ffile-prefix-map=$cache/="
+    -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$cache/="
+)
 
 if [ ! -f "$qt_prefix/.complete" ]; then
-    step "Qt $qt_version source"
-    # apt-get with a configuration of its own, so that the deb-src entries,
-    # their package lists and the downloads stay in the cache folder and the
-    # machine's package sources are left as they are. The entries name the
-    # same archives as the machine's own for this release.
-    apt_dir=$cache/apt
-    mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
-    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-    apt-get indextargets --format '$(REPO_URI) $(CODENAME)' 'Created-By: Packages' | sort -u |
-        while read -r uri suite; do
-            case $suite in
-            "$codename" | "$codename"-*)
-                echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $uri $suite main"
-                ;;
-            esac
-        done > "$apt_dir/sources.list"
-    if [ ! -s "$apt_dir/sources.list" ]; then
-        echo "No Debian archive for $codename found in the machine's package sources" >&2
-        exit 1
-    fi
-    cat > "$apt_dir/apt.conf" <<EOF
-Dir::Etc::sourcelist "$apt_dir/sources.list";
-Dir::Etc::sourceparts "$apt_dir/sources.list.d";
-Dir::State::Lists "$apt_dir/lists";
-Dir::Cache "$apt_dir/cache";
-EOF
-    export APT_CONFIG=$apt_dir/apt.conf
-    apt-get update
     src_dir=$cache/src
-    rm -rf "$src_dir"
-    mkdir -p "$src_dir"
-    (cd "$src_dir" && apt-get source "qt6-base=$qt_version")
-    unset APT_CONFIG
-    qt_src=$(find "$src_dir" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*')
-
-    step "Qt $qt_version for Windows (an hour and a half or more on two cores)"
-    started=$SECONDS
     qt_build=$cache/qt-build
-    rm -rf "$qt_build"
-    # Core, Gui, Widgets, Network (Schannel for https), Print Support and Test
-    # are what the program and its tests use. The Debian source has no wintab
-    # and no sqlite, hence no tablet events and no SQL. OpenGL keeps its default
-    # (loaded at run time): the Windows platform plugin needs it.
-    cmake -S "$qt_src" -B "$qt_build" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-        -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_INSTALL_PREFIX="$qt_prefix" \
-        -DQT_HOST_PATH=/usr \
-        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-        -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
-        -DFEATURE_sql=OFF -DFEATURE_tabletevent=OFF \
-        -DFEATURE_dbus=OFF -DFEATURE_concurrent=OFF \
-        -DINPUT_openssl=no -DFEATURE_schannel=ON
-    cmake --build "$qt_build" --parallel "$jobs"
-    cmake --install "$qt_build" --strip
+    # A build stopped half way (the machine shut down, Ctrl+C) goes on where it
+    # stopped when it was made of the same source with the same options and
+    # compilers; anything else starts again from the source.
+    qt_stamp="qt6-base $qt_version; ${qt_configure[*]}; $(sha256sum < "$toolchain");"
+    qt_stamp+=" $("$target-g++-posix" --version | head -n 1)"
+    qt_src=$(find "$src_dir" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' 2>/dev/null || true)
+    if [ -n "$qt_src" ] && [ -f "$qt_build/.metrino-stamp" ] &&
+        [ "$(cat "$qt_build/.metrino-stamp")" = "$qt_stamp" ]; then
+        step "Qt $qt_version for Windows: going on from where the last build stopped"
+    else
+        step "Qt $qt_version source"
+        "$root/packaging/windows/debian-source.sh" "$cache" qt6-base "$qt_version" "$src_dir"
+        qt_src=$(find "$src_dir" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*')
+        step "Qt $qt_version for Windows (an hour and a half or more on two cores)"
+        rm -rf "$qt_build"
+        cmake -S "$qt_src" -B "$qt_build" "${qt_configure[@]}"
+        echo "$qt_stamp" > "$qt_build/.metrino-stamp"
+    fi
+    started=$SECONDS
+    # The DLLs' time stamps are the date of the Qt source, not of the commit
+    # that happened to fill the cache, so that every cache gives the same
+    # bytes.
+    qt_date=$(dpkg-parsechangelog -l "$qt_src/debian/changelog" -S Timestamp)
+    SOURCE_DATE_EPOCH=$qt_date cmake --build "$qt_build" --parallel "$jobs"
+    SOURCE_DATE_EPOCH=$qt_date cmake --install "$qt_build" --strip
     touch "$qt_prefix/.complete"
     rm -rf "$qt_build" "$src_dir"
     took "Qt build" $((SECONDS - started))
 fi
 
-# The folders that hold the DLLs the programs need: Qt's and MinGW's
-# (libstdc++, libgcc and winpthread).
-dll_dirs=("$qt_prefix/bin")
+step "libxlsxwriter for Windows"
+xlsx_prefix=$("$root/packaging/windows/cross-build-xlsxwriter.sh" "$cache" "$jobs")
+
+# The folders that hold the DLLs the programs need: Qt's, libxlsxwriter's and
+# MinGW's (libstdc++, libgcc and winpthread).
+dll_dirs=("$qt_prefix/bin" "$xlsx_prefix/bin")
 for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
     dir=$(dirname "$(readlink -f "$("$target-g++-posix" -print-file-name="$dll")")")
     [[ " ${dll_dirs[*]} " == *" $dir "* ]] || dll_dirs+=("$dir")
@@ -135,7 +130,7 @@ mkdir -p "$build"
 # DejaVu Sans alone makes it the one the tests get, as on Linux.
 # Without a console window Qt Test writes to the debugger unless
 # QT_FORCE_STDERR_LOGGING is set.
-mkdir -p "$build/fonts"
+mkdir -p "$build/fonts" "$build/tmp"
 ln -sf /usr/share/fonts/truetype/dejavu/DejaVuSans{,-Bold,-Oblique,-BoldOblique}.ttf "$build/fonts/"
 wine_path=""
 for dir in "${dll_dirs[@]}"; do
@@ -144,6 +139,9 @@ done
 {
     echo '#!/bin/sh'
     echo "export WINEPREFIX='$build/wine'"
+    # Wine keeps its server's socket in a wine-* folder in the temporary
+    # folder.
+    echo "export TMPDIR='$build/tmp'"
     echo "export WINEPATH='$wine_path'"
     echo "export WINEQT_QPA_FONTDIR='Z:${build//\//\\}\\fonts'"
     cat <<'EOF'
@@ -154,13 +152,20 @@ for name in $(env | sed -n 's/^\(QT_[A-Za-z0-9_]*\)=.*/\1/p'); do
     eval "export WINE$name=\"\$$name\""
 done
 export WINEQT_FORCE_STDERR_LOGGING=1
+case $1 in
+wineserver) exec "$@" ;;
+esac
 exec wine "$@"
 EOF
 } > "$build/wine-run.sh"
 chmod +x "$build/wine-run.sh"
 
+# libxlsxwriter is found through its pkg-config file, and only there: the
+# host's own pkg-config files describe Linux builds.
+export PKG_CONFIG_LIBDIR=$xlsx_prefix/lib/pkgconfig
 "$qt_prefix/bin/qt-cmake" -S . -B "$build" -G Ninja \
     -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_PREFIX_PATH="$xlsx_prefix" -DCMAKE_FIND_ROOT_PATH="$xlsx_prefix" \
     -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$build/wine-run.sh" \
     "$@"
@@ -172,9 +177,24 @@ started=$SECONDS
 if [ ! -f "$build/wine/system.reg" ]; then
     "$build/wine-run.sh" wineboot --init
 fi
+# What the tests may not change: the prefix's user folders and the user's
+# registry, apart from Wine's own keys (its font cache follows the host's
+# fonts). The registry is on disk once Wine's server has ended.
+user_state() {
+    "$build/wine-run.sh" wineserver -w
+    (cd "$build/wine/drive_c/users" && find . | LC_ALL=C sort)
+    awk '/^\[/ { wine = index($0, "[Software\\\\Wine") == 1; sub(/\] [0-9]+$/, "]") }
+         !wine && !/^#time=/' "$build/wine/user.reg"
+}
+user_state > "$build/user-before.txt"
 status=0
 ctest --test-dir "$build" --output-on-failure --timeout 600 || status=$?
-WINEPREFIX=$build/wine wineserver -k || true
+"$build/wine-run.sh" wineserver -k || true
+user_state > "$build/user-after.txt"
+if ! diff -u "$build/user-before.txt" "$build/user-after.txt"; then
+    echo "The tests left the above in the Wine prefix's user folders or registry" >&2
+    status=1
+fi
 took "tests under Wine" $((SECONDS - started))
 if [ "$status" -ne 0 ]; then
     echo "Some tests failed" >&2
@@ -263,5 +283,8 @@ for file in "$zip_file" "$setup_file"; do
     fi
 done
 rm -rf "$build/package-again"
+
+step "Installer under Wine"
+"$root/packaging/windows/check-installer.sh" "$setup_file" "$build/installer-check"
 
 ls -l "$zip_file" "$setup_file"

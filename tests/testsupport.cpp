@@ -7,15 +7,43 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace TestSupport {
 
+namespace {
+
+// The test program's throw-away folder, removed with all it holds when the
+// program ends.
+QString throwAwayRoot()
+{
+    static QTemporaryDir root;
+    return root.path();
+}
+
+#ifdef Q_OS_WIN
+QString testDataFolder;
+
+// Windows takes the user's folders from the registry, not from variables:
+// the toolkit's test mode puts the data in a folder of the tests' own under
+// the real %APPDATA%. It is removed when the test program ends, with the
+// folders above it that were made for it.
+void removeTestDataFolder()
+{
+    QDir(testDataFolder).removeRecursively();
+    QDir dir(testDataFolder);
+    for (int level = 0; level < 2 && dir.cdUp(); ++level)
+        QDir().rmdir(dir.path()); // only when empty
+}
+#endif
+
+} // namespace
+
 void prepareEnvironment()
 {
-    static QTemporaryDir home;
-    const QString root = home.path();
+    const QString root = throwAwayRoot();
     qputenv("HOME", root.toUtf8());
     qputenv("XDG_CONFIG_HOME", (root + "/config").toUtf8());
     qputenv("XDG_DATA_HOME", (root + "/data").toUtf8());
@@ -34,6 +62,17 @@ void useThrowAwayDataAndSettings()
     QCoreApplication::setOrganizationName(AppInfo::organisationName() + QStringLiteral("-tests"));
     QCoreApplication::setApplicationName(
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+#ifdef Q_OS_WIN
+    // Settings in an INI file in the throw-away folder, not in the registry.
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, throwAwayRoot() + "/settings");
+    // Only a folder of test mode's own, left over from a run cut short.
+    testDataFolder = dataDirectory();
+    if (testDataFolder.contains("/qttest/") && testDataFolder.contains("-tests/")) {
+        QDir(testDataFolder).removeRecursively();
+        qAddPostRoutine(removeTestDataFolder);
+    }
+#endif
 }
 
 void useGreekLocale()

@@ -22,8 +22,10 @@ void prepareEnvironment();
 // Once the program's identity is given: the toolkit's test locations for data
 // and settings, and an organisation and application name of the tests' own,
 // so that no test ever reads or writes the real user's saved list or
-// settings, on Windows (where HOME and XDG mean nothing, and the settings are
-// in the registry) as on Unix. Each test program has a folder of its own.
+// settings, on Windows (where HOME and XDG mean nothing: the settings go to an
+// INI file in the throw-away folder instead of the registry, and the test
+// data folder is removed at the end) as on Unix. Each test program has a
+// folder of its own.
 void useThrowAwayDataAndSettings();
 // Greek number formatting ("23,00"), as the program's users see it.
 void useGreekLocale();

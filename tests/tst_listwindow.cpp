@@ -2,12 +2,14 @@
 #include "list/listplacement.h"
 #include "testsupport.h"
 
+#include <QAbstractPrintDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrinterInfo>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
@@ -187,6 +189,9 @@ void TestListWindow::exportsTheTabShown_data()
     QTest::newRow("CSV by the menu") << "Εξαγωγή σε CSV…" << false;
     QTest::newRow("PDF by the menu") << "Εξαγωγή σε PDF…" << false;
     QTest::newRow("CSV that cannot be written") << "Ctrl+S" << true;
+    // Where there is no printer, printing offers the PDF file instead.
+    QTest::newRow("PDF by Ctrl+P, no printer") << "Ctrl+P" << false;
+    QTest::newRow("PDF by the print command, no printer") << "Εκτύπωση…" << false;
 }
 
 // The commands hand on the tab shown, under the name proposed unless the
@@ -196,7 +201,10 @@ void TestListWindow::exportsTheTabShown()
 {
     QFETCH(QString, command);
     QFETCH(bool, folderPulled);
-    const QString suffix = command.contains("PDF") ? ".pdf" : ".csv";
+    const bool printing = command == "Ctrl+P" || command == "Εκτύπωση…";
+    if (printing && !QPrinterInfo::availablePrinterNames().isEmpty())
+        QSKIP("a printer is installed");
+    const QString suffix = command.contains("PDF") || printing ? ".pdf" : ".csv";
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
 
@@ -206,10 +214,23 @@ void TestListWindow::exportsTheTabShown()
     list.tabs()->setCurrentIndex(1);
     list.currentTable()->setFocus();
     TestSupport::BoxAnswerer boxes;
+    // A print dialog where there is no printer fails the test rather than
+    // waiting for an answer.
+    bool printDialogShown = false;
+    QTimer printDialogs;
+    QObject::connect(&printDialogs, &QTimer::timeout, [&] {
+        if (auto *dialog =
+                qobject_cast<QAbstractPrintDialog *>(QApplication::activeModalWidget())) {
+            printDialogShown = true;
+            dialog->reject();
+        }
+    });
+    printDialogs.start(20);
     // Chosen without a suffix: the dialog adds it.
     const QString proposed = saveAs(folder.path(), "day", folderPulled, [&] {
-        if (command == "Ctrl+S") {
-            QTest::keyClick(list.currentTable(), Qt::Key_S, Qt::ControlModifier);
+        if (command.startsWith("Ctrl+")) {
+            QTest::keyClick(list.currentTable(), command == "Ctrl+S" ? Qt::Key_S : Qt::Key_P,
+                            Qt::ControlModifier);
             return;
         }
         QTimer::singleShot(50, [&] {
@@ -224,13 +245,19 @@ void TestListWindow::exportsTheTabShown()
         emit list.currentTable()->customContextMenuRequested(QPoint(5, 5));
     });
 
+    QVERIFY(!printDialogShown);
     // In the documents folder, or the home folder where there is none.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     QCOMPARE(proposed,
              QDir(QFileInfo(documents).isDir() ? documents : QDir::homePath())
                  .filePath("metrino-23%-" + QDate::currentDate().toString(Qt::ISODate) + suffix));
     const QString written = folder.filePath("day" + suffix);
-    QCOMPARE(boxes.seen.size(), int(folderPulled));
+    QCOMPARE(boxes.seen.size(), int(folderPulled) + int(printing));
+    if (printing) {
+        QCOMPARE(boxes.seen[0].title, "Φ.Π.Α. μετρίνο: Εκτύπωση");
+        QVERIFY(boxes.seen[0].text.startsWith("Δεν υπάρχει εκτυπωτής"));
+        QCOMPARE(boxes.seen[0].buttons, QStringList({"Εξαγωγή σε PDF…", "Άκυρο"}));
+    }
     if (folderPulled) {
         QCOMPARE(boxes.seen[0].title, "Φ.Π.Α. μετρίνο: Εξαγωγή");
         QVERIFY(boxes.seen[0].text.contains(QDir::toNativeSeparators(written)));

@@ -5,7 +5,12 @@
 ;
 ; It installs for the current user only, without administrator rights, into
 ; %LOCALAPPDATA%\Programs\metrino, with a Start-menu shortcut and an entry in
-; the installed programs. "/S" installs (and uninstalls) silently. The
+; the installed programs. "/S" installs silently; the silent uninstall that
+; a caller can wait for is "uninstall.exe /S _?=<folder>", which runs in place
+; instead of from a copy in the temporary folder and ends with its real exit
+; code: 0 once the program is removed, 1 when its files could not be removed
+; (the uninstaller's own file and the emptied folder go a moment after it
+; ends, removed by a copy of it in the temporary folder). The
 ; uninstaller leaves the user's list (%APPDATA%\Korvex\metrino\list.xml) and
 ; settings (HKCU\Software\Korvex\metrino) alone. Neither goes ahead while the
 ; program runs: they ask for it to be closed, or, silent, end with exit code 2.
@@ -61,7 +66,7 @@ VIAddVersionKey /LANG=${LANG_GREEK} "ProductVersion" "${VERSION}"
     StrCmp $0 0 closed
     System::Call 'kernel32::CloseHandle(p r0)'
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-        "Το ${PRODUCT} είναι ανοιχτό. Κλείστε το και πατήστε Επανάληψη." \
+        "Το ${PRODUCT} είναι ανοιχτό. Κλείστε το και δοκιμάστε ξανά." \
         /SD IDCANCEL IDRETRY retry
     SetErrorLevel 2
     Quit
@@ -75,7 +80,28 @@ FunctionEnd
 
 Function un.onInit
     SetShellVarContext current
+    ${GetParameters} $R0
+    ClearErrors
+    ${GetOptions} $R0 "/TIDY" $R1
+    IfErrors +3
+        Call un.RemoveUninstaller
+        Quit
     !insertmacro WAIT_UNTIL_CLOSED
+FunctionEnd
+
+; Removes the uninstaller that ran in place as soon as it has ended (for up
+; to ten seconds), then the folder if it is empty.
+Function un.RemoveUninstaller
+    StrCpy $R2 0
+    retry:
+    Delete "$INSTDIR\uninstall.exe"
+    IfFileExists "$INSTDIR\uninstall.exe" 0 removed
+    IntOp $R2 $R2 + 1
+    IntCmp $R2 200 removed
+    Sleep 50
+    Goto retry
+    removed:
+    RMDir "$INSTDIR"
 FunctionEnd
 
 Section
@@ -91,7 +117,8 @@ Section
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\metrino.exe,0"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-    WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" \
+        '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR'
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
     IntFmt $0 "0x%08X" $0
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
@@ -103,8 +130,15 @@ Section "Uninstall"
     Delete "$SMPROGRAMS\${PRODUCT}.lnk"
     !include "${STAGE}/uninstall-files.nsh"
     Delete "$INSTDIR\uninstall.exe"
+    ; Run in place, the uninstaller cannot delete its own file while it runs:
+    ; a copy of it in the temporary folder does, once it has ended.
+    IfFileExists "$INSTDIR\uninstall.exe" 0 +3
+        CopyFiles /SILENT "$EXEPATH" "$TEMP\metrino-uninstall.exe"
+        Exec '"$TEMP\metrino-uninstall.exe" /S /TIDY _?=$INSTDIR'
     ; Only when empty: the folder may have been one the user chose, with
     ; files of their own.
     RMDir "$INSTDIR"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    IfFileExists "$INSTDIR\metrino.exe" 0 +2
+        SetErrorLevel 1
 SectionEnd
