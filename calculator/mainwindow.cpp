@@ -258,8 +258,8 @@ void MainWindow::describeRateButtons()
         const PresetRates::Rate &rate = PresetRates::all[position];
         const QString key = rateKey(position).toString(QKeySequence::NativeText);
         if (auto *button = findChild<QAbstractButton *>(QLatin1String(rate.buttonName)))
-            button->setToolTip(tr("Φ.Π.Α. %1 (%2)\n%3 : Συντελεστές Φ.Π.Α.")
-                                   .arg(rate.text(), key, ratesKey));
+            button->setToolTip(
+                tr("Φ.Π.Α. %1 (%2)\n%3 : Συντελεστές Φ.Π.Α.").arg(rate.text(), key, ratesKey));
     }
 }
 

@@ -26,7 +26,8 @@ int leastWidth(const QTableView *table, int column)
         return qMax(table->horizontalHeader()->minimumSectionSize(), rows);
     QFont bold = table->font();
     bold.setBold(true);
-    const int margins = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
+    const int margins =
+        2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
     return QFontMetrics(bold).horizontalAdvance(QStringLiteral("0.000,00")) + margins;
 }
 

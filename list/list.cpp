@@ -273,7 +273,8 @@ void List::placeBesideParent()
                                ? 0
                                : table->fontMetrics().horizontalAdvance(QStringLiteral("00000"));
     const int around = width() - table->viewport()->width() + scrollBar + rowNumbers;
-    const QSize wished = size().expandedTo(QSize(around + ColumnFit::neededWidth(table), 0))
+    const QSize wished = size()
+                             .expandedTo(QSize(around + ColumnFit::neededWidth(table), 0))
                              .expandedTo(minimumSizeHint());
     const QSize smallest =
         QSize(around + ColumnFit::leastWidth(table), 0).expandedTo(minimumSizeHint());
@@ -288,8 +289,11 @@ void List::placeBesideParent()
     const QRect place = ListPlacement::besideCalculator(anchor, wished + frame, smallest + frame,
                                                         calculator->screen()->availableGeometry());
     resize(place.size() - frame);
-    // A window already made is moved by its inside, not by its frame.
-    move(place.topLeft() + (calculator->geometry().topLeft() - anchor.topLeft()));
+    // Moving places the frame where the window system has told its size
+    // already, and else the inside: the frame is then taken to be as the
+    // calculator's.
+    const QPoint frameKnown = geometry().topLeft() - frameGeometry().topLeft();
+    move(place.topLeft() + (calculator->geometry().topLeft() - anchor.topLeft()) - frameKnown);
 }
 
 void List::loadList()

@@ -750,7 +750,8 @@ void TestCalculator::commandKeysWorkFromTheNumberBoxes()
         QVERIFY(calc.widget(qPrintable(button))->toolTip().contains(" (" + keyName + ")"));
     QCOMPARE(lastMenuEntry, effect == "rates in its menu" ? "Συντελεστές Φ.Π.Α.…" : "");
     if (effect.startsWith("rate ")) {
-        QVERIFY(calc.widget(qPrintable(button))->toolTip().endsWith("\nCtrl+, : Συντελεστές Φ.Π.Α."));
+        QVERIFY(
+            calc.widget(qPrintable(button))->toolTip().endsWith("\nCtrl+, : Συντελεστές Φ.Π.Α."));
         QCOMPARE(calc.rate()->text(), effect.mid(5));
         // Ready for the next amount.
         QVERIFY(calc.price()->hasFocus());
