@@ -186,6 +186,7 @@ void TestListWindow::exportsTheTabShown_data()
     QTest::newRow("CSV by Ctrl+S") << "Ctrl+S" << false;
     QTest::newRow("CSV by the menu") << "Εξαγωγή σε CSV…" << false;
     QTest::newRow("PDF by the menu") << "Εξαγωγή σε PDF…" << false;
+    QTest::newRow("PDF by Ctrl+Shift+S") << "Ctrl+Shift+S PDF" << false;
     QTest::newRow("CSV that cannot be written") << "Ctrl+S" << true;
 }
 
@@ -208,8 +209,10 @@ void TestListWindow::exportsTheTabShown()
     TestSupport::BoxAnswerer boxes;
     // Chosen without a suffix: the dialog adds it.
     const QString proposed = saveAs(folder.path(), "day", folderPulled, [&] {
-        if (command == "Ctrl+S") {
-            QTest::keyClick(list.currentTable(), Qt::Key_S, Qt::ControlModifier);
+        if (command.startsWith("Ctrl+")) {
+            const Qt::KeyboardModifiers shift =
+                command.startsWith("Ctrl+Shift+") ? Qt::ShiftModifier : Qt::NoModifier;
+            QTest::keyClick(list.currentTable(), Qt::Key_S, Qt::ControlModifier | shift);
             return;
         }
         QTimer::singleShot(50, [&] {
