@@ -150,6 +150,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
     settings->sync();
     if (list)
         list->saveBeforeClosing();
+    // The list is a window of its own: left open, it would keep the program
+    // running without its calculator.
+    if (list)
+        list->hide();
     event->accept();
 }
 

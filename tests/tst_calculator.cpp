@@ -1072,6 +1072,10 @@ void TestCalculator::ctrlLShowsTheListBesideTheCalculator()
         QVERIFY(placed.right() < calculator.left());
     else
         QVERIFY(placed.top() > calculator.bottom());
+
+    // A window of its own, which must not outlive the calculator.
+    window.close();
+    QVERIFY(!list->isVisible());
 }
 
 void TestCalculator::listKeepsItsPlaceBetweenRuns()
