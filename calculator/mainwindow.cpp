@@ -7,6 +7,7 @@
 #include "list/list.h"
 #include "list/presetrates.h"
 #include "list/savedlist.h"
+#include "numberboxmenu.h"
 #include "rates.h"
 #include "vat.h"
 
@@ -27,6 +28,12 @@ const char geometryKey[] = "geometry";
 const char stateKey[] = "state";
 const char listGeometryKey[] = "listGeometry";
 const int stateVersion = 1;
+
+// The key of the rate button at that place on screen: Ctrl+1 for the first.
+QKeySequence rateKey(size_t position)
+{
+    return QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(Qt::Key_1 + int(position))));
+}
 
 // The two result boxes only show numbers: screen readers get them as
 // read-only text, as a read-only text field is reported, with neither typing
@@ -117,6 +124,7 @@ MainWindow::MainWindow(QWidget *parent)
     offerListShortcut();
     offerCommandKeys();
     offerRatesCommand();
+    offerRateKeys();
     ui->pushButton_add_to_list->setEnabled(false);
     connect(ui->buttonGroup, &QButtonGroup::buttonClicked, this, &MainWindow::radioClicked);
 
@@ -142,6 +150,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
     settings->sync();
     if (list)
         list->saveBeforeClosing();
+    // The list is a window of its own: left open, it would keep the program
+    // running without its calculator.
+    if (list)
+        list->hide();
     event->accept();
 }
 
@@ -211,6 +223,48 @@ void MainWindow::offerRatesCommand()
     connect(action, &QAction::triggered, this, &MainWindow::editRates);
     addAction(action);
     setContextMenuPolicy(Qt::ActionsContextMenu);
+    offerRatesInNumberBoxMenus(action);
+}
+
+// The rates are found where the user's pointer and focus are: at the end of
+// each number box's own menu.
+void MainWindow::offerRatesInNumberBoxMenus(QAction *ratesCommand)
+{
+    QDoubleSpinBox *const boxes[] = {ui->doubleSpinBox_poso, ui->doubleSpinBox_fpa,
+                                     ui->doubleSpinBox_additional_poso,
+                                     ui->doubleSpinBox_final_poso};
+    for (QDoubleSpinBox *box : boxes)
+        NumberBoxMenu::endWith(box, ratesCommand);
+}
+
+// Ctrl+1 to Ctrl+6 press the rate buttons in their order on screen, from
+// anywhere in the window, and leave the price selected for the next amount.
+void MainWindow::offerRateKeys()
+{
+    for (size_t position = 0; position < PresetRates::all.size(); ++position) {
+        auto *button =
+            findChild<QAbstractButton *>(QLatin1String(PresetRates::all[position].buttonName));
+        auto *shortcut = new QShortcut(rateKey(position), this);
+        connect(shortcut, &QShortcut::activated, this, [this, button] {
+            button->click();
+            ui->doubleSpinBox_poso->setFocus(Qt::ShortcutFocusReason);
+            ui->doubleSpinBox_poso->selectAll();
+        });
+    }
+}
+
+// Each rate button names its rate, its key and where the rates are changed.
+void MainWindow::describeRateButtons()
+{
+    const QString ratesKey =
+        QKeySequence(Qt::CTRL | Qt::Key_Comma).toString(QKeySequence::NativeText);
+    for (size_t position = 0; position < PresetRates::all.size(); ++position) {
+        const PresetRates::Rate &rate = PresetRates::all[position];
+        const QString key = rateKey(position).toString(QKeySequence::NativeText);
+        if (auto *button = findChild<QAbstractButton *>(QLatin1String(rate.buttonName)))
+            button->setToolTip(
+                tr("Φ.Π.Α. %1 (%2)\n%3 : Συντελεστές Φ.Π.Α.").arg(rate.text(), key, ratesKey));
+    }
 }
 
 void MainWindow::editRates()
@@ -243,6 +297,7 @@ void MainWindow::showRateTexts()
         if (auto *button = findChild<QAbstractButton *>(QLatin1String(rate.buttonName)))
             button->setText(rate.text());
     }
+    describeRateButtons();
 }
 
 void MainWindow::nameKeyInToolTip(QWidget *widget, const QString &key)

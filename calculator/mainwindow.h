@@ -5,6 +5,7 @@
 class About;
 class Contact;
 class QAbstractButton;
+class QAction;
 class QDoubleSpinBox;
 class QSettings;
 class List;
@@ -48,6 +49,9 @@ private:
     void offerListShortcut();
     void offerCommandKeys();
     void offerRatesCommand();
+    void offerRateKeys();
+    void offerRatesInNumberBoxMenus(QAction *ratesCommand);
+    void describeRateButtons();
     void editRates();
     void changeRates(const RateSet &rates);
     void showRateTexts();

@@ -91,7 +91,10 @@ void Rates::reserveMessageSpace()
 {
     const QFontMetricsF metrics(ui->label_moves->font());
     // Fractions of a pixel count: the label wraps a text one of them too wide.
-    const int width = int(std::ceil(metrics.horizontalAdvance(movesText(999999)))) + 1;
+    qreal widestLine = 0;
+    for (const QString &line : movesText(999999).split(QLatin1Char('\n')))
+        widestLine = std::max(widestLine, metrics.horizontalAdvance(line));
+    const int width = int(std::ceil(widestLine)) + 1;
     // Between the two longest names.
     const QString longestReason = equalRatesReason(std::make_pair(3, 5));
     const QRectF reasonRect =
@@ -132,8 +135,12 @@ QString Rates::movesText(int moves) const
 {
     if (moves <= 0)
         return QString();
+    // Said before OK: the moves go with the rates, not with the deletions
+    // that Ctrl+Z puts back.
+    const QString irreversible = QStringLiteral("\n(δεν αναιρείται με Ctrl+Z)");
     if (moves == 1)
-        return QStringLiteral("1 εγγραφή θα μετακινηθεί σε άλλη καρτέλα");
+        return QStringLiteral("1 εγγραφή θα μετακινηθεί σε άλλη καρτέλα") + irreversible;
     return QStringLiteral("%1 εγγραφές θα μετακινηθούν σε άλλη καρτέλα")
-        .arg(locale().toString(moves));
+               .arg(locale().toString(moves))
+           + irreversible;
 }

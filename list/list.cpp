@@ -2,10 +2,12 @@
 #include "ui_list.h"
 
 #include "columnfit.h"
+#include "elidedheaders.h"
 #include "grouptables.h"
 #include "listcommands.h"
 #include "listplacement.h"
 #include "presetrates.h"
+#include "ratetabs.h"
 #include "savedlist.h"
 #include "savefailurebox.h"
 
@@ -20,6 +22,7 @@
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -33,6 +36,10 @@ List::List(QWidget *parent)
     , ui(new Ui::List)
 {
     ui->setupUi(this);
+    standApartFromTheCalculator();
+    // Until an entry is added or the user picks a tab, the list shows all of
+    // it rather than one rate's tab, likely empty.
+    ui->tabWidget->setCurrentIndex(RateTabs::all);
     prepareDataLocation();
 
     // Tab i holds table i.
@@ -86,6 +93,14 @@ void List::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+// A window of its own beside the calculator, not a dialog kept above it: on a
+// small screen the user brings either to the front with a click.
+void List::standApartFromTheCalculator()
+{
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+}
+
 // The list file lives in the per-user data folder; make sure it exists before
 // the file is read.
 void List::prepareDataLocation()
@@ -107,6 +122,7 @@ void List::setUpTable(QTableWidget *table)
         });
     });
     table->setTabKeyNavigation(false);
+    ElidedHeaders::apply(table->horizontalHeader());
     connect(table, &QWidget::customContextMenuRequested, this, &List::ShowContextMenu);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
     table->setStyleSheet(QLatin1String(hoverStyle));
@@ -136,8 +152,20 @@ void List::retitleRateTabs()
 
 void List::followRates()
 {
+    const QString titleBefore = ui->tabWidget->tabText(ui->tabWidget->currentIndex());
     retitleRateTabs();
     model->followRates(PresetRates::inForce(), tabNames());
+    showChosenTabAfterNewRates(titleBefore);
+}
+
+// A tab whose rate changed is not the one the user chose: the tab that now
+// files the entry added last takes its place, or else "Όλα".
+void List::showChosenTabAfterNewRates(const QString &titleBefore)
+{
+    if (ui->tabWidget->tabText(ui->tabWidget->currentIndex()) == titleBefore)
+        return;
+    ui->tabWidget->setCurrentIndex(lastAddedRate.isEmpty() ? RateTabs::all
+                                                           : RateTabs::forRate(lastAddedRate));
 }
 
 QTableWidget *List::currentTable() const
@@ -148,6 +176,7 @@ QTableWidget *List::currentTable() const
 void List::addEntry(const QString &poso, const QString &fpa, const QString &extraPoso,
                     const QString &finalPoso)
 {
+    lastAddedRate = fpa;
     model->addEntry({poso, fpa, extraPoso, finalPoso});
 }
 
@@ -221,6 +250,9 @@ void List::showEvent(QShowEvent *event)
 {
     if (!shownBefore) {
         shownBefore = true;
+        // Some systems keep a window above the one it belongs to.
+        if (QWindow *window = windowHandle())
+            window->setTransientParent(nullptr);
         if (keptPlace.isEmpty() || !restoreGeometry(keptPlace))
             placeBesideParent();
     }
@@ -231,7 +263,8 @@ void List::showEvent(QShowEvent *event)
 void List::placeBesideParent()
 {
     // Wide enough for the four columns at the desktop's font, also once the
-    // rows need a scroll bar and their numbers, and never narrower.
+    // rows need a scroll bar and their numbers; where the screen has not the
+    // room, down to the width at which only the column headers are cut short.
     const QTableWidget *table = currentTable();
     const int scrollBar = table->verticalScrollBar()->isVisible()
                               ? 0
@@ -239,11 +272,13 @@ void List::placeBesideParent()
     const int rowNumbers = table->verticalHeader()->width() > 0
                                ? 0
                                : table->fontMetrics().horizontalAdvance(QStringLiteral("00000"));
-    const QSize smallest = QSize(width() - table->viewport()->width()
-                                     + ColumnFit::neededWidth(table) + scrollBar + rowNumbers,
-                                 0)
-                               .expandedTo(minimumSizeHint());
-    resize(size().expandedTo(smallest));
+    const int around = width() - table->viewport()->width() + scrollBar + rowNumbers;
+    const QSize wished = size()
+                             .expandedTo(QSize(around + ColumnFit::neededWidth(table), 0))
+                             .expandedTo(minimumSizeHint());
+    const QSize smallest =
+        QSize(around + ColumnFit::leastWidth(table), 0).expandedTo(minimumSizeHint());
+    resize(wished);
 
     const QWidget *calculator = parentWidget();
     if (!calculator)
@@ -251,10 +286,14 @@ void List::placeBesideParent()
     const QRect anchor = calculator->frameGeometry();
     // This window has no frame yet; it will get one like the calculator's.
     const QSize frame = anchor.size() - calculator->size();
-    const QRect place = ListPlacement::besideCalculator(anchor, size() + frame, smallest + frame,
+    const QRect place = ListPlacement::besideCalculator(anchor, wished + frame, smallest + frame,
                                                         calculator->screen()->availableGeometry());
     resize(place.size() - frame);
-    move(place.topLeft());
+    // Moving places the frame where the window system has told its size
+    // already, and else the inside: the frame is then taken to be as the
+    // calculator's.
+    const QPoint frameKnown = geometry().topLeft() - frameGeometry().topLeft();
+    move(place.topLeft() + (calculator->geometry().topLeft() - anchor.topLeft()) - frameKnown);
 }
 
 void List::loadList()

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QString>
 
 class QAction;
 class ListCommands;
@@ -67,6 +68,7 @@ private slots:
     void removeItems();
 
 private:
+    void standApartFromTheCalculator();
     void prepareDataLocation();
     void setUpTable(QTableWidget *table);
     QStringList tabNames() const;
@@ -78,6 +80,7 @@ private:
     void nameTablesAndMarkTheFocusedTab();
     void showTotals();
     void placeBesideParent();
+    void showChosenTabAfterNewRates(const QString &titleBefore);
 
     static QString listFilePath();
 
@@ -89,4 +92,6 @@ private:
     ListCommands *commands;
     QByteArray keptPlace;
     bool shownBefore = false;
+    // The rate of the entry added last, whose tab the user chose by adding.
+    QString lastAddedRate;
 };

@@ -16,6 +16,16 @@
 
 #include <algorithm>
 
+namespace {
+
+// Beside Ctrl+S of the CSV file, and nowhere else in the program.
+QKeySequence pdfKey()
+{
+    return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+}
+
+} // namespace
+
 ListCommands::ListCommands(SavedList *model, QTabWidget *tabs, const QList<QTableWidget *> &tables,
                            QAction *removeSelected, QAction *removeAll, QWidget *window)
     : QObject(window)
@@ -58,7 +68,7 @@ void ListCommands::openMenuAt(const QPoint &globalPos)
     menu.addSeparator();
     QAction *csv = addCommand(QStringLiteral("Εξαγωγή σε CSV…"), QKeySequence::Save);
     QAction *printout = addCommand(QStringLiteral("Εκτύπωση…"), QKeySequence::Print);
-    QAction *pdf = addCommand(QStringLiteral("Εξαγωγή σε PDF…"));
+    QAction *pdf = addCommand(QStringLiteral("Εξαγωγή σε PDF…"), pdfKey());
     for (QAction *action : {csv, printout, pdf})
         action->setEnabled(model->isLoaded());
     menu.addSeparator();
@@ -106,6 +116,8 @@ bool ListCommands::handleKey(const QKeyEvent *key)
         handOn(TabExport::toCsv);
     else if (key->matches(QKeySequence::Print))
         handOn(TabExport::print);
+    else if (QKeySequence(key->keyCombination()) == pdfKey())
+        handOn(TabExport::toPdf);
     else if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier)
         removeSelectedRowByKey();
     else if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)

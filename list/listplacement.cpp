@@ -78,8 +78,10 @@ QRect besideCalculator(const QRect &calculator, const QSize &wished, const QSize
     if (roomiest)
         return *roomiest;
 
-    // The screen holds not both: the list overlaps the calculator, on its right.
-    return keptOnScreen(QRect(QPoint(calculator.right() + 1 + gap, calculator.top()), fitting),
+    // The screen holds not both: the list, at its smallest, overlaps the
+    // calculator from its right, over the rate buttons rather than the boxes.
+    const QSize least(std::min(smallest.width(), fitting.width()), fitting.height());
+    return keptOnScreen(QRect(QPoint(calculator.right() + 1 + gap, calculator.top()), least),
                         screen);
 }
 

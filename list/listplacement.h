@@ -13,7 +13,8 @@ namespace ListPlacement {
 // wherever its wished size fits; where it fits nowhere, it goes to the side
 // with the most room and shrinks to that room, never below its smallest
 // size. Only a screen too small for both windows makes it overlap the
-// calculator; it then stays on the screen, its top left corner first.
+// calculator: at its smallest width, from the calculator's right, where the
+// rate buttons are, and on the screen, its top left corner first.
 QRect besideCalculator(const QRect &calculator, const QSize &wished, const QSize &smallest,
                        const QRect &screen);
 

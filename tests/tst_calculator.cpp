@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -24,6 +25,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QWindow>
 #include <QtTest>
 
 namespace {
@@ -364,6 +366,7 @@ void TestCalculator::followsTheRatesTheUserSets()
 
         calc.type(calc.price(), "100");
         calc.rateButton("radioButton_fpa")->click();
+        calc.addToListCommand(); // on "23%", which becomes "24%"
         QTimer::singleShot(0, [] {
             auto *rates = qobject_cast<QDialog *>(QApplication::activeModalWidget());
             QVERIFY(rates && rates->objectName() == "Rates");
@@ -374,6 +377,7 @@ void TestCalculator::followsTheRatesTheUserSets()
         QTest::keyClick(calc.price(), Qt::Key_Comma, Qt::ControlModifier);
 
         const auto *tabs = calc.list()->findChild<QTabWidget *>("tabWidget");
+        QCOMPARE(tabs->currentIndex(), RateTabs::otherRates); // where the 23% entry went
         for (int i = 0; i < RateSet::count; ++i)
             QCOMPARE(calc.rateButton(buttons[i])->text(), buttonTexts.at(i));
         for (int tab = 0; tab < tabs->count(); ++tab) {
@@ -385,8 +389,9 @@ void TestCalculator::followsTheRatesTheUserSets()
         QCOMPARE(calc.results(),
                  locale.toString(24.0, 'f', 2) + " / " + locale.toString(124.0, 'f', 2));
         calc.addToListCommand();
+        QCOMPARE(tabs->currentIndex(), 1);
         QCOMPARE(calc.listRows("tableWidget_23").size(), 1);
-        QCOMPARE(calc.listRows("tableWidget_loipa").size(), 0);
+        QCOMPARE(calc.listRows("tableWidget_loipa").size(), 1);
         calc.window.close();
     }
 
@@ -696,6 +701,20 @@ void TestCalculator::commandKeysWorkFromTheNumberBoxes_data()
         << "doubleSpinBox_fpa" << int(Qt::Key_T) << ctrl << "pushButton_toggle_ontop"
         << "Ctrl+T"
         << "on top";
+    // The rate buttons from top to bottom, from any box.
+    const char *rateButtons[] = {"radioButton_fpa",   "radioButton_fpa_3", "radioButton_fpa_5",
+                                 "radioButton_fpa_2", "radioButton_fpa_4", "radioButton_fpa_6"};
+    const char *rates[] = {"23,00", "13,00", "6,50", "16,00", "9,00", "5,00"};
+    for (int i = 0; i < 6; ++i) {
+        QTest::addRow("Ctrl+%d picks a rate", i + 1)
+            << (i % 2 ? "doubleSpinBox_final_poso" : "doubleSpinBox_fpa") << int(Qt::Key_1 + i)
+            << ctrl << rateButtons[i] << QString("Ctrl+%1").arg(i + 1)
+            << QString("rate ") + rates[i];
+    }
+    QTest::newRow("Shift+F10 in a result box offers the rates")
+        << "doubleSpinBox_additional_poso" << int(Qt::Key_F10) << int(Qt::ShiftModifier) << ""
+        << ""
+        << "rates in its menu";
 }
 
 void TestCalculator::commandKeysWorkFromTheNumberBoxes()
@@ -714,11 +733,30 @@ void TestCalculator::commandKeysWorkFromTheNumberBoxes()
     auto *target = calc.widget<QDoubleSpinBox>(qPrintable(box));
     target->setFocus();
     TestSupport::BoxAnswerer answerer;
+    QString lastMenuEntry;
+    QTimer menuCloser;
+    QObject::connect(&menuCloser, &QTimer::timeout, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            lastMenuEntry = menu->actions().constLast()->text();
+            menu->close();
+        }
+    });
+    menuCloser.start(20);
 
     QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QTest::qWait(400); // a key's click shows for a moment before it acts
 
-    QVERIFY(calc.button(qPrintable(button))->toolTip().endsWith(" (" + keyName + ")"));
+    if (!button.isEmpty())
+        QVERIFY(calc.widget(qPrintable(button))->toolTip().contains(" (" + keyName + ")"));
+    QCOMPARE(lastMenuEntry, effect == "rates in its menu" ? "Συντελεστές Φ.Π.Α.…" : "");
+    if (effect.startsWith("rate ")) {
+        QVERIFY(
+            calc.widget(qPrintable(button))->toolTip().endsWith("\nCtrl+, : Συντελεστές Φ.Π.Α."));
+        QCOMPARE(calc.rate()->text(), effect.mid(5));
+        // Ready for the next amount.
+        QVERIFY(calc.price()->hasFocus());
+        QCOMPARE(calc.price()->findChild<QLineEdit *>()->selectedText(), calc.price()->text());
+    }
     QCOMPARE(calc.listRows("tableWidget_23").size(), effect == "added" ? 1 : 0);
     QCOMPARE(QGuiApplication::clipboard()->text(), effect == "copied" ? "123" : "");
     QCOMPARE(calc.button("pushButton_deFpa")->isChecked(), effect == "de-taxed");
@@ -1018,6 +1056,10 @@ void TestCalculator::ctrlLShowsTheListBesideTheCalculator()
     auto *list = window.findChild<QDialog *>("List");
     QVERIFY(list && list->isVisible());
     QCOMPARE(list->findChild<QTableWidget *>("tableWidget")->rowCount(), 0); // nothing added
+    QCOMPARE(list->findChild<QTabWidget *>("tabWidget")->currentIndex(), RateTabs::all);
+    // Not a dialog that the window system keeps above the calculator.
+    QCOMPARE(list->windowType(), Qt::Window);
+    QVERIFY(!list->windowHandle()->transientParent());
 
     const QRect calculator = window.frameGeometry();
     const QRect placed = list->frameGeometry();
@@ -1030,6 +1072,10 @@ void TestCalculator::ctrlLShowsTheListBesideTheCalculator()
         QVERIFY(placed.right() < calculator.left());
     else
         QVERIFY(placed.top() > calculator.bottom());
+
+    // A window of its own, which must not outlive the calculator.
+    window.close();
+    QVERIFY(!list->isVisible());
 }
 
 void TestCalculator::listKeepsItsPlaceBetweenRuns()

@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -29,11 +30,13 @@
 namespace {
 
 // Latin words that the program's own texts contain on purpose.
-// Keys are named as their caps read on Greek keyboards too, and files by
-// their kinds and patterns ("Αρχεία CSV (*.csv)").
-const QStringList allowedLatinWords = {
-    "Clipboard", "clipboard", "interface", "paypal", "email", "LGPL", "Korvex", "korvex", "www",
-    "example",   "Ctrl",      "Shift",     "Enter",  "Esc",   "CSV",  "PDF",    "csv",    "pdf"};
+// Keys are named as their caps read on Greek keyboards too, files by their
+// kinds and patterns ("Αρχεία CSV (*.csv)"), and the printer's margins in "mm",
+// the unit's symbol in Greek too.
+const QStringList allowedLatinWords = {"Clipboard", "clipboard", "interface", "paypal", "email",
+                                       "LGPL",      "Korvex",    "korvex",    "www",    "example",
+                                       "Ctrl",      "Shift",     "Enter",     "Esc",    "CSV",
+                                       "PDF",       "csv",       "pdf",       "mm"};
 
 QString plain(const QString &text)
 {
@@ -148,6 +151,42 @@ QStringList dialogTexts(const std::function<void()> &action)
     return texts;
 }
 
+// The texts of the printer's properties, opened from the print dialog that
+// the action opens, with the choices of its lists. Paper sizes are named as
+// the standards name them, and lengths by their unit symbols ("mm").
+QStringList printPropertiesTexts(const std::function<void()> &action)
+{
+    QStringList texts;
+    bool asked = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        auto *properties = dialog->findChild<QPushButton *>("properties");
+        if (properties && !asked) {
+            asked = true;
+            QTimer::singleShot(0, properties, &QPushButton::click);
+            return;
+        }
+        if (!properties) {
+            texts << visibleTexts(dialog);
+            for (const QComboBox *list : dialog->findChildren<QComboBox *>()) {
+                if (list->objectName() == "pageSizeCombo" || list->objectName() == "unitCombo")
+                    continue;
+                for (int item = 0; item < list->count(); ++item)
+                    texts << list->itemText(item);
+            }
+        }
+        dialog->reject();
+    });
+    watch.start(50);
+    action();
+    if (texts.isEmpty())
+        qWarning("no printer properties opened");
+    return texts;
+}
+
 // The texts of the message box that an action opens.
 QStringList messageBoxTexts(const std::function<void()> &action)
 {
@@ -248,7 +287,8 @@ void TestGreek::ratesDialog()
                            "ίδιο συντελεστή."));
     rates.findChild<QAbstractButton *>("pushButton_rates_2016")->click();
     texts << visibleTexts(&rates);
-    QVERIFY(texts.contains("2 εγγραφές θα μετακινηθούν σε άλλη καρτέλα"));
+    QVERIFY(
+        texts.contains("2 εγγραφές θα μετακινηθούν σε άλλη καρτέλα\n(δεν αναιρείται με Ctrl+Z)"));
     QCOMPARE(latinWords(texts), QStringList());
 }
 
@@ -289,6 +329,10 @@ void TestGreek::exportDialogs()
 #ifndef Q_OS_WIN // where the print dialog is the system's own
     printTexts = dialogTexts([&] { QTest::keyClick(table, Qt::Key_P, Qt::ControlModifier); });
     QVERIFY(printTexts.contains("Φ.Π.Α. μετρίνο: Εκτύπωση"));
+    const QStringList propertiesTexts =
+        printPropertiesTexts([&] { QTest::keyClick(table, Qt::Key_P, Qt::ControlModifier); });
+    QVERIFY(propertiesTexts.contains("Περιθώρια"));
+    printTexts << propertiesTexts;
 #endif
     // Folder names are the user's own.
     QStringList texts = saveTexts + printTexts;

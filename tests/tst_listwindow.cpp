@@ -188,6 +188,7 @@ void TestListWindow::exportsTheTabShown_data()
     QTest::newRow("CSV by Ctrl+S") << "Ctrl+S" << false;
     QTest::newRow("CSV by the menu") << "Εξαγωγή σε CSV…" << false;
     QTest::newRow("PDF by the menu") << "Εξαγωγή σε PDF…" << false;
+    QTest::newRow("PDF by Ctrl+Shift+S") << "Ctrl+Shift+S PDF" << false;
     QTest::newRow("CSV that cannot be written") << "Ctrl+S" << true;
     // Where there is no printer, printing offers the PDF file instead.
     QTest::newRow("PDF by Ctrl+P, no printer") << "Ctrl+P" << false;
@@ -229,8 +230,10 @@ void TestListWindow::exportsTheTabShown()
     // Chosen without a suffix: the dialog adds it.
     const QString proposed = saveAs(folder.path(), "day", folderPulled, [&] {
         if (command.startsWith("Ctrl+")) {
-            QTest::keyClick(list.currentTable(), command == "Ctrl+S" ? Qt::Key_S : Qt::Key_P,
-                            Qt::ControlModifier);
+            const Qt::Key key = command == "Ctrl+P" ? Qt::Key_P : Qt::Key_S;
+            const Qt::KeyboardModifiers shift =
+                command.startsWith("Ctrl+Shift+") ? Qt::ShiftModifier : Qt::NoModifier;
+            QTest::keyClick(list.currentTable(), key, Qt::ControlModifier | shift);
             return;
         }
         QTimer::singleShot(50, [&] {
@@ -326,46 +329,61 @@ void TestListWindow::firstPlaceLeavesTheCalculatorFree_data()
 {
     QTest::addColumn<QRect>("screen");
     QTest::addColumn<QRect>("calculator");
+    QTest::addColumn<QSize>("wished");
+    QTest::addColumn<QSize>("smallest");
     QTest::addColumn<QString>("side");
 
     const QRect screen(0, 0, 1280, 800);
     const QSize calculator(230, 270); // with its frame
-    QTest::newRow("centred on 1280x800")
-        << screen << QRect(QPoint(525, 265), calculator) << "right, narrower";
-    QTest::newRow("at the left edge") << screen << QRect(QPoint(0, 100), calculator) << "right";
-    QTest::newRow("at the right edge")
-        << screen << QRect(QPoint(1280 - 230, 100), calculator) << "left";
-    QTest::newRow("wide and centred")
-        << screen << QRect(QPoint(240, 20), QSize(800, 300)) << "below";
-    QTest::newRow("wide at the bottom")
-        << screen << QRect(QPoint(240, 480), QSize(800, 300)) << "above";
-    QTest::newRow("screen smaller than both")
-        << QRect(0, 0, 800, 600) << QRect(QPoint(285, 165), calculator) << "overlapping";
-    QTest::newRow("second screen")
-        << QRect(1280, 0, 1280, 800) << QRect(QPoint(1280, 100), calculator) << "right";
+    const QSize wished(661, 375), smallest(380, 160);
+    const auto row = [&](const char *name, const QRect &screen, const QRect &calculator,
+                         const char *side, QSize listWished = {}, QSize listSmallest = {}) {
+        QTest::newRow(name) << screen << calculator << (listWished.isValid() ? listWished : wished)
+                            << (listSmallest.isValid() ? listSmallest : smallest) << side;
+    };
+    row("centred on 1280x800", screen, QRect(QPoint(525, 265), calculator), "right, narrower");
+    row("at the left edge", screen, QRect(QPoint(0, 100), calculator), "right");
+    row("at the right edge", screen, QRect(QPoint(1280 - 230, 100), calculator), "left");
+    row("wide and centred", screen, QRect(QPoint(240, 20), QSize(800, 300)), "below");
+    row("wide at the bottom", screen, QRect(QPoint(240, 480), QSize(800, 300)), "above");
+    row("screen smaller than both", QRect(0, 0, 800, 600), QRect(QPoint(285, 165), calculator),
+        "overlapping, narrower");
+    row("second screen", QRect(1280, 0, 1280, 800), QRect(QPoint(1280, 100), calculator), "right");
+    // As measured under a window manager, the list's columns at 9 and 16 pt.
+    const QRect small(0, 0, 1024, 600);
+    const QRect centredOnSmall(QPoint(401, 169), QSize(222, 261));
+    row("1024x600, centred", small, centredOnSmall, "right, narrower", {643, 356}, {272, 160});
+    row("1024x600, centred, 16 pt", small, centredOnSmall, "right, narrower", {844, 356},
+        {390, 200});
+    row("1024x600, low, 16 pt", small, QRect(QPoint(150, 330), QSize(222, 261)), "above, shorter",
+        {844, 356}, {390, 200});
+    row("1366x768, centred, 16 pt", QRect(0, 0, 1366, 768),
+        QRect(QPoint(572, 253), QSize(222, 261)), "below, shorter", {844, 356}, {390, 200});
 }
 
 void TestListWindow::firstPlaceLeavesTheCalculatorFree()
 {
     QFETCH(QRect, screen);
     QFETCH(QRect, calculator);
+    QFETCH(QSize, wished);
+    QFETCH(QSize, smallest);
     QFETCH(QString, side);
-    const QSize wished(661, 375);
-    const QSize smallest(380, 160);
 
     const QRect place = ListPlacement::besideCalculator(calculator, wished, smallest, screen);
 
     QVERIFY2(screen.contains(place), qPrintable(side));
     QVERIFY(place.width() >= smallest.width() && place.height() >= smallest.height());
-    QCOMPARE(place.intersects(calculator), side == "overlapping");
+    QCOMPARE(place.intersects(calculator), side.startsWith("overlapping"));
     if (side.startsWith("right"))
         QVERIFY(place.left() > calculator.right());
-    else if (side == "left")
+    else if (side.startsWith("left"))
         QVERIFY(place.right() < calculator.left());
-    else if (side == "below")
+    else if (side.startsWith("below"))
         QVERIFY(place.top() > calculator.bottom());
-    else if (side == "above")
+    else if (side.startsWith("above"))
         QVERIFY(place.bottom() < calculator.top());
+    else // over the rate buttons on the right, never over the boxes
+        QVERIFY(place.left() > calculator.center().x());
     QCOMPARE(place.size() == wished, !side.contains(','));
 }
 

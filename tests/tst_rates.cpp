@@ -166,9 +166,11 @@ void TestRates::countsTheEntriesThatWouldMove_data()
     QTest::addColumn<int>("moves");
     QTest::addColumn<QString>("text");
     QTest::newRow("none") << 0 << QString();
-    QTest::newRow("one") << 1 << "1 εγγραφή θα μετακινηθεί σε άλλη καρτέλα";
-    QTest::newRow("twelve") << 12 << "12 εγγραφές θα μετακινηθούν σε άλλη καρτέλα";
-    QTest::newRow("thousands") << 50000 << "50.000 εγγραφές θα μετακινηθούν σε άλλη καρτέλα";
+    const QString irreversible = "\n(δεν αναιρείται με Ctrl+Z)";
+    QTest::newRow("one") << 1 << "1 εγγραφή θα μετακινηθεί σε άλλη καρτέλα" + irreversible;
+    QTest::newRow("twelve") << 12 << "12 εγγραφές θα μετακινηθούν σε άλλη καρτέλα" + irreversible;
+    QTest::newRow("thousands") << 50000
+                               << "50.000 εγγραφές θα μετακινηθούν σε άλλη καρτέλα" + irreversible;
 }
 
 void TestRates::countsTheEntriesThatWouldMove()
