@@ -69,6 +69,7 @@ private slots:
 private:
     void prepareDataLocation();
     void setUpTable(QTableWidget *table);
+    void fitColumnsWhenTheyChange(QTableWidget *table);
     QStringList tabNames() const;
     void retitleRateTabs();
     void loadList();
