@@ -320,9 +320,10 @@ void MainWindow::giveNumberBoxesRoomForTheirText()
         option.subControls = QStyle::SC_SpinBoxFrame | QStyle::SC_SpinBoxEditField;
         const QRect field = box->style()->subControlRect(QStyle::CC_SpinBox, &option,
                                                          QStyle::SC_SpinBoxEditField, box);
-        const int lineHeight = QFontMetrics(box->font()).height();
-        box->setFixedHeight(
-            qMax(box->maximumHeight() - field.height() + lineHeight, box->minimumHeight()));
+        const int needed =
+            box->maximumHeight() - field.height() + QFontMetrics(box->font()).height();
+        // Never lower than the form has it.
+        box->setFixedHeight(qMax(needed, box->maximumHeight()));
     }
     QLayout *column = ui->frame_2->layout();
     auto *spaced = qobject_cast<QBoxLayout *>(column);
