@@ -389,6 +389,15 @@ void TestListWindow::columnsFitAtAnyFont()
             list.tabs()->setCurrentIndex(tab);
             checkFits(list.currentTable(), list.tabs()->tabText(tab));
         }
+        list.window.saveList();
+    }
+    {
+        // Read back at the next start: the rows come while the tabs are hidden.
+        ListWindow list;
+        for (int tab = 0; tab < list.tabs()->count(); ++tab) {
+            list.tabs()->setCurrentIndex(tab);
+            checkFits(list.currentTable(), "restarted, " + list.tabs()->tabText(tab));
+        }
         // The desktop's font changes while the program runs.
         list.tabs()->setCurrentIndex(0);
         QFont larger = font;
