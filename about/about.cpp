@@ -77,16 +77,22 @@ About::~About()
 // The dialog's absolute layout was drawn for narrower fonts than some systems
 // use; where the title would wrap and lose its second line, it is made just
 // small enough to stay on one, with a little room before the version beside it.
+// Fonts with tall lines need it as much as wide ones: a line taller than the
+// label loses its foot.
 void About::fitTitle()
 {
     const int roomBeforeVersion = 6;
     QLabel *title = ui->label;
-    QFont font = title->font();
     const int width = title->contentsRect().width() - roomBeforeVersion;
-    while (QFontMetrics(font).horizontalAdvance(title->text()) > width && font.pointSizeF() > 8)
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    if (font != title->font())
-        title->setFont(font);
+    const auto fits = [title, width] {
+        return QFontMetrics(title->font()).horizontalAdvance(title->text()) <= width
+               && title->heightForWidth(title->width()) <= title->height();
+    };
+    while (!fits() && title->font().pointSizeF() > 6) {
+        QFont smaller = title->font();
+        smaller.setPointSizeF(smaller.pointSizeF() - 0.5);
+        title->setFont(smaller);
+    }
 }
 
 // Tab reaches the links of the texts, and Enter opens the one in focus.

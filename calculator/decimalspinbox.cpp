@@ -3,6 +3,7 @@
 #include "list/amounttext.h"
 
 #include <QFocusEvent>
+#include <QToolTip>
 
 QString DecimalSpinBox::inLocaleForm(const QString &typed) const
 {
@@ -26,7 +27,32 @@ QValidator::State DecimalSpinBox::validate(QString &input, int &pos) const
     // "1.234" is no amount yet, but may become one once ",56" is typed.
     if (state == QValidator::Invalid && AmountText::isGroupedSoFar(input))
         return QValidator::Intermediate;
+    if (state == QValidator::Invalid && isOverMaximum(amount))
+        tellMaximum();
     return state;
+}
+
+void DecimalSpinBox::holdRate()
+{
+    holdsRate = true;
+}
+
+bool DecimalSpinBox::isOverMaximum(const QString &amount) const
+{
+    bool isNumber = false;
+    const double value = locale().toDouble(amount, &isNumber);
+    return isNumber && value > maximum();
+}
+
+// Said under the box, where the user looks while typing.
+void DecimalSpinBox::tellMaximum() const
+{
+    QLocale grouped = locale();
+    grouped.setNumberOptions(QLocale::DefaultNumberOptions);
+    const QString largest = grouped.toString(maximum(), 'f', decimals());
+    const QString note = holdsRate ? QStringLiteral("Μέγιστος συντελεστής %1 %").arg(largest)
+                                   : QStringLiteral("Μέγιστο ποσό %1").arg(largest);
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), note, const_cast<DecimalSpinBox *>(this));
 }
 
 // A lone "." or "," stays a decimal point when the user leaves the box: the

@@ -13,6 +13,11 @@
 // When the box gets the focus from the keyboard or with its window, its whole
 // text is selected, so that typing replaces the amount instead of adding
 // digits to it.
+//
+// An amount over the box's maximum is refused as it is typed or pasted: the
+// box keeps what it held and a tool tip near it names the maximum, instead of
+// the toolkit's silent refusal that left "1250000" as 125000 and made
+// "999999,99" into 999999,00.
 class DecimalSpinBox : public QDoubleSpinBox
 {
     Q_OBJECT
@@ -24,9 +29,17 @@ public:
     void fixup(QString &input) const override;
     double valueFromText(const QString &text) const override;
 
+    // The box holds a VAT rate rather than an amount: the tool tip names the
+    // largest rate.
+    void holdRate();
+
 protected:
     void focusInEvent(QFocusEvent *event) override;
 
 private:
     QString inLocaleForm(const QString &typed) const;
+    bool isOverMaximum(const QString &amount) const;
+    void tellMaximum() const;
+
+    bool holdsRate = false;
 };

@@ -14,12 +14,14 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
+#include <QBoxLayout>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QSettings>
 #include <QShortcut>
+#include <QStyleOptionSpinBox>
 #include <QTextDocumentFragment>
 #include <QTimer>
 
@@ -121,6 +123,8 @@ MainWindow::MainWindow(QWidget *parent)
     ui->setupUi(this);
     makeCommandButtonsAccessible();
     nameNumberBoxesAfterLabels();
+    giveNumberBoxesRoomForTheirText();
+    ui->doubleSpinBox_fpa->holdRate();
     offerListShortcut();
     offerCommandKeys();
     offerRatesCommand();
@@ -132,6 +136,7 @@ MainWindow::MainWindow(QWidget *parent)
     // Before the list is made: its tabs are titled after them.
     PresetRates::setInForce(RateSet::load(*settings));
     showRateTexts();
+    workAtCheckedRate();
     restoreGeometry(settings->value(geometryKey).toByteArray());
     restoreState(settings->value(stateKey).toByteArray(), stateVersion);
     listPlace = settings->value(listGeometryKey).toByteArray();
@@ -283,12 +288,19 @@ void MainWindow::changeRates(const RateSet &rates)
     PresetRates::setInForce(rates);
     rates.save(*settings);
     showRateTexts();
+    workAtCheckedRate();
+    listWindow()->followRates();
+}
+
+// The rate box holds the checked button's rate in force, from the first paint
+// on: the form's 23 is only the rate when nothing else is saved.
+void MainWindow::workAtCheckedRate()
+{
     if (const QAbstractButton *checked = ui->buttonGroup->checkedButton()) {
         if (const PresetRates::Rate *preset =
                 PresetRates::forButton(checked->objectName().toLatin1().constData()))
             ui->doubleSpinBox_fpa->setValue(preset->percent());
     }
-    listWindow()->followRates();
 }
 
 void MainWindow::showRateTexts()
@@ -343,6 +355,36 @@ void MainWindow::nameNumberBoxesAfterLabels()
             name.chop(1);
         box->setAccessibleName(name);
     }
+}
+
+// The form's boxes are at most 21 px high, which cuts the foot of the decimal
+// comma ("50.00" for "50,00") where the desktop's font has taller lines than
+// the one the form was drawn with. Each box is made as high as a line of its
+// text, and the room comes out of the spacing of the fixed window's column.
+void MainWindow::giveNumberBoxesRoomForTheirText()
+{
+    QDoubleSpinBox *const boxes[] = {ui->doubleSpinBox_poso, ui->doubleSpinBox_fpa,
+                                     ui->doubleSpinBox_additional_poso,
+                                     ui->doubleSpinBox_final_poso};
+    for (QDoubleSpinBox *box : boxes) {
+        QStyleOptionSpinBox option;
+        option.initFrom(box);
+        option.rect = QRect(0, 0, box->maximumWidth(), box->maximumHeight());
+        option.frame = box->hasFrame();
+        option.buttonSymbols = box->buttonSymbols();
+        option.subControls = QStyle::SC_SpinBoxFrame | QStyle::SC_SpinBoxEditField;
+        const QRect field = box->style()->subControlRect(QStyle::CC_SpinBox, &option,
+                                                         QStyle::SC_SpinBoxEditField, box);
+        const int needed =
+            box->maximumHeight() - field.height() + QFontMetrics(box->font()).height();
+        // Never lower than the form has it.
+        box->setFixedHeight(qMax(needed, box->maximumHeight()));
+    }
+    QLayout *column = ui->frame_2->layout();
+    auto *spaced = qobject_cast<QBoxLayout *>(column);
+    while (spaced && spaced->spacing() > 0
+           && column->minimumSize().height() > ui->frame_2->height())
+        spaced->setSpacing(spaced->spacing() - 1);
 }
 
 // The value a box shows, read back from its text as the box reads what is
@@ -452,6 +494,16 @@ void MainWindow::on_pushButton_add_to_list_clicked()
         extracting ? ui->doubleSpinBox_poso : ui->doubleSpinBox_final_poso;
     list->addEntry(displayedText(net), displayedText(ui->doubleSpinBox_fpa),
                    displayedText(ui->doubleSpinBox_additional_poso), displayedText(gross));
+    readyForNextPrice();
+}
+
+// After an entry is filed the next price is typed over the last one, never
+// onto its end; the rate and its button stay as they are.
+void MainWindow::readyForNextPrice()
+{
+    QDoubleSpinBox *price = ui->doubleSpinBox_poso;
+    price->setFocus(Qt::OtherFocusReason);
+    price->selectAll();
 }
 
 // The calculator has one About and one Contact dialog, made when first asked
@@ -463,11 +515,13 @@ void MainWindow::on_pushButton_about_clicked()
     bringUp(about);
 }
 
-// Copies the final amount, to the cent, in a form that any program reads back
-// as a number whatever the user's locale: "123", "12.5", "1234567.89".
+// Copies the final amount, to the cent, as a spreadsheet in the desktop's
+// language reads a number pasted into it: "12345,67" in Greek, "12345.67" in
+// English, never grouped.
 void MainWindow::on_pushButton_clipBoard_clicked()
 {
-    const QString amount = AmountText::plain(ui->doubleSpinBox_final_poso->value());
+    const QString amount = AmountText::inLocale(ui->doubleSpinBox_final_poso->value(),
+                                                ui->doubleSpinBox_final_poso->locale());
     QGuiApplication::clipboard()->setText(amount, QClipboard::Clipboard);
     QMessageBox::information(this, tr("Αντιγραφή στο Clipboard"),
                              tr("Η τελική τιμή έχει αντιγραφεί στο Clipboard"));
@@ -477,6 +531,8 @@ void MainWindow::on_pushButton_contact_clicked()
 {
     if (!contact)
         contact = new Contact(this);
+    else if (contact->isHidden())
+        contact->startEmpty();
     bringUp(contact);
 }
 

@@ -55,11 +55,14 @@ private:
     void editRates();
     void changeRates(const RateSet &rates);
     void showRateTexts();
+    void workAtCheckedRate();
+    void readyForNextPrice();
     static void nameKeyInToolTip(QWidget *widget, const QString &key);
     void showListWindow();
     static void bringUp(QWidget *dialog);
     void keepListPlace();
     void nameNumberBoxesAfterLabels();
+    void giveNumberBoxesRoomForTheirText();
     void calculateFpa(double poso, double fpa);
     void updateAddToListButton(double newValue, const QDoubleSpinBox *otherInput);
     static double shownValue(const QDoubleSpinBox *box);

@@ -1,6 +1,8 @@
 #include "rates.h"
 #include "ui_rates.h"
 
+#include "decimalspinbox.h"
+
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStringList>
@@ -18,6 +20,8 @@ Rates::Rates(const RateSet &current, MoveCounter countMoves, QWidget *parent)
     reserveMessageSpace();
     for (QDoubleSpinBox *box : boxes())
         connect(box, &QDoubleSpinBox::valueChanged, this, &Rates::refresh);
+    for (DecimalSpinBox *box : findChildren<DecimalSpinBox *>())
+        box->holdRate();
     showRates(current);
 }
 

@@ -32,6 +32,12 @@ Contact::~Contact()
     delete ui;
 }
 
+void Contact::startEmpty()
+{
+    ui->textEdit->clear();
+    ui->textEdit->setFocus(Qt::OtherFocusReason);
+}
+
 // The fixed size suits the usual desktop fonts; with a larger one the dialog
 // grows just enough for its buttons to show their whole texts.
 void Contact::growForLargerFonts()

@@ -19,6 +19,10 @@ public:
     explicit Contact(QWidget *parent = nullptr);
     ~Contact() override;
 
+    // Clears what an earlier message left, as when the dialog was new: the
+    // counter starts again at maxMessageLength.
+    void startEmpty();
+
     // The longest message that can be sent; also where the counter starts.
     static constexpr int maxMessageLength = 255;
     // The longest text the message box holds; more pasted is cut off there.

@@ -88,4 +88,13 @@ QString plain(double amount)
     return text;
 }
 
+QString inLocale(double amount, const QLocale &locale)
+{
+    QString text = plain(amount);
+    text.replace(dot, locale.decimalPoint());
+    if (text.startsWith(u'-'))
+        text.replace(0, 1, locale.negativeSign());
+    return text;
+}
+
 } // namespace AmountText

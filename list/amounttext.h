@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 
 // Amounts as people write them and as other programs read them.
@@ -21,5 +22,10 @@ bool isGroupedSoFar(const QString &typed);
 // "." as the decimal point, no grouping, at most two decimals and no trailing
 // zeros: "123", "12.5", "-3.07", "1234567.89".
 QString plain(double amount);
+
+// The amount as plain() writes it, with the locale's decimal point and minus
+// sign and still no grouping, as a spreadsheet in that language reads a
+// number pasted into it: "12345,67" in Greek, "12345.67" in English.
+QString inLocale(double amount, const QLocale &locale);
 
 } // namespace AmountText

@@ -65,6 +65,7 @@ List::List(QWidget *parent)
             showTotals();
     });
     connect(ui->tabWidget, &QTabWidget::currentChanged, this, &List::showTotals);
+    connect(model, &SavedList::loaded, this, &List::showTotals);
     connect(model, &SavedList::saveFailed, this, &List::tellFailure);
     connect(model, &SavedList::full, this,
             [this] { SaveFailureBox::tellFull(isVisible() ? this : parentWidget()); });
@@ -77,6 +78,7 @@ List::List(QWidget *parent)
     }
 
     loadList();
+    showTotals();
 }
 
 List::~List()
@@ -114,18 +116,28 @@ void List::prepareDataLocation()
 void List::setUpTable(QTableWidget *table)
 {
     table->viewport()->installEventFilter(this);
-    // Once the new rows' cells are in.
-    connect(table->model(), &QAbstractItemModel::rowsInserted, table, [table] {
-        QTimer::singleShot(0, table, [table] {
-            if (table->isVisible())
-                ColumnFit::fitToWidth(table);
-        });
-    });
+    fitColumnsWhenTheyChange(table);
     table->setTabKeyNavigation(false);
     ElidedHeaders::apply(table->horizontalHeader());
     connect(table, &QWidget::customContextMenuRequested, this, &List::ShowContextMenu);
     table->setContextMenuPolicy(Qt::CustomContextMenu);
     table->setStyleSheet(QLatin1String(hoverStyle));
+}
+
+// Besides a resize of the view: once new rows' cells are in, when the row
+// numbers widen (at 10, 100, 1000 rows), and when the table is shown after
+// rows came while it was hidden or the font changed.
+void List::fitColumnsWhenTheyChange(QTableWidget *table)
+{
+    const auto fitSoon = [table] {
+        QTimer::singleShot(0, table, [table] {
+            if (table->isVisible())
+                ColumnFit::fitToWidth(table);
+        });
+    };
+    connect(table->model(), &QAbstractItemModel::rowsInserted, table, fitSoon);
+    connect(table->verticalHeader(), &QHeaderView::geometriesChanged, table, fitSoon);
+    table->installEventFilter(this);
 }
 
 QString List::listFilePath()
@@ -229,6 +241,11 @@ bool List::eventFilter(QObject *watched, QEvent *event)
             table && watched == table->viewport())
             ColumnFit::fitToWidth(table);
         break;
+    case QEvent::Show:
+    case QEvent::FontChange:
+        if (auto *table = qobject_cast<QTableWidget *>(watched); table && tables.contains(table))
+            ColumnFit::fitToWidth(table);
+        break;
     default: break;
     }
     return QDialog::eventFilter(watched, event);
@@ -301,10 +318,12 @@ void List::loadList()
     model->load();
 }
 
-// The count and sums of the tab shown, under the tabs.
+// The count and sums of the tab shown, under the tabs, once they are whole.
 void List::showTotals()
 {
-    ui->label_totals->setText(model->totals(ui->tabWidget->currentIndex()).text());
+    ui->label_totals->setText(model->isLoaded()
+                                  ? model->totals(ui->tabWidget->currentIndex()).text()
+                                  : QStringLiteral("Ανάγνωση λίστας…"));
 }
 
 bool List::isLoaded() const

@@ -71,6 +71,7 @@ private:
     void standApartFromTheCalculator();
     void prepareDataLocation();
     void setUpTable(QTableWidget *table);
+    void fitColumnsWhenTheyChange(QTableWidget *table);
     QStringList tabNames() const;
     void retitleRateTabs();
     void loadList();

@@ -30,8 +30,10 @@ bool startsLikeFormula(const QString &field)
 void appendField(QByteArray &out, const QString &field)
 {
     QString text = startsLikeFormula(field) ? QLatin1Char('\'') + field : field;
-    const bool quoted =
-        text.contains(u';') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r');
+    // A "," too: a spreadsheet that guesses the separator would split an
+    // amount at its decimal comma.
+    const bool quoted = text.contains(u';') || text.contains(u',') || text.contains(u'"')
+                        || text.contains(u'\n') || text.contains(u'\r');
     if (quoted) {
         text.replace(QLatin1String("\""), QLatin1String("\"\""));
         out += '"' + text.toUtf8() + '"';

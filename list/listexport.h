@@ -17,8 +17,9 @@ namespace ListExport {
 // The header row and one line per entry, as the cells show them: UTF-8 with a
 // byte order mark, ";" between fields and CRLF line ends, which is what
 // spreadsheets set up for Greek (where "," is the decimal point) open
-// directly. A field that holds ";", a quote or a line break is quoted, its
-// quotes doubled. The list file is foreign input: a field that is no number
+// directly. A field that holds ";", ",", a quote or a line break is quoted,
+// its quotes doubled, so that a spreadsheet that guesses the separator splits
+// no amount at its decimal comma. The list file is foreign input: a field that is no number
 // but starts like a formula ("=", "+", "-", "@", a tab or a carriage return)
 // gets a leading "'", so that no spreadsheet runs it.
 QByteArray csv(const QStringList &headers, const EntryGroup &rows);

@@ -3,7 +3,9 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
@@ -119,6 +121,43 @@ void BoxAnswerer::poll()
         toPress->click();
     else
         box->reject();
+}
+
+// Answers the save dialog that the trigger opens by choosing the file name in
+// the folder, and returns the file that the dialog proposed. Nothing is
+// chosen until the dialog shows that folder. With pullFolder, the folder goes
+// away as the dialog closes, as a pulled out memory stick does.
+QString saveAs(const QString &folder, const QString &name, bool pullFolder,
+               const std::function<void()> &trigger)
+{
+    QString proposed;
+    bool answered = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible() || answered)
+            return;
+        if (proposed.isEmpty())
+            proposed = dialog->selectedFiles().value(0);
+        // Typed into the name box, which selectFile() leaves alone while it
+        // has the focus.
+        dialog->setDirectory(folder);
+        if (auto *nameBox = dialog->findChild<QLineEdit *>("fileNameEdit"))
+            nameBox->setText(name);
+        const QFileInfo chosen(dialog->selectedFiles().value(0));
+        if (chosen.absolutePath() != QDir(folder).absolutePath()
+            || chosen.completeBaseName() != name)
+            return;
+        answered = true;
+        if (pullFolder) {
+            QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
+                             [folder] { QDir(folder).removeRecursively(); });
+        }
+        static_cast<QDialog *>(dialog)->accept(); // as the Save button does
+    });
+    watch.start(20);
+    trigger();
+    return proposed;
 }
 
 } // namespace TestSupport

@@ -71,6 +71,13 @@ private:
     QTimer timer;
 };
 
+// Answers the save dialog that the trigger opens by choosing the file name in
+// the folder, and returns the file that the dialog proposed. Nothing is
+// chosen until the dialog shows that folder. With pullFolder, the folder goes
+// away as the dialog closes, as a pulled out memory stick does.
+QString saveAs(const QString &folder, const QString &name, bool pullFolder,
+               const std::function<void()> &trigger);
+
 } // namespace TestSupport
 
 #define METRINO_TEST_MAIN(TestClass)                                                               \

@@ -1,4 +1,5 @@
 #include "calculator/mainwindow.h"
+#include "calculatordriver.h"
 #include "list/list.h"
 #include "list/presetrates.h"
 #include "list/rateset.h"
@@ -12,6 +13,7 @@
 #include <QDialog>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QFontDatabase>
 #include <QImageReader>
 #include <QLabel>
 #include <QLayout>
@@ -25,74 +27,12 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTextEdit>
+#include <QToolTip>
 #include <QWindow>
 #include <QtTest>
 
 namespace {
-
-// The calculator window as a user sees it, reached through its object names.
-struct Calculator {
-    MainWindow window;
-
-    // Shown, and with its list window made and loaded, as a user finds it.
-    Calculator()
-    {
-        window.show();
-        if (!QTest::qWaitFor([this] {
-                const List *list = window.findChild<List *>();
-                return list && list->isLoaded();
-            }))
-            qFatal("the list window was never made");
-    }
-
-    template <typename T = QWidget>
-    T *widget(const char *name) const
-    {
-        return TestSupport::child<T>(&window, name);
-    }
-    QDoubleSpinBox *price() const { return widget<QDoubleSpinBox>("doubleSpinBox_poso"); }
-    QDoubleSpinBox *rate() const { return widget<QDoubleSpinBox>("doubleSpinBox_fpa"); }
-    QDoubleSpinBox *vat() const { return widget<QDoubleSpinBox>("doubleSpinBox_additional_poso"); }
-    QDoubleSpinBox *finalAmount() const
-    {
-        return widget<QDoubleSpinBox>("doubleSpinBox_final_poso");
-    }
-    QPushButton *button(const char *name) const { return widget<QPushButton>(name); }
-    QPushButton *addToList() const { return button("pushButton_add_to_list"); }
-    QRadioButton *rateButton(const char *name) const { return widget<QRadioButton>(name); }
-    QString label(const char *name) const { return widget<QLabel>(name)->text(); }
-
-    // Replaces a box's text by typing, as a user would.
-    void type(QDoubleSpinBox *box, const QString &text)
-    {
-        box->selectAll();
-        QTest::keyClicks(box, text);
-    }
-    QString results() const { return vat()->text() + " / " + finalAmount()->text(); }
-
-    QDialog *list() const { return widget<QDialog>("List"); }
-    QTableWidget *listTable(const char *name) const
-    {
-        return list()->findChild<QTableWidget *>(QLatin1String(name));
-    }
-    QStringList listRows(const char *table) const
-    {
-        QStringList rows;
-        const QTableWidget *t = listTable(table);
-        for (int row = 0; row < t->rowCount(); ++row) {
-            QStringList cells;
-            for (int column = 0; column < t->columnCount(); ++column)
-                cells << t->item(row, column)->text();
-            rows << cells.join('|');
-        }
-        return rows;
-    }
-    // The add-to-list command, also when its button is disabled.
-    void addToListCommand()
-    {
-        QMetaObject::invokeMethod(&window, "on_pushButton_add_to_list_clicked");
-    }
-};
 
 // A desktop with light text on dark grounds.
 QPalette darkPalette()
@@ -161,6 +101,8 @@ private slots:
     void clickingTheShownRateEmitsNoRateChange();
     void addToListFollowsPriceAndRate();
     void largestInputsStayInRange();
+    void decimalCommaShowsWhole_data();
+    void decimalCommaShowsWhole();
     void readsBoxesInADotLocale_data();
     void readsBoxesInADotLocale();
     void takesATypedDotAsTheDecimalPoint();
@@ -395,9 +337,15 @@ void TestCalculator::followsTheRatesTheUserSets()
         calc.window.close();
     }
 
+    // The rate box works at the checked button's saved rate from the start.
     Calculator restarted;
     for (int i = 0; i < RateSet::count; ++i)
         QCOMPARE(restarted.rateButton(buttons[i])->text(), buttonTexts.at(i));
+    QVERIFY(restarted.rateButton("radioButton_fpa")->isChecked());
+    QCOMPARE(restarted.rate()->text(), rate);
+    restarted.type(restarted.price(), "100");
+    QCOMPARE(restarted.results(),
+             locale.toString(24.0, 'f', 2) + " / " + locale.toString(124.0, 'f', 2));
     QCOMPARE(restarted.listRows("tableWidget_23").size(), 1);
 }
 
@@ -449,9 +397,56 @@ void TestCalculator::largestInputsStayInRange()
     calc.type(calc.rate(), "99,99");
     QCOMPARE(calc.results(), QString("999899,00 / 1999898,00"));
 
-    // The boxes clamp what is typed beyond their range.
-    calc.type(calc.price(), "1234567");
-    QVERIFY(calc.price()->value() <= 999999);
+    // More than a box takes is refused where it is typed, and said so: the
+    // box keeps what it held.
+    calc.type(calc.price(), "1250000");
+    QCOMPARE(calc.price()->text(), QString("125000"));
+    QVERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), QString("Μέγιστο ποσό 999.999,00"));
+    QToolTip::hideText();
+    calc.type(calc.rate(), "100");
+    QCOMPARE(calc.rate()->text(), QString("10"));
+    QCOMPARE(QToolTip::text(), QString("Μέγιστος συντελεστής 99,99 %"));
+}
+
+void TestCalculator::decimalCommaShowsWhole_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("pointSize"); // of the desktop's font
+    // Whatever fonts this machine has: some have taller lines than others.
+    for (const QString &family : QFontDatabase::families()) {
+        for (const int pointSize : {QApplication::font().pointSize(), 13})
+            QTest::addRow("%s, %d pt", qPrintable(family), pointSize) << family << pointSize;
+    }
+}
+
+// Each box is as high as a line of its text, so that the foot of the decimal
+// comma shows, and stays whole inside the fixed window.
+void TestCalculator::decimalCommaShowsWhole()
+{
+    QFETCH(QString, family);
+    QFETCH(int, pointSize);
+    const QFont original = QApplication::font();
+    QFont font(family);
+    font.setPointSize(pointSize);
+    QApplication::setFont(font);
+    {
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (const char *name : {"doubleSpinBox_poso", "doubleSpinBox_fpa",
+                                 "doubleSpinBox_additional_poso", "doubleSpinBox_final_poso"}) {
+            const auto *box = TestSupport::child<QDoubleSpinBox>(&window, name);
+            const auto *field = box->findChild<QLineEdit *>();
+            const int lineHeight = QFontMetrics(field->font()).height();
+            QVERIFY2(field->height() >= lineHeight, qPrintable(QStringLiteral("%1: %2 of %3 px")
+                                                                   .arg(name)
+                                                                   .arg(field->height())
+                                                                   .arg(lineHeight)));
+            QVERIFY(box->parentWidget()->rect().contains(box->geometry()));
+        }
+    }
+    QApplication::setFont(original);
 }
 
 void TestCalculator::readsBoxesInADotLocale_data()
@@ -761,11 +756,15 @@ void TestCalculator::commandKeysWorkFromTheNumberBoxes()
     QCOMPARE(QGuiApplication::clipboard()->text(), effect == "copied" ? "123" : "");
     QCOMPARE(calc.button("pushButton_deFpa")->isChecked(), effect == "de-taxed");
     QCOMPARE(bool(calc.window.windowFlags() & Qt::WindowStaysOnTopHint), effect == "on top");
-    // Typing goes on in the same box (a message box or a window shown again
-    // hands the focus back through the window manager, which this platform
-    // lacks).
-    if (effect == "added" || effect == "de-taxed")
+    // Typing goes on in the same box, or after an add in the price, selected
+    // for the next one (a message box or a window shown again hands the focus
+    // back through the window manager, which this platform lacks).
+    if (effect == "de-taxed")
         QVERIFY(target->hasFocus());
+    if (effect == "added") {
+        QVERIFY(calc.price()->hasFocus());
+        QCOMPARE(calc.price()->findChild<QLineEdit *>()->selectedText(), calc.price()->text());
+    }
 }
 
 void TestCalculator::dialogsAreMadeOncePerWindow_data()
@@ -802,6 +801,19 @@ void TestCalculator::dialogsAreMadeOncePerWindow()
     QCOMPARE(calc.window.findChildren<QDialog *>(dialog).size(), 1);
     QCOMPARE(open(), first); // asked for again while open: the same, raised
     QCOMPARE(open(), first);
+
+    if (dialog == "Contact") {
+        // A message being written stays while the dialog is open; once it
+        // is cancelled the dialog starts empty, as a new one would.
+        auto *message = TestSupport::child<QTextEdit>(first, "textEdit");
+        message->setPlainText("Μισό μήνυμα");
+        QCOMPARE(open(), first);
+        QCOMPARE(message->toPlainText(), QString("Μισό μήνυμα"));
+        TestSupport::child<QPushButton>(first, "pushButton_4")->click();
+        QCOMPARE(open(), first);
+        QVERIFY(message->toPlainText().isEmpty());
+        QCOMPARE(TestSupport::child<QLabel>(first, "label_6")->text(), QString("255"));
+    }
 }
 
 void TestCalculator::tabChainFollowsTheForm()
@@ -846,21 +858,30 @@ void TestCalculator::geometrySurvivesARestartButModesDoNot()
 
 void TestCalculator::copiesTheFinalAmountToTheCent_data()
 {
+    QTest::addColumn<QLocale>("locale");
     QTest::addColumn<double>("amount");
     QTest::addColumn<QString>("copied");
-    QTest::newRow("whole") << 123.0 << "123";
-    QTest::newRow("one decimal") << 12.5 << "12.5";
-    QTest::newRow("five digits") << 12345.67 << "12345.67";
-    QTest::newRow("millions") << 1234567.89 << "1234567.89";
-    QTest::newRow("just below a million") << 999999.99 << "999999.99";
-    QTest::newRow("cents") << 0.07 << "0.07";
-    QTest::newRow("negative") << -12.3 << "-12.3";
+    const QLocale greek(QLocale::Greek, QLocale::Greece);
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    QTest::newRow("whole") << greek << 123.0 << "123";
+    QTest::newRow("one decimal") << greek << 12.5 << "12,5";
+    QTest::newRow("five digits") << greek << 12345.67 << "12345,67";
+    QTest::newRow("millions") << greek << 1234567.89 << "1234567,89";
+    QTest::newRow("just below a million") << greek << 999999.99 << "999999,99";
+    QTest::newRow("cents") << greek << 0.07 << "0,07";
+    QTest::newRow("negative") << greek << -12.3 << "-12,3";
+    QTest::newRow("English") << english << 12345.67 << "12345.67";
+    QTest::newRow("English, negative") << english << -61.5 << "-61.5";
 }
 
+// As a spreadsheet in the desktop's language reads a pasted number: its
+// decimal point, no grouping.
 void TestCalculator::copiesTheFinalAmountToTheCent()
 {
+    QFETCH(QLocale, locale);
     QFETCH(double, amount);
     QFETCH(QString, copied);
+    QLocale::setDefault(locale);
 
     Calculator calc;
     calc.finalAmount()->setValue(amount);

@@ -4,10 +4,8 @@
 
 #include <QAbstractPrintDialog>
 #include <QDir>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPrinterInfo>
 #include <QScrollBar>
@@ -42,43 +40,6 @@ struct ListWindow {
     QString totals() const { return TestSupport::child<QLabel>(&window, "label_totals")->text(); }
 };
 
-// Answers the save dialog that the trigger opens by choosing the file name in
-// the folder, and returns the file that the dialog proposed. Nothing is
-// chosen until the dialog shows that folder. With pullFolder, the folder goes
-// away as the dialog closes, as a pulled out memory stick does.
-QString saveAs(const QString &folder, const QString &name, bool pullFolder,
-               const std::function<void()> &trigger)
-{
-    QString proposed;
-    bool answered = false;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible() || answered)
-            return;
-        if (proposed.isEmpty())
-            proposed = dialog->selectedFiles().value(0);
-        // Typed into the name box, which selectFile() leaves alone while it
-        // has the focus.
-        dialog->setDirectory(folder);
-        if (auto *nameBox = dialog->findChild<QLineEdit *>("fileNameEdit"))
-            nameBox->setText(name);
-        const QFileInfo chosen(dialog->selectedFiles().value(0));
-        if (chosen.absolutePath() != QDir(folder).absolutePath()
-            || chosen.completeBaseName() != name)
-            return;
-        answered = true;
-        if (pullFolder) {
-            QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
-                             [folder] { QDir(folder).removeRecursively(); });
-        }
-        static_cast<QDialog *>(dialog)->accept(); // as the Save button does
-    });
-    watch.start(20);
-    trigger();
-    return proposed;
-}
-
 QByteArray contentOf(const QString &path)
 {
     QFile file(path);
@@ -95,6 +56,7 @@ private slots:
     void init();
     void totalsFollowTheTabShown_data();
     void totalsFollowTheTabShown();
+    void totalsWaitForTheWholeList();
     void exportsTheTabShown_data();
     void exportsTheTabShown();
     void keysMoveBetweenTabBarTableAndTabs_data();
@@ -180,6 +142,24 @@ void TestListWindow::totalsFollowTheTabShown()
     QCOMPARE(shown, totals);
 }
 
+// While the list is read the totals line says so, on any tab; the sums come
+// once they are whole.
+void TestListWindow::totalsWaitForTheWholeList()
+{
+    {
+        ListWindow list;
+        list.window.addEntry("100,00", "23,00", "23,00", "123,00");
+        list.window.saveList();
+    }
+    List window;
+    auto *totals = TestSupport::child<QLabel>(&window, "label_totals");
+    QCOMPARE(totals->text(), QString("Ανάγνωση λίστας…"));
+    TestSupport::child<QTabWidget>(&window, "tabWidget")->setCurrentIndex(1);
+    QCOMPARE(totals->text(), QString("Ανάγνωση λίστας…"));
+    QVERIFY(QTest::qWaitFor([&window] { return window.isLoaded(); }));
+    QCOMPARE(totals->text(), QString("1 εγγραφή · Αρχική 100,00 · Φ.Π.Α. 23,00 · Τελική 123,00"));
+}
+
 void TestListWindow::exportsTheTabShown_data()
 {
     QTest::addColumn<QString>("command");
@@ -228,7 +208,7 @@ void TestListWindow::exportsTheTabShown()
     });
     printDialogs.start(20);
     // Chosen without a suffix: the dialog adds it.
-    const QString proposed = saveAs(folder.path(), "day", folderPulled, [&] {
+    const QString proposed = TestSupport::saveAs(folder.path(), "day", folderPulled, [&] {
         if (command.startsWith("Ctrl+")) {
             const Qt::Key key = command == "Ctrl+P" ? Qt::Key_P : Qt::Key_S;
             const Qt::KeyboardModifiers shift =
@@ -270,7 +250,7 @@ void TestListWindow::exportsTheTabShown()
     } else {
         QCOMPARE(contentOf(written), "\xEF\xBB\xBF"
                                      "Αρχική Τιμή;Ποσοστό Φ.Π.Α.;Προστιθέμενη Τιμή;Τελική Τιμή\r\n"
-                                     "100,00;23,00;23,00;123,00\r\n");
+                                     "\"100,00\";\"23,00\";\"23,00\";\"123,00\"\r\n");
     }
 }
 
@@ -389,34 +369,88 @@ void TestListWindow::firstPlaceLeavesTheCalculatorFree()
 
 void TestListWindow::columnsFitAtAnyFont_data()
 {
-    QTest::addColumn<int>("pointSize");
-    QTest::newRow("9 pt") << 9;
-    QTest::newRow("13 pt") << 13;
-    QTest::newRow("16 pt") << 16;
+    QTest::addColumn<int>("pointSize"); // 0: the desktop's
+    QTest::addColumn<int>("rows");
+    QTest::newRow("9 pt") << 9 << 0;
+    QTest::newRow("13 pt") << 13 << 0;
+    QTest::newRow("16 pt") << 16 << 0;
+    QTest::newRow("desktop font, a row") << 0 << 1;
+    QTest::newRow("16 pt, 10 rows") << 16 << 10;
+    QTest::newRow("desktop font, 1000 rows") << 0 << 1000;
 }
 
+// On every tab the last column ends inside the view and no scroll bar shows:
+// also on tabs whose rows came while they were hidden, and as the row
+// numbers widen at 10, 100 and 1000 rows.
 void TestListWindow::columnsFitAtAnyFont()
 {
     QFETCH(int, pointSize);
+    QFETCH(int, rows);
     const QFont original = QApplication::font();
     QFont font = original;
-    font.setPointSize(pointSize);
+    if (pointSize > 0)
+        font.setPointSize(pointSize);
     QApplication::setFont(font);
+    // Every column as wide as its header and rows need, and all four in
+    // view where the view is wide enough for them.
+    const auto checkFits = [](const QTableWidget *table, const QString &where) {
+        for (int settle = 0; settle < 3; ++settle)
+            QCoreApplication::processEvents();
+        const QHeaderView *header = table->horizontalHeader();
+        const QAbstractItemView *view = table;
+        int needed = 0;
+        for (int column = 0; column < header->count(); ++column) {
+            const int need = qMax(header->sectionSizeHint(column), view->sizeHintForColumn(column));
+            QVERIFY2(header->sectionSize(column) >= need,
+                     qPrintable(QStringLiteral("%1: column %2 is %3 of %4 px")
+                                    .arg(where)
+                                    .arg(column)
+                                    .arg(header->sectionSize(column))
+                                    .arg(need)));
+            needed += need;
+        }
+        const int last = header->count() - 1;
+        const int rightEdge = header->sectionViewportPosition(last) + header->sectionSize(last);
+        const QString why = QStringLiteral("%1: ends at %2 of %3 px")
+                                .arg(where)
+                                .arg(rightEdge)
+                                .arg(table->viewport()->width());
+        if (needed <= table->viewport()->width()) {
+            QVERIFY2(rightEdge <= table->viewport()->width(), qPrintable(why));
+            QVERIFY2(!table->horizontalScrollBar()->isVisible(), qPrintable(why));
+        }
+    };
     {
+        ListWindow list;
+        // Rows of two rates: the tab of one is shown, "Όλα" and the other's
+        // tab take their rows hidden.
+        for (int row = 1; row <= rows; ++row) {
+            const QString amount = QString::number(100000 + row) + ",00";
+            list.window.addEntry(amount, row % 2 ? "13,00" : "9,00", "1,00", amount);
+            if (row == 1 || row == 10 || row == 100 || row == 1000)
+                checkFits(list.currentTable(), QStringLiteral("row %1").arg(row));
+        }
+        for (int tab = 0; tab < list.tabs()->count(); ++tab) {
+            list.tabs()->setCurrentIndex(tab);
+            checkFits(list.currentTable(), list.tabs()->tabText(tab));
+        }
+        list.window.saveList();
+    }
+    {
+        // Read back at the next start: the rows come while the tabs are hidden.
         ListWindow list;
         for (int tab = 0; tab < list.tabs()->count(); ++tab) {
             list.tabs()->setCurrentIndex(tab);
-            QTableWidget *table = list.currentTable();
-            const QHeaderView *header = table->horizontalHeader();
-            const int last = header->count() - 1;
-            const int rightEdge = header->sectionViewportPosition(last) + header->sectionSize(last);
-            QVERIFY2(rightEdge <= table->viewport()->width(),
-                     qPrintable(
-                         QStringLiteral("%1 > %2").arg(rightEdge).arg(table->viewport()->width())));
-            if (tab == 0)
-                qInfo("%d pt: last column ends at %d of %d px", pointSize, rightEdge,
-                      table->viewport()->width());
-            QVERIFY(!table->horizontalScrollBar()->isVisible());
+            checkFits(list.currentTable(), "restarted, " + list.tabs()->tabText(tab));
+        }
+        // The desktop's font changes while the program runs.
+        list.tabs()->setCurrentIndex(0);
+        QFont larger = font;
+        larger.setPointSize(font.pointSize() + 3);
+        QApplication::setFont(larger);
+        for (int tab = 0; tab < list.tabs()->count(); ++tab) {
+            list.tabs()->setCurrentIndex(tab);
+            checkFits(list.currentTable(), "larger font, " + list.tabs()->tabText(tab));
         }
     }
     QApplication::setFont(original);

@@ -198,8 +198,10 @@ void TestTotals::writesCsvThatSpreadsheetsOpenSafely_data()
     QTest::addColumn<QString>("cell");
     QTest::addColumn<QByteArray>("field");
 
-    QTest::newRow("amount") << "1234,56" << QByteArray("1234,56");
-    QTest::newRow("negative amount") << "-23,00" << QByteArray("-23,00");
+    // Quoted: a spreadsheet that guesses "," for a separator keeps it whole.
+    QTest::newRow("amount") << "1234,56" << QByteArray("\"1234,56\"");
+    QTest::newRow("negative amount") << "-23,00" << QByteArray("\"-23,00\"");
+    QTest::newRow("English amount") << "1234.56" << QByteArray("1234.56");
     QTest::newRow("Greek") << "Λοιπά" << QByteArray("Λοιπά");
     QTest::newRow("semicolon") << "1;2" << QByteArray("\"1;2\"");
     QTest::newRow("quote") << "12\"" << QByteArray("\"12\"\"\"");
@@ -225,8 +227,8 @@ void TestTotals::writesCsvThatSpreadsheetsOpenSafely()
                              {cell, "23,00", "0,00", "0,00"}};
     const QByteArray expected = "\xEF\xBB\xBF"
                                 "Αρχική Τιμή;Ποσοστό Φ.Π.Α.;Προστιθέμενη Τιμή;Τελική Τιμή\r\n"
-                                "100,00;23,00;23,00;123,00\r\n"
-                                + field + ";23,00;0,00;0,00\r\n";
+                                "\"100,00\";\"23,00\";\"23,00\";\"123,00\"\r\n"
+                                + field + ";\"23,00\";\"0,00\";\"0,00\"\r\n";
     QCOMPARE(ListExport::csv(headers, rows), expected);
 }
 
