@@ -45,14 +45,35 @@ constexpr int maxRows = 500000;                  // all groups together
 constexpr int maxDepth = 1000000;                // elements open at once
 constexpr int maxTextLength = 1000;              // characters of one cell
 
+// What a file held when it was read: enough to tell later that it has been
+// changed or replaced since.
+struct Signature {
+    qint64 size = -1;  // bytes; -1: no regular file
+    qint64 modified = 0; // the time of its last change, in nanoseconds
+    size_t hash = 0;   // of the content
+
+    friend bool operator==(const Signature &a, const Signature &b)
+    {
+        return a.size == b.size && a.modified == b.modified && a.hash == b.hash;
+    }
+    friend bool operator!=(const Signature &a, const Signature &b) { return !(a == b); }
+};
+
+// The signature of what is at path now; that of no file when it is no
+// regular file.
+Signature signatureOf(const QString &path);
+
 // Reads the rows of at most groupCount groups; of a file that is cut short or
 // broken, the rows found before the fault. Only a regular file, or a symbolic
 // link to one, is read; anything else (a folder, a FIFO, a device) is
 // Unreadable and is not even opened. A document type that declares entities
 // makes the file Unreadable too. When stopRequested, asked between parts of
 // the file, says true, the reading ends there as for a file cut short.
+// When given, readFrom receives the signature of the very file that was read,
+// taken from the file opened, even when another file has taken its name since.
 ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead,
-                const std::function<bool()> &stopRequested = nullptr);
+                const std::function<bool()> &stopRequested = nullptr,
+                Signature *readFrom = nullptr);
 
 // The file's content for the given groups, exactly as write() stores it.
 QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &groups);
