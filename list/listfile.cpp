@@ -438,11 +438,12 @@ void appendItem(QByteArray &out, const Entry &entry, int row);
 class Reader
 {
 public:
-    Reader(int groupCount, const RowsRead &rowsRead)
+    Reader(int groupCount, const RowsRead &rowsRead, QStringList *groupNames)
         : groupCount(groupCount)
         , rows(std::max(groupCount, 0))
         , rowsInGroup(rows.size())
         , rowsRead(rowsRead)
+        , groupNames(groupNames)
     {
     }
 
@@ -488,6 +489,10 @@ private:
         const QStringView name = xml.qualifiedName();
         if (name == groupTag) {
             openGroups.push_back({groupsSeen < groupCount ? groupsSeen : -1, depth});
+            if (groupNames && groupsSeen < groupCount) {
+                groupNames->append(
+                    xml.attributes().value(QLatin1String("name")).left(maxTextLength).toString());
+            }
             ++groupsSeen;
         } else if (name == itemTag && !openGroups.empty() && openGroups.back().group >= 0) {
             const int group = openGroups.back().group;
@@ -542,6 +547,7 @@ private:
     std::vector<EntryGroup> rows; // read and not yet handed over, per group
     std::vector<int> rowsInGroup;
     const RowsRead &rowsRead;
+    QStringList *groupNames;
     std::vector<OpenGroup> openGroups; // innermost last
     QByteArray written;                // a row as write() stores it
     qint64 writtenSize = 0;
@@ -697,10 +703,10 @@ Signature signatureOf(const QString &path)
 }
 
 ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead,
-                const std::function<bool()> &stopRequested, Signature *readFrom)
+                const std::function<bool()> &stopRequested, ReadInfo *info)
 {
-    if (readFrom)
-        *readFrom = Signature();
+    if (info)
+        *info = ReadInfo();
     switch (kindOf(path)) {
     case Kind::Missing:
     case Kind::DanglingLink: return ReadStatus::Missing;
@@ -711,9 +717,10 @@ ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead,
     if (!openRegularFile(file, path))
         return ReadStatus::Unreadable;
     UntilStopped input(file, stopRequested);
-    const bool complete = Reader(groupCount, rowsRead).read(input);
-    if (readFrom)
-        *readFrom = input.signature();
+    const bool complete =
+        Reader(groupCount, rowsRead, info ? &info->groupNames : nullptr).read(input);
+    if (info)
+        info->signature = input.signature();
     return complete ? ReadStatus::Complete : ReadStatus::Unreadable;
 }
 

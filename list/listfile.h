@@ -69,11 +69,18 @@ Signature signatureOf(const QString &path);
 // Unreadable and is not even opened. A document type that declares entities
 // makes the file Unreadable too. When stopRequested, asked between parts of
 // the file, says true, the reading ends there as for a file cut short.
-// When given, readFrom receives the signature of the very file that was read,
-// taken from the file opened, even when another file has taken its name since.
+struct ReadInfo {
+    // Of the very file that was read, taken from the file opened, even when
+    // another file has taken its name since.
+    Signature signature;
+    // The name of each group read, as the file gives it, filled in as the
+    // groups are met: the names of the tabs when the file was written, and
+    // so of the rates its rows were filed under.
+    QStringList groupNames;
+};
 ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead,
                 const std::function<bool()> &stopRequested = nullptr,
-                Signature *readFrom = nullptr);
+                ReadInfo *info = nullptr);
 
 // The file's content for the given groups, exactly as write() stores it.
 QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &groups);
@@ -99,7 +106,9 @@ bool write(const QString &path, const QStringList &groupNames, const QList<Entry
 // Tells whether a file holds exactly what write() would store for the rows
 // that read() gives of it, so that nothing else in it is lost by writing the
 // list back. Fed with the parts as read() hands them over, it compares them
-// with the file as they come, without a second copy of the list.
+// with the file as they come, without a second copy of the list. The group
+// names are looked up as the groups come, so that they may be those that
+// read() finds in the file; groupNames must outlive the check.
 class SameAsWritten
 {
 public:
@@ -114,7 +123,7 @@ private:
     void expect(const QByteArray &bytes);
 
     QFile file;
-    QStringList groupNames;
+    const QStringList &groupNames;
     int currentGroup = -1;
     int rowsInGroup = 0;
     bool same = true;

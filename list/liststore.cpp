@@ -34,6 +34,7 @@ struct ListStore::Shared {
     bool readingDone = false;
     Outcome outcome = Outcome::Missing;
     bool holdsWhatWasRead = true;
+    QStringList namesRead;
     ListStore *receiver = nullptr; // null once the store has gone
     std::atomic<bool> stop{false};
 
@@ -61,20 +62,26 @@ bool ListStore::Shared::letGo(bool loading)
 
 void ListStore::Shared::read(const QString &path, const QStringList &groupNames)
 {
-    ListFile::SameAsWritten check(path, groupNames);
-    ListFile::Signature readFrom;
+    // Compared under the names it gives its groups: a file filed under other
+    // rates is filed anew, and its names are no part of the list to keep.
+    ListFile::ReadInfo info;
+    ListFile::SameAsWritten check(path, info.groupNames);
     const ListFile::ReadStatus status = ListFile::read(
         path, int(groupNames.size()),
         [&](int group, EntryGroup &&rows) {
             check.add(group, rows);
             push(group, std::move(rows));
         },
-        [this] { return bool(stop); }, &readFrom);
+        [this] { return bool(stop); }, &info);
     {
         // Of the file that was read, even when another has taken its place
         // meanwhile: that one is then kept aside before it is replaced.
         const QMutexLocker lock(&writing);
-        known = readFrom;
+        known = info.signature;
+    }
+    {
+        const QMutexLocker lock(&mutex);
+        namesRead = info.groupNames;
     }
     switch (status) {
     case ListFile::ReadStatus::Missing: return finish(Outcome::Missing, true);
@@ -212,6 +219,12 @@ bool ListStore::waitForPart(QDeadlineTimer deadline)
             return !shared->parts.empty() || shared->readingDone;
     }
     return true;
+}
+
+QStringList ListStore::groupNamesRead() const
+{
+    const QMutexLocker lock(&shared->mutex);
+    return shared->namesRead;
 }
 
 ListStore::Outcome ListStore::loadingEnded()

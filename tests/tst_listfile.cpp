@@ -598,18 +598,19 @@ void TestListFile::signsTheFileItRead()
     const QByteArray read = ListFile::serialize(tabNames, sampleList(1));
     putFile(listPath(), read);
     const ListFile::Signature before = ListFile::signatureOf(listPath());
-    ListFile::Signature signature;
+    ListFile::ReadInfo info;
     const auto replace = [this](int, EntryGroup &&) {
         QSaveFile replacement(listPath());
         QVERIFY(replacement.open(QIODevice::WriteOnly));
         replacement.write(ListFile::serialize(tabNames, sampleList(2)));
         QVERIFY(replacement.commit());
     };
-    QCOMPARE(ListFile::read(listPath(), 8, replace, nullptr, &signature),
+    QCOMPARE(ListFile::read(listPath(), 8, replace, nullptr, &info),
              ListFile::ReadStatus::Complete);
-    QCOMPARE(signature.size, read.size());
-    QVERIFY(signature == before);
-    QVERIFY(signature != ListFile::signatureOf(listPath()));
+    QCOMPARE(info.signature.size, read.size());
+    QVERIFY(info.signature == before);
+    QVERIFY(info.signature != ListFile::signatureOf(listPath()));
+    QCOMPARE(info.groupNames, tabNames);
 }
 
 QTEST_APPLESS_MAIN(TestListFile)

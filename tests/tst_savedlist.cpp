@@ -1,6 +1,7 @@
 // The saved list's rules and its file, without a window.
 
 #include "list/listfile.h"
+#include "list/presetrates.h"
 #include "list/rateset.h"
 #include "list/savedlist.h"
 
@@ -387,6 +388,19 @@ void TestSavedList::followsNewRates()
     QVERIFY(totalsFollowRows(*list));
     QVERIFY(!list->canUndo());
     QCOMPARE(list->hasUnsavedChanges(), moves > 0);
+
+    // The rates changed in the settings between two runs: the file read at
+    // the next start is filed the same way, and kept in no copy.
+    QVERIFY(ListFile::write(path(), groupNames, groupsFrom(before)));
+    PresetRates::setInForce(RateSet::from2016());
+    const auto restore = qScopeGuard([] { PresetRates::setInForce(RateSet::until2015()); });
+    const QStringList names2016 = {"Όλα", "24%", "13%", "6%", "9%", "17%", "4%", "Λοιπά"};
+    SavedList later(path(), names2016);
+    later.load();
+    QVERIFY(QTest::qWaitFor([&later] { return later.isLoaded(); }));
+    QCOMPARE(groupsOf(later), after);
+    QVERIFY(later.save());
+    QCOMPARE(QDir(dir->path()).entryList({"list.*-*.xml"}), QStringList());
 }
 
 void TestSavedList::writesEachEntryInItsTwoGroups()
