@@ -655,13 +655,8 @@ bool saveSafely(const QString &path, QString *reason, const std::function<bool(Q
 {
     // A link to nothing is not followed: its target may lie anywhere, on a
     // drive that is not there now, and the file must not appear elsewhere.
-    QString problem;
-    const Kind kind = kindOf(path, &problem);
-    if (kind == Kind::Other || kind == Kind::DanglingLink) {
-        if (reason)
-            *reason = problem;
+    if (!mayWriteAt(path, reason))
         return false;
-    }
     // The data folder may have been removed while the program ran.
     QDir().mkpath(QFileInfo(path).absolutePath());
 
@@ -700,6 +695,18 @@ Signature signatureOf(const QString &path)
         return Signature();
     UntilStopped whole(file, nullptr);
     return whole.signature();
+}
+
+bool mayWriteAt(const QString &path, QString *reason)
+{
+    QString problem;
+    const Kind kind = kindOf(path, &problem);
+    if (kind == Kind::Other || kind == Kind::DanglingLink) {
+        if (reason)
+            *reason = problem;
+        return false;
+    }
+    return true;
 }
 
 ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead,
@@ -819,7 +826,9 @@ QString keepCopy(const QString &path, const QString &kind)
                                                  .arg(original.completeBaseName(), kind)
                                                  .arg(n)
                                                  .arg(original.suffix()));
-        if (QFileInfo::exists(copy))
+        // A name taken by anything, a link to nothing too, is passed over.
+        const QFileInfo taken(copy);
+        if (taken.exists() || taken.isSymLink())
             continue;
         if (!QFile::copy(path, copy))
             return QString();

@@ -90,6 +90,11 @@ QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &gro
 // whole content in memory (see SameAsWritten below).
 bool holds(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups);
 
+// Whether a file may be written at path: nothing is there yet, or a regular
+// file or a symbolic link to one. Not a link to nothing, whose target could
+// lie anywhere, nor a folder, FIFO or device; then reason receives why.
+bool mayWriteAt(const QString &path, QString *reason = nullptr);
+
 // Replaces the file with the content, or leaves the previous file as it was
 // when the new one cannot be written completely; then, when reason is given,
 // it receives the system's account of what went wrong. Makes the file's

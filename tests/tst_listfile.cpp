@@ -1,3 +1,4 @@
+#include "list/listexport.h"
 #include "list/listfile.h"
 
 #include <QDir>
@@ -493,6 +494,7 @@ void TestListFile::leavesSpecialFilesAlone_data()
     QTest::newRow("link to a socket") << "link to a socket";
     QTest::newRow("device") << "device";
     QTest::newRow("link to itself") << "loop";
+    QTest::newRow("link to nothing") << "dangling";
 }
 
 void TestListFile::leavesSpecialFilesAlone()
@@ -525,6 +527,10 @@ void TestListFile::leavesSpecialFilesAlone()
             QSKIP("Only root may make a device node");
     } else if (kind == "loop") {
         QVERIFY(QFile::link(path, path));
+    } else if (kind == "dangling") {
+        QVERIFY(QDir(here.path()).mkdir("elsewhere"));
+        QVERIFY(QFile::link(here.filePath("elsewhere/list.xml"), path));
+        expectedEntries.prepend("elsewhere");
     }
     const auto closeSocket = qScopeGuard([socket] {
         if (socket >= 0)
@@ -539,10 +545,15 @@ void TestListFile::leavesSpecialFilesAlone()
 #endif
 
     // Opening a FIFO to read from it would wait for ever.
-    QCOMPARE(load(path).status, ListFile::ReadStatus::Unreadable);
+    QCOMPARE(load(path).status, kind == "dangling" ? ListFile::ReadStatus::Missing
+                                                   : ListFile::ReadStatus::Unreadable);
     QVERIFY(ListFile::keepCopy(path).isEmpty());
     QString reason;
     QVERIFY(!ListFile::write(path, "<fpa/>", &reason));
+    QVERIFY(!reason.isEmpty());
+    // An export there follows the same rules.
+    reason.clear();
+    QVERIFY(!ListExport::save(path, QByteArray("1;2\r\n"), &reason));
     QVERIFY(!reason.isEmpty());
 
 #ifdef Q_OS_UNIX
