@@ -278,6 +278,21 @@ void TestListFile::stopsAtItsLimits_data()
         << "<fpa><fpa-tab>" + item + "<fpa-item" + QByteArray(" a=\"1\"").repeated(1000000)
                + "/></fpa-tab></fpa>"
         << false << 1 << 1;
+    // At most 40 attributes a tag, also after a comment that the limits
+    // must see the end of.
+    const auto withAttributes = [](int count) {
+        QByteArray tag = "<fpa-item poso=\"1\"";
+        for (int i = 1; i < count; ++i)
+            tag += " a" + QByteArray::number(i) + "=\"1\"";
+        return tag + "/>";
+    };
+    QTest::newRow("40 attributes") << "<fpa><fpa-tab>" + item + withAttributes(40)
+                                          + "</fpa-tab></fpa>"
+                                   << true << 2 << 1;
+    QTest::newRow("41 attributes after a comment")
+        << "<fpa><fpa-tab>" + item + "<!-- a - comment -->" + withAttributes(41)
+               + "</fpa-tab></fpa>"
+        << false << 1 << 1;
     QTest::newRow("a long start tag")
         << "<fpa><fpa-tab>" + item + "<fpa-item" + QByteArray(1000000, ' ') + "/></fpa-tab></fpa>"
         << false << 1 << 1;
