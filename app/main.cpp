@@ -76,7 +76,7 @@ int main(int argc, char *argv[])
     // closing the windows, which would ask again about a failed save.
     QObject::connect(&termination, &TerminationSignal::received, &window, [&window] {
         if (List *list = window.findChild<List *>())
-            list->saveAtSessionEnd();
+            list->saveBeforeEnding();
         QCoreApplication::exit(0);
     });
     window.show();
