@@ -621,6 +621,9 @@ void TestListFile::followsSymbolicLinks()
 // one read: the list then keeps it aside before it writes over it.
 void TestListFile::signsTheFileItRead()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Windows does not let a file that is open be replaced");
+#endif
     const QByteArray read = ListFile::serialize(tabNames, sampleList(1));
     putFile(listPath(), read);
     const ListFile::Signature before = ListFile::signatureOf(listPath());
