@@ -6,6 +6,7 @@
 #include "list/list.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QStandardPaths>
 
 #ifdef Q_OS_WIN
@@ -53,14 +54,20 @@ int main(int argc, char *argv[])
     // In place before this copy answers anyone: a copy that others can find
     // is one that can be told to end, and must save first.
     TerminationSignal termination;
-    // A second start shows the running calculator and ends.
-    SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    if (!instance.claim())
-        return 0;
-    markAsRunning();
-
     ToolkitTranslator greekToolkitTexts;
     QCoreApplication::installTranslator(&greekToolkitTexts);
+
+    // A second start shows the running calculator and ends.
+    SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    switch (instance.claim()) {
+    case SingleInstance::Claim::Claimed: break;
+    case SingleInstance::Claim::Shown: return 0;
+    case SingleInstance::Claim::Blocked:
+        QMessageBox::critical(nullptr, SingleInstance::tr("Φ.Π.Α. μετρίνο"),
+                              instance.blockedReason());
+        return 1;
+    }
+    markAsRunning();
 
     MainWindow window;
     QObject::connect(&instance, &SingleInstance::shownAgain, &window,
@@ -69,7 +76,7 @@ int main(int argc, char *argv[])
     // closing the windows, which would ask again about a failed save.
     QObject::connect(&termination, &TerminationSignal::received, &window, [&window] {
         if (List *list = window.findChild<List *>())
-            list->saveAtSessionEnd();
+            list->saveBeforeEnding();
         QCoreApplication::exit(0);
     });
     window.show();

@@ -3,6 +3,7 @@
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
+#include <QTimer>
 
 // Keeps one copy of the program per data folder, so that two copies never
 // write the same list over each other. The running copy holds a lock file in
@@ -16,9 +17,16 @@ class SingleInstance : public QObject
 public:
     explicit SingleInstance(const QString &dataFolder, QObject *parent = nullptr);
 
-    // True when no other copy runs: this one then answers later starts.
-    // False when another copy runs and has been asked to show itself.
-    bool claim();
+    ~SingleInstance() override;
+
+    enum class Claim {
+        Claimed,   // no other copy runs: this one now answers later starts
+        Shown,     // another copy runs and has been asked to show itself
+        Blocked    // the list cannot be locked: blockedReason() tells why
+    };
+    Claim claim();
+    // Why the list could not be locked, in the user's language.
+    QString blockedReason() const { return reason; }
 
     // The local socket's name for a data folder.
     static QString serverName(const QString &dataFolder);
@@ -28,10 +36,20 @@ signals:
     void shownAgain();
 
 private:
+    enum class FolderLock { Held, Busy, Unsupported };
+    FolderLock lockFolder();
+    bool clearOddLockFile();
+    bool lockFileIsStale(bool folderHeld);
+    bool lockWithin(int timeout, bool folderBusy);
+    Claim start();
     bool askRunningCopyToShow(int timeout);
     void answerLaterStarts();
 
     const QString name;
+    const QString folder;
     QLockFile lock;
     QLocalServer server;
+    QTimer freshness; // touches the lock file, which tells other computers it is used
+    QString reason;
+    int folderHandle = -1; // held open, and locked, while the copy runs
 };

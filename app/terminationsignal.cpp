@@ -39,6 +39,12 @@ TerminationSignal::TerminationSignal(QObject *parent)
     for (const int signalNumber : endingSignals)
         sigaction(signalNumber, &action, nullptr);
 #endif
+#ifdef SIGXFSZ
+    // A file size limit would end the program at the first save that goes
+    // past it, the list with it; ignored, the write fails as on a full disk,
+    // and the user is told.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 TerminationSignal::~TerminationSignal()

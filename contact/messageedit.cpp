@@ -1,7 +1,12 @@
 #include "messageedit.h"
 
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QTextCursor>
+
+#include <utility>
 
 MessageEdit::MessageEdit(QWidget *parent)
     : QTextEdit(parent)
@@ -26,35 +31,85 @@ bool MessageEdit::canInsertFromMimeData(const QMimeData *source) const
     return source->hasText();
 }
 
+// How many characters can go in place of the selection.
+qsizetype MessageEdit::room() const
+{
+    const qsizetype kept = document()->characterCount() - 1 - textCursor().selectedText().size();
+    return qMax<qsizetype>(0, maxLength - kept);
+}
+
 // Only as much of the text as there is room for reaches the document: laying
 // out a long run of text without spaces takes time that grows with the square
 // of its length.
 void MessageEdit::insertFromMimeData(const QMimeData *source)
 {
-    const QTextCursor cursor = textCursor();
-    const qsizetype kept = document()->characterCount() - 1 - cursor.selectedText().size();
-    const qsizetype room = qMax<qsizetype>(0, maxLength - kept);
     QString text = source->text();
-    if (text.size() > room) {
-        text.truncate(room);
-        cut = true;
+    if (text.size() > room()) {
+        text.truncate(room());
+        cutOnInsert = true;
     }
     insertPlainText(text);
     if (text.isEmpty())
         emit textChanged(); // the counter tells of the cut
 }
 
-// Typing, an input method or a paste that was not cut beforehand.
+// An input method may commit any amount of text at once.
+void MessageEdit::inputMethodEvent(QInputMethodEvent *event)
+{
+    const qsizetype free = room();
+    if (event->commitString().size() <= free && event->preeditString().size() <= free) {
+        QTextEdit::inputMethodEvent(event);
+        return;
+    }
+    // A text being composed is shown too: past the room it is left out.
+    const bool preeditFits = event->preeditString().size() <= free;
+    QInputMethodEvent shortened(preeditFits ? event->preeditString() : QString(),
+                                preeditFits ? event->attributes()
+                                            : QList<QInputMethodEvent::Attribute>());
+    shortened.setCommitString(event->commitString().left(free), event->replacementStart(),
+                              event->replacementLength());
+    cutOnInsert = event->commitString().size() > free;
+    QTextEdit::inputMethodEvent(&shortened);
+    if (cutOnInsert) { // nothing went in
+        cutOnInsert = false;
+        cut = true;
+        emit textChanged();
+    }
+    event->accept();
+}
+
+// A key may bring more than one character (a pasting tool that types).
+void MessageEdit::keyPressEvent(QKeyEvent *event)
+{
+    const qsizetype free = room();
+    if (event->text().size() <= qMax<qsizetype>(free, 1)) {
+        QTextEdit::keyPressEvent(event);
+        return;
+    }
+    QKeyEvent shortened(event->type(), event->key(), event->modifiers(), event->text().left(free),
+                        event->isAutoRepeat(), ushort(event->count()));
+    cutOnInsert = true;
+    QTextEdit::keyPressEvent(&shortened);
+    if (cutOnInsert) {
+        cutOnInsert = false;
+        cut = true;
+        emit textChanged();
+    }
+    event->accept();
+}
+
+// Typing, or anything else that was not cut beforehand.
 void MessageEdit::cutToMaxLength()
 {
+    if (removing)
+        return;
     const int length = document()->characterCount() - 1;
+    cut = std::exchange(cutOnInsert, false) || length > maxLength;
     if (length > maxLength) {
-        cut = true;
+        const QScopedValueRollback<bool> guard(removing, true);
         QTextCursor end(document());
         end.setPosition(maxLength);
         end.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
         end.removeSelectedText(); // tells of the change again
-    } else if (length < maxLength) {
-        cut = false;
     }
 }

@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSessionManager>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTimer>
@@ -344,6 +345,20 @@ void List::saveBeforeClosing()
 void List::saveAtSessionEnd(bool mayAsk)
 {
     SaveFailureBox::saveAtSessionEnd(*model, isVisible() ? this : parentWidget(), mayAsk);
+}
+
+void List::saveBeforeEnding()
+{
+    const QSignalBlocker viewsLeftBehind(model);
+    if (!model->isLoaded()) {
+        // Unchanged, a list still being read is in its file already. With
+        // changes, the rest of the file is read first: without the tables,
+        // a moment even for the longest list.
+        const int readRestMs = 5000;
+        if (!model->hasUnsavedChanges() || model->save(nullptr, QDeadlineTimer(readRestMs)))
+            return;
+    }
+    saveAtSessionEnd();
 }
 
 void List::tellFailure(const QString &reason)

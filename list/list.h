@@ -42,6 +42,10 @@ public:
     // Writes the list as the session or the process ends; a failure is told
     // once, when mayAsk.
     void saveAtSessionEnd(bool mayAsk = true);
+    // The same when the process is told to end and goes without closing its
+    // windows: the rows still being read go into the list alone, not into
+    // the tables, which would take seconds for a long list.
+    void saveBeforeEnding();
 
     // Whether the whole saved list is in the tables.
     bool isLoaded() const;

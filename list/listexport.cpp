@@ -65,7 +65,11 @@ QString reasonFor(const QSaveFile &file)
         break;
     case QFileDevice::WriteError:
     case QFileDevice::ResourceError:
-        why = QStringLiteral("Η εγγραφή του αρχείου απέτυχε (ίσως γέμισε ο δίσκος)");
+        // The toolkit refuses a read-only file with a write error before
+        // writing anything.
+        why = QFileInfo::exists(file.fileName()) && !QFileInfo(file.fileName()).isWritable()
+                  ? QStringLiteral("Το αρχείο επιτρέπει μόνο ανάγνωση και δεν αντικαθίσταται")
+                  : QStringLiteral("Η εγγραφή του αρχείου απέτυχε (ίσως γέμισε ο δίσκος)");
         break;
     case QFileDevice::RenameError:
         why = QStringLiteral("Το νέο αρχείο δεν μπόρεσε να πάρει τη θέση του παλιού");
@@ -90,14 +94,10 @@ QByteArray csv(const QStringList &headers, const EntryGroup &rows)
 
 bool save(const QString &path, const Fill &fill, QString *reason)
 {
-    const QFileInfo target(path);
-    if (target.exists() && !target.isFile()) {
-        if (reason) {
-            *reason = target.isDir() ? QStringLiteral("Είναι φάκελος, όχι αρχείο")
-                                     : QStringLiteral("Δεν είναι κανονικό αρχείο");
-        }
+    // The same rules as for the list: no folder, FIFO or device is written
+    // to, and no link to nothing is followed to wherever it points.
+    if (!ListFile::mayWriteAt(path, reason))
         return false;
-    }
     // QSaveFile writes beside the file and renames it over the old one only
     // on commit(); a failure on the way removes what it wrote.
     QSaveFile file(path);

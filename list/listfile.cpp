@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringEncoder>
 #include <QXmlStreamReader>
@@ -160,6 +161,10 @@ private:
 
     bool take(char c)
     {
+        // No XML character is a zero byte in UTF-8 or in any encoding with
+        // one byte a character: the file is in another (UTF-16, UTF-32).
+        if (c == '\0')
+            return false;
         switch (state) {
         case State::Text:
             if (c == '<')
@@ -242,6 +247,32 @@ private:
     int attributes = 0;
 };
 
+// Whether the file is in an encoding whose markup MarkupScan can judge byte
+// by byte: UTF-8, or one of one byte a character that keeps ASCII as it is.
+// In any other, a byte that looks like markup may be part of a letter (UTF-16,
+// UTF-32), or markup may hide in letters (UTF-7), and the limits would not
+// hold: such a file is refused. Only the encoding named in the XML
+// declaration or shown by a byte order mark counts; head is the file's start.
+bool scannableByteByByte(QByteArray head)
+{
+    if (head.startsWith("\xEF\xBB\xBF"))
+        head.remove(0, 3);
+    if (head.startsWith("\xFE\xFF") || head.startsWith("\xFF\xFE"))
+        return false;
+    if (!head.startsWith("<?xml"))
+        return true;
+    const qsizetype end = head.indexOf("?>");
+    if (end < 0)
+        return false; // a declaration longer than any list needs
+    static const QRegularExpression named(
+        QStringLiteral("\\sencoding\\s*=\\s*[\"']([^\"']*)[\"']"));
+    const QRegularExpressionMatch encoding = named.match(QString::fromLatin1(head.left(end)));
+    static const QRegularExpression oneByte(
+        QStringLiteral("^(utf-?8|(us-)?ascii|iso[-_]?8859-[0-9]+|latin-?1|windows-125[0-9]|cp125[0-9])$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return !encoding.hasMatch() || oneByte.match(encoding.captured(1)).hasMatch();
+}
+
 // The first maxFileSize bytes of a file, up to anything that MarkupScan
 // refuses. The XML reader pulls them itself: handed its input in parts, it
 // would scan an unfinished comment again from its start for every part.
@@ -258,9 +289,17 @@ public:
 protected:
     qint64 readData(char *data, qint64 maxSize) override
     {
+        if (!headChecked)
+            checkHead();
         if (refused)
             return 0;
-        qint64 count = file.read(data, std::min(maxSize, unread));
+        qint64 count = std::min({maxSize, unread, qint64(head.size())});
+        if (count > 0) {
+            std::memcpy(data, head.constData(), size_t(count));
+            head.remove(0, count);
+        } else {
+            count = file.read(data, std::min(maxSize, unread));
+        }
         if (count > 0) {
             const qint64 passed = scan.pass(data, count);
             refused = passed < count;
@@ -272,17 +311,86 @@ protected:
     qint64 writeData(const char *, qint64) override { return -1; }
 
 private:
+    // Reads the start of the file, to the end of an XML declaration there,
+    // before the reader sees any of it.
+    void checkHead()
+    {
+        headChecked = true;
+        const qint64 headSize = 1024;
+        char part[headSize];
+        qint64 count = 0;
+        while (head.size() < headSize && !head.contains('>')
+               && (count = file.read(part, headSize - head.size())) > 0)
+            head.append(part, count);
+        refused = !scannableByteByByte(head);
+    }
+
     QIODevice &file;
     qint64 unread = maxFileSize;
     MarkupScan scan;
+    QByteArray head; // read, and not yet passed on
+    bool headChecked = false;
     bool refused = false;
 };
 
+// A file's signature, built from its bytes as they are read. The hash is
+// taken a mebibyte at a time, so that it does not depend on how the file was
+// read.
+class SignatureMaker
+{
+public:
+    void add(const char *data, qint64 size)
+    {
+        bytes += size;
+        while (size > 0) {
+            const qint64 take = std::min(size, blockSize - qint64(block.size()));
+            block.append(data, take);
+            data += take;
+            size -= take;
+            if (block.size() == blockSize)
+                hashBlock();
+        }
+    }
+
+    // The time of the file's last change is taken from the file opened, not
+    // from its name, which may belong to another file by now.
+    Signature finish(const QFile &file)
+    {
+        hashBlock();
+        Signature signature;
+        signature.size = bytes;
+        signature.hash = hash;
+#ifdef Q_OS_UNIX
+        struct stat status;
+        if (::fstat(file.handle(), &status) == 0)
+            signature.modified = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+#else
+        signature.modified =
+            QFileInfo(file.fileName()).lastModified().toMSecsSinceEpoch() * 1000000;
+#endif
+        return signature;
+    }
+
+private:
+    void hashBlock()
+    {
+        if (!block.isEmpty())
+            hash = qHash(block, hash);
+        block.resize(0);
+    }
+
+    static constexpr qint64 blockSize = 1024 * 1024;
+    QByteArray block;
+    qint64 bytes = 0;
+    size_t hash = 0;
+};
+
 // The file as long as nobody asks to stop reading it; then it ends there.
+// It notes what it passes on in the file's signature.
 class UntilStopped : public QIODevice
 {
 public:
-    UntilStopped(QIODevice &file, const std::function<bool()> &stopRequested)
+    UntilStopped(QFile &file, const std::function<bool()> &stopRequested)
         : file(file)
         , stopRequested(stopRequested)
     {
@@ -290,16 +398,29 @@ public:
     }
     bool isSequential() const override { return true; }
 
+    // The signature of the whole file: the part that was not read is read now.
+    Signature signature()
+    {
+        char rest[64 * 1024];
+        while (read(rest, sizeof rest) > 0) {
+        }
+        return maker.finish(file);
+    }
+
 protected:
     qint64 readData(char *data, qint64 maxSize) override
     {
-        return stopRequested && stopRequested() ? -1 : file.read(data, maxSize);
+        const qint64 count = stopRequested && stopRequested() ? -1 : file.read(data, maxSize);
+        if (count > 0)
+            maker.add(data, count);
+        return count;
     }
     qint64 writeData(const char *, qint64) override { return -1; }
 
 private:
-    QIODevice &file;
+    QFile &file;
     const std::function<bool()> &stopRequested;
+    SignatureMaker maker;
 };
 
 void appendItem(QByteArray &out, const Entry &entry, int row);
@@ -317,11 +438,12 @@ void appendItem(QByteArray &out, const Entry &entry, int row);
 class Reader
 {
 public:
-    Reader(int groupCount, const RowsRead &rowsRead)
+    Reader(int groupCount, const RowsRead &rowsRead, QStringList *groupNames)
         : groupCount(groupCount)
         , rows(std::max(groupCount, 0))
         , rowsInGroup(rows.size())
         , rowsRead(rowsRead)
+        , groupNames(groupNames)
     {
     }
 
@@ -367,6 +489,10 @@ private:
         const QStringView name = xml.qualifiedName();
         if (name == groupTag) {
             openGroups.push_back({groupsSeen < groupCount ? groupsSeen : -1, depth});
+            if (groupNames && groupsSeen < groupCount) {
+                groupNames->append(
+                    xml.attributes().value(QLatin1String("name")).left(maxTextLength).toString());
+            }
             ++groupsSeen;
         } else if (name == itemTag && !openGroups.empty() && openGroups.back().group >= 0) {
             const int group = openGroups.back().group;
@@ -421,6 +547,7 @@ private:
     std::vector<EntryGroup> rows; // read and not yet handed over, per group
     std::vector<int> rowsInGroup;
     const RowsRead &rowsRead;
+    QStringList *groupNames;
     std::vector<OpenGroup> openGroups; // innermost last
     QByteArray written;                // a row as write() stores it
     qint64 writtenSize = 0;
@@ -528,13 +655,8 @@ bool saveSafely(const QString &path, QString *reason, const std::function<bool(Q
 {
     // A link to nothing is not followed: its target may lie anywhere, on a
     // drive that is not there now, and the file must not appear elsewhere.
-    QString problem;
-    const Kind kind = kindOf(path, &problem);
-    if (kind == Kind::Other || kind == Kind::DanglingLink) {
-        if (reason)
-            *reason = problem;
+    if (!mayWriteAt(path, reason))
         return false;
-    }
     // The data folder may have been removed while the program ran.
     QDir().mkpath(QFileInfo(path).absolutePath());
 
@@ -566,9 +688,32 @@ bool saveSafely(const QString &path, QString *reason, const std::function<bool(Q
 
 } // namespace
 
-ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead,
-                const std::function<bool()> &stopRequested)
+Signature signatureOf(const QString &path)
 {
+    QFile file;
+    if (kindOf(path) != Kind::Regular || !openRegularFile(file, path))
+        return Signature();
+    UntilStopped whole(file, nullptr);
+    return whole.signature();
+}
+
+bool mayWriteAt(const QString &path, QString *reason)
+{
+    QString problem;
+    const Kind kind = kindOf(path, &problem);
+    if (kind == Kind::Other || kind == Kind::DanglingLink) {
+        if (reason)
+            *reason = problem;
+        return false;
+    }
+    return true;
+}
+
+ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead,
+                const std::function<bool()> &stopRequested, ReadInfo *info)
+{
+    if (info)
+        *info = ReadInfo();
     switch (kindOf(path)) {
     case Kind::Missing:
     case Kind::DanglingLink: return ReadStatus::Missing;
@@ -579,7 +724,11 @@ ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead,
     if (!openRegularFile(file, path))
         return ReadStatus::Unreadable;
     UntilStopped input(file, stopRequested);
-    return Reader(groupCount, rowsRead).read(input) ? ReadStatus::Complete : ReadStatus::Unreadable;
+    const bool complete =
+        Reader(groupCount, rowsRead, info ? &info->groupNames : nullptr).read(input);
+    if (info)
+        info->signature = input.signature();
+    return complete ? ReadStatus::Complete : ReadStatus::Unreadable;
 }
 
 QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &groups)
@@ -677,7 +826,9 @@ QString keepCopy(const QString &path, const QString &kind)
                                                  .arg(original.completeBaseName(), kind)
                                                  .arg(n)
                                                  .arg(original.suffix()));
-        if (QFileInfo::exists(copy))
+        // A name taken by anything, a link to nothing too, is passed over.
+        const QFileInfo taken(copy);
+        if (taken.exists() || taken.isSymLink())
             continue;
         if (!QFile::copy(path, copy))
             return QString();

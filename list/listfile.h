@@ -45,14 +45,42 @@ constexpr int maxRows = 500000;                  // all groups together
 constexpr int maxDepth = 1000000;                // elements open at once
 constexpr int maxTextLength = 1000;              // characters of one cell
 
+// What a file held when it was read: enough to tell later that it has been
+// changed or replaced since.
+struct Signature {
+    qint64 size = -1;  // bytes; -1: no regular file
+    qint64 modified = 0; // the time of its last change, in nanoseconds
+    size_t hash = 0;   // of the content
+
+    friend bool operator==(const Signature &a, const Signature &b)
+    {
+        return a.size == b.size && a.modified == b.modified && a.hash == b.hash;
+    }
+    friend bool operator!=(const Signature &a, const Signature &b) { return !(a == b); }
+};
+
+// The signature of what is at path now; that of no file when it is no
+// regular file.
+Signature signatureOf(const QString &path);
+
 // Reads the rows of at most groupCount groups; of a file that is cut short or
 // broken, the rows found before the fault. Only a regular file, or a symbolic
 // link to one, is read; anything else (a folder, a FIFO, a device) is
 // Unreadable and is not even opened. A document type that declares entities
 // makes the file Unreadable too. When stopRequested, asked between parts of
 // the file, says true, the reading ends there as for a file cut short.
+struct ReadInfo {
+    // Of the very file that was read, taken from the file opened, even when
+    // another file has taken its name since.
+    Signature signature;
+    // The name of each group read, as the file gives it, filled in as the
+    // groups are met: the names of the tabs when the file was written, and
+    // so of the rates its rows were filed under.
+    QStringList groupNames;
+};
 ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead,
-                const std::function<bool()> &stopRequested = nullptr);
+                const std::function<bool()> &stopRequested = nullptr,
+                ReadInfo *info = nullptr);
 
 // The file's content for the given groups, exactly as write() stores it.
 QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &groups);
@@ -61,6 +89,11 @@ QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &gro
 // serialize() gives for the groups; compared a part at a time, without the
 // whole content in memory (see SameAsWritten below).
 bool holds(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups);
+
+// Whether a file may be written at path: nothing is there yet, or a regular
+// file or a symbolic link to one. Not a link to nothing, whose target could
+// lie anywhere, nor a folder, FIFO or device; then reason receives why.
+bool mayWriteAt(const QString &path, QString *reason = nullptr);
 
 // Replaces the file with the content, or leaves the previous file as it was
 // when the new one cannot be written completely; then, when reason is given,
@@ -78,7 +111,9 @@ bool write(const QString &path, const QStringList &groupNames, const QList<Entry
 // Tells whether a file holds exactly what write() would store for the rows
 // that read() gives of it, so that nothing else in it is lost by writing the
 // list back. Fed with the parts as read() hands them over, it compares them
-// with the file as they come, without a second copy of the list.
+// with the file as they come, without a second copy of the list. The group
+// names are looked up as the groups come, so that they may be those that
+// read() finds in the file; groupNames must outlive the check.
 class SameAsWritten
 {
 public:
@@ -93,7 +128,7 @@ private:
     void expect(const QByteArray &bytes);
 
     QFile file;
-    QStringList groupNames;
+    const QStringList &groupNames;
     int currentGroup = -1;
     int rowsInGroup = 0;
     bool same = true;

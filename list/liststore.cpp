@@ -23,38 +23,6 @@ const int autosaveDelayMs = 1000;
 // How long the store waits, as it goes, for a reader to stop at the next part.
 const int readerStopMs = 250;
 
-// What a file was when the list last read or wrote it: its size, its time
-// and a hash of its content.
-struct Signature {
-    qint64 size = -1; // no file
-    QDateTime modified;
-    size_t hash = 0;
-
-    friend bool operator==(const Signature &a, const Signature &b)
-    {
-        return a.size == b.size && a.modified == b.modified && a.hash == b.hash;
-    }
-    friend bool operator!=(const Signature &a, const Signature &b) { return !(a == b); }
-};
-
-Signature signatureOf(const QString &path)
-{
-    const QFileInfo info(path);
-    Signature signature;
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
-        return signature;
-    signature.size = info.size();
-    signature.modified = info.lastModified();
-    while (!file.atEnd()) {
-        const QByteArray part = file.read(1024 * 1024);
-        if (part.isEmpty())
-            break;
-        signature.hash = qHash(part, signature.hash);
-    }
-    return signature;
-}
-
 } // namespace
 
 // What the store and its thread share. The thread holds it too, so that a
@@ -66,12 +34,13 @@ struct ListStore::Shared {
     bool readingDone = false;
     Outcome outcome = Outcome::Missing;
     bool holdsWhatWasRead = true;
+    QStringList namesRead;
     ListStore *receiver = nullptr; // null once the store has gone
     std::atomic<bool> stop{false};
 
     QMutex writing; // held for each write, and while copyKind and known are used
     QString copyKind;
-    Signature known; // the file as last read or written
+    ListFile::Signature known; // the file as last read or written
     std::atomic<int> newestWrite{0};
 
     // The store is going: nothing more is told to it, and a reader stops.
@@ -93,17 +62,26 @@ bool ListStore::Shared::letGo(bool loading)
 
 void ListStore::Shared::read(const QString &path, const QStringList &groupNames)
 {
-    ListFile::SameAsWritten check(path, groupNames);
+    // Compared under the names it gives its groups: a file filed under other
+    // rates is filed anew, and its names are no part of the list to keep.
+    ListFile::ReadInfo info;
+    ListFile::SameAsWritten check(path, info.groupNames);
     const ListFile::ReadStatus status = ListFile::read(
         path, int(groupNames.size()),
         [&](int group, EntryGroup &&rows) {
             check.add(group, rows);
             push(group, std::move(rows));
         },
-        [this] { return bool(stop); });
+        [this] { return bool(stop); }, &info);
     {
+        // Of the file that was read, even when another has taken its place
+        // meanwhile: that one is then kept aside before it is replaced.
         const QMutexLocker lock(&writing);
-        known = signatureOf(path);
+        known = info.signature;
+    }
+    {
+        const QMutexLocker lock(&mutex);
+        namesRead = info.groupNames;
     }
     switch (status) {
     case ListFile::ReadStatus::Missing: return finish(Outcome::Missing, true);
@@ -154,7 +132,7 @@ bool ListStore::Shared::write(const QString &path, const ListContent &content, i
         return false;
     }
     // Changed on disk by someone else since: kept before it is replaced.
-    if (copyKind.isEmpty() && file.exists() && signatureOf(path) != known)
+    if (copyKind.isEmpty() && file.exists() && ListFile::signatureOf(path) != known)
         copyKind = QStringLiteral("changed");
     if (!copyKind.isEmpty() && file.exists()) {
         if (ListFile::keepCopy(path, copyKind).isEmpty()) {
@@ -166,7 +144,7 @@ bool ListStore::Shared::write(const QString &path, const ListContent &content, i
     copyKind.clear();
     if (!ListFile::write(path, content.groupNames, content.groups, reason))
         return false;
-    known = signatureOf(path);
+    known = ListFile::signatureOf(path);
     return true;
 }
 
@@ -241,6 +219,12 @@ bool ListStore::waitForPart(QDeadlineTimer deadline)
             return !shared->parts.empty() || shared->readingDone;
     }
     return true;
+}
+
+QStringList ListStore::groupNamesRead() const
+{
+    const QMutexLocker lock(&shared->mutex);
+    return shared->namesRead;
 }
 
 ListStore::Outcome ListStore::loadingEnded()

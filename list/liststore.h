@@ -68,6 +68,9 @@ public:
     bool waitForPart(QDeadlineTimer deadline);
     // Once takePart() has said Finished: the file holds the list as read.
     Outcome loadingEnded();
+    // The names that the file gave its groups, in order; they tell the rates
+    // its rows were filed under.
+    QStringList groupNamesRead() const;
 
     // Counts a change of the list, to be written soon.
     void noteChange();

@@ -1,6 +1,7 @@
 #include "savedlist.h"
 
 #include "listfile.h"
+#include "presetrates.h"
 #include "rateset.h"
 #include "ratetabs.h"
 
@@ -323,6 +324,14 @@ void SavedList::endLoading()
     loading = false;
     part = EntryGroup();
     partDone = 0;
+    // Rates changed since the file was written (by hand in the settings, or
+    // by a run that ended before it wrote the list): its rows are filed
+    // anew under those in force, before any command waiting for them.
+    const QStringList filedUnder = store->groupNamesRead();
+    if (filedUnder.size() == names.size() && filedUnder != names) {
+        followRates(PresetRates::inForce(), names);
+        changed(); // the names, also when no row moved
+    }
     const QList<std::function<void()>> commands = std::exchange(waitingCommands, {});
     for (const auto &command : commands)
         command();

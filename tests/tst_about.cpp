@@ -433,6 +433,9 @@ void TestAbout::hostileAnswersFailSoon_data()
     // No length is announced: the body ends only when the client gives up.
     // Read on until the deadline, it would take hundreds of megabytes.
     QTest::newRow("endless") << HttpResponse::endless(record) << 1500 << failureText;
+    HttpResponse chunked = HttpResponse::endless("4000\r\n" + QByteArray(0x4000, 'x') + "\r\n");
+    chunked.headers.append({QByteArray("Transfer-Encoding"), QByteArray("chunked")});
+    QTest::newRow("endless chunks") << chunked << 1500 << failureText;
     // A byte now and then keeps the transfer timeout from firing; the whole
     // answer would take over 18 s.
     QTest::newRow("trickle") << HttpResponse::trickle(record, 400) << 1500 << failureText;

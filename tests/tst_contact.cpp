@@ -6,8 +6,10 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QtTest>
@@ -415,15 +417,21 @@ void TestContact::tabMovesTheFocus()
 void TestContact::pastingALongTextKeepsTheFirstPart_data()
 {
     QTest::addColumn<int>("lines"); // of 64 characters
-    QTest::newRow("64 KiB") << 1024;
-    QTest::newRow("1 MiB") << 16 * 1024;
-    QTest::newRow("one line of 64 KiB") << -1024;
-    QTest::newRow("one word of 64 KiB") << 0;
+    QTest::addColumn<QString>("way");
+    QTest::newRow("64 KiB") << 1024 << "paste";
+    QTest::newRow("1 MiB") << 16 * 1024 << "paste";
+    QTest::newRow("one line of 64 KiB") << -1024 << "paste";
+    QTest::newRow("one word of 64 KiB") << 0 << "paste";
+    QTest::newRow("one word of 64 KiB from an input method") << 0 << "input method";
+    QTest::newRow("one word of 64 KiB dropped") << 0 << "drop";
+    // What fits exactly is not cut, even after a text that was.
+    QTest::newRow("exactly what fits") << 1 << "exactly";
 }
 
 void TestContact::pastingALongTextKeepsTheFirstPart()
 {
     QFETCH(int, lines);
+    QFETCH(QString, way);
     QString pasted;
     for (int line = 0; line < qAbs(lines); ++line)
         pasted += QStringLiteral("Μήνυμα %1 ").arg(line, 6).leftJustified(63, QLatin1Char('x'))
@@ -437,7 +445,30 @@ void TestContact::pastingALongTextKeepsTheFirstPart()
     QElapsedTimer clock;
     clock.start();
 
-    QTest::keyClick(contact.text(), Qt::Key_V, Qt::ControlModifier);
+    if (way == "input method") {
+        QInputMethodEvent commit;
+        commit.setCommitString(pasted);
+        QApplication::sendEvent(contact.text(), &commit);
+    } else if (way == "drop") {
+        QMimeData dropped;
+        dropped.setText(pasted);
+        const QPoint end = contact.text()->viewport()->rect().bottomRight() - QPoint(2, 2);
+        QDragEnterEvent enter(end, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(contact.text()->viewport(), &enter);
+        QDropEvent drop(end, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(contact.text()->viewport(), &drop);
+    } else if (way == "exactly") {
+        contact.write(QString(Contact::maxHeldLength + 1, QLatin1Char('a')));
+        QTest::keyClick(contact.text(), Qt::Key_A, Qt::ControlModifier);
+        QGuiApplication::clipboard()->setText(QString(Contact::maxHeldLength, QLatin1Char('b')));
+        QTest::keyClick(contact.text(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(contact.text()->toPlainText().size(), Contact::maxHeldLength);
+        QCOMPARE(contact.counter(),
+                 QString::number(Contact::maxMessageLength - Contact::maxHeldLength));
+        return;
+    } else {
+        QTest::keyClick(contact.text(), Qt::Key_V, Qt::ControlModifier);
+    }
     contact.dialog.repaint();
     qInfo("pasting %lld characters took %lld ms", qint64(pasted.size()), clock.elapsed());
 

@@ -1,7 +1,10 @@
+#include "list/listexport.h"
 #include "list/listfile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -93,7 +96,8 @@ private slots:
     void entriesDifferingInOneTextDiffer();
     void stopsAtItsLimits_data();
     void stopsAtItsLimits();
-    void readsDeepNestingInLinearTime();
+    void readsInLinearTime_data();
+    void readsInLinearTime();
     void readingAndWritingTwiceKeepsTheSize_data();
     void readingAndWritingTwiceKeepsTheSize();
     void shortWriteKeepsTheOldFile_data();
@@ -101,6 +105,7 @@ private slots:
     void leavesSpecialFilesAlone_data();
     void leavesSpecialFilesAlone();
     void followsSymbolicLinks();
+    void signsTheFileItRead();
 
 private:
     QString listPath() const { return folder.filePath("list.xml"); }
@@ -273,6 +278,21 @@ void TestListFile::stopsAtItsLimits_data()
         << "<fpa><fpa-tab>" + item + "<fpa-item" + QByteArray(" a=\"1\"").repeated(1000000)
                + "/></fpa-tab></fpa>"
         << false << 1 << 1;
+    // At most 40 attributes a tag, also after a comment that the limits
+    // must see the end of.
+    const auto withAttributes = [](int count) {
+        QByteArray tag = "<fpa-item poso=\"1\"";
+        for (int i = 1; i < count; ++i)
+            tag += " a" + QByteArray::number(i) + "=\"1\"";
+        return tag + "/>";
+    };
+    QTest::newRow("40 attributes") << "<fpa><fpa-tab>" + item + withAttributes(40)
+                                          + "</fpa-tab></fpa>"
+                                   << true << 2 << 1;
+    QTest::newRow("41 attributes after a comment")
+        << "<fpa><fpa-tab>" + item + "<!-- a - comment -->" + withAttributes(41)
+               + "</fpa-tab></fpa>"
+        << false << 1 << 1;
     QTest::newRow("a long start tag")
         << "<fpa><fpa-tab>" + item + "<fpa-item" + QByteArray(1000000, ' ') + "/></fpa-tab></fpa>"
         << false << 1 << 1;
@@ -311,25 +331,59 @@ double secondsToRead(const QString &path)
     return least;
 }
 
+// A hostile file of n units of its kind.
+QByteArray hostileFile(const QString &kind, int n)
+{
+    if (kind == "nested items") {
+        const QByteArray item =
+            "<fpa-item poso=\"100,00\" fpa=\"23,00\" extraPoso=\"23,00\" finalPoso=\"123,00\">";
+        return "<fpa><fpa-tab>" + item.repeated(n) + QByteArray("</fpa-item>").repeated(n)
+               + "</fpa-tab></fpa>";
+    }
+    if (kind == "UTF-16 attributes") { // U+3E00 is a ">" byte in UTF-16
+        QString tag = "<fpa><fpa-tab><fpa-item";
+        for (int i = 0; i < n; ++i)
+            tag += QString(" a%1\u3E00=\"1\"").arg(i);
+        QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+        return utf16.encode(tag + "/></fpa-tab></fpa>");
+    }
+    // UTF-7, "<" "=" and '"' spelt in base 64.
+    QByteArray tag = "<?xml version=\"1.0\" encoding=\"UTF-7\"?><fpa><fpa-tab>+ADw-fpa-item";
+    for (int i = 0; i < n; ++i)
+        tag += " a" + QByteArray::number(i) + "+AD0AIg-1+ACI-";
+    return tag + "/></fpa-tab></fpa>";
+}
+
 } // namespace
 
-// Four times the depth takes about four times as long; quadratic work would
-// take sixteen.
-void TestListFile::readsDeepNestingInLinearTime()
+// Four times the units take about four times as long; quadratic work would
+// take sixteen. Encodings that hide markup from the limits are refused.
+void TestListFile::readsInLinearTime_data()
 {
-    const QByteArray item =
-        "<fpa-item poso=\"100,00\" fpa=\"23,00\" extraPoso=\"23,00\" finalPoso=\"123,00\">";
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("units");
+    QTest::addColumn<bool>("complete");
+    QTest::newRow("nested items") << "nested items" << 50000 << true;
+    QTest::newRow("UTF-16 attributes") << "UTF-16 attributes" << 25000 << false;
+    QTest::newRow("UTF-7 attributes") << "UTF-7 attributes" << 25000 << false;
+}
+
+void TestListFile::readsInLinearTime()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, units);
+    QFETCH(bool, complete);
     double seconds[2];
     for (const int times : {1, 4}) {
-        const int depth = 50000 * times;
-        putFile(listPath(), "<fpa><fpa-tab>" + item.repeated(depth)
-                                + QByteArray("</fpa-item>").repeated(depth) + "</fpa-tab></fpa>");
+        const int n = units * times;
+        putFile(listPath(), hostileFile(kind, n));
         const Loaded loaded = load(listPath());
-        QCOMPARE(loaded.status, ListFile::ReadStatus::Complete);
-        QCOMPARE(loaded.groups[0].size(), depth);
+        QCOMPARE(loaded.status,
+                 complete ? ListFile::ReadStatus::Complete : ListFile::ReadStatus::Unreadable);
+        QCOMPARE(loaded.groups[0].size(), complete ? n : 0);
         seconds[times == 1 ? 0 : 1] = secondsToRead(listPath());
     }
-    qInfo("nested items read in %.3f s, four times as many in %.3f s", seconds[0], seconds[1]);
+    qInfo("read in %.3f s, four times as much in %.3f s", seconds[0], seconds[1]);
     QVERIFY(seconds[1] < 8 * std::max(seconds[0], 0.01));
 }
 
@@ -455,6 +509,7 @@ void TestListFile::leavesSpecialFilesAlone_data()
     QTest::newRow("link to a socket") << "link to a socket";
     QTest::newRow("device") << "device";
     QTest::newRow("link to itself") << "loop";
+    QTest::newRow("link to nothing") << "dangling";
 }
 
 void TestListFile::leavesSpecialFilesAlone()
@@ -487,6 +542,10 @@ void TestListFile::leavesSpecialFilesAlone()
             QSKIP("Only root may make a device node");
     } else if (kind == "loop") {
         QVERIFY(QFile::link(path, path));
+    } else if (kind == "dangling") {
+        QVERIFY(QDir(here.path()).mkdir("elsewhere"));
+        QVERIFY(QFile::link(here.filePath("elsewhere/list.xml"), path));
+        expectedEntries.prepend("elsewhere");
     }
     const auto closeSocket = qScopeGuard([socket] {
         if (socket >= 0)
@@ -501,10 +560,15 @@ void TestListFile::leavesSpecialFilesAlone()
 #endif
 
     // Opening a FIFO to read from it would wait for ever.
-    QCOMPARE(load(path).status, ListFile::ReadStatus::Unreadable);
+    QCOMPARE(load(path).status, kind == "dangling" ? ListFile::ReadStatus::Missing
+                                                   : ListFile::ReadStatus::Unreadable);
     QVERIFY(ListFile::keepCopy(path).isEmpty());
     QString reason;
     QVERIFY(!ListFile::write(path, "<fpa/>", &reason));
+    QVERIFY(!reason.isEmpty());
+    // An export there follows the same rules.
+    reason.clear();
+    QVERIFY(!ListExport::save(path, QByteArray("1;2\r\n"), &reason));
     QVERIFY(!reason.isEmpty());
 
 #ifdef Q_OS_UNIX
@@ -551,6 +615,31 @@ void TestListFile::followsSymbolicLinks()
 #else
     QSKIP("Symbolic links are made here with Unix calls");
 #endif
+}
+
+// A file put in place of the one being read has another signature than the
+// one read: the list then keeps it aside before it writes over it.
+void TestListFile::signsTheFileItRead()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows does not let a file that is open be replaced");
+#endif
+    const QByteArray read = ListFile::serialize(tabNames, sampleList(1));
+    putFile(listPath(), read);
+    const ListFile::Signature before = ListFile::signatureOf(listPath());
+    ListFile::ReadInfo info;
+    const auto replace = [this](int, EntryGroup &&) {
+        QSaveFile replacement(listPath());
+        QVERIFY(replacement.open(QIODevice::WriteOnly));
+        replacement.write(ListFile::serialize(tabNames, sampleList(2)));
+        QVERIFY(replacement.commit());
+    };
+    QCOMPARE(ListFile::read(listPath(), 8, replace, nullptr, &info),
+             ListFile::ReadStatus::Complete);
+    QCOMPARE(info.signature.size, read.size());
+    QVERIFY(info.signature == before);
+    QVERIFY(info.signature != ListFile::signatureOf(listPath()));
+    QCOMPARE(info.groupNames, tabNames);
 }
 
 QTEST_APPLESS_MAIN(TestListFile)

@@ -15,6 +15,9 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,10 +45,15 @@ struct Program {
     QProcess process;
 
     explicit Program(
-        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+        rlim_t fileSizeLimit = RLIM_INFINITY)
     {
         process.setProcessChannelMode(QProcess::ForwardedChannels);
         process.setProcessEnvironment(environment);
+        process.setChildProcessModifier([fileSizeLimit] {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
         process.start(QStringLiteral(METRINO_PROGRAM), QStringList());
     }
     ~Program()
@@ -82,7 +90,8 @@ private slots:
     void savesWhenToldToEnd();
     void onlyOneCopyPerDataFolder_data();
     void onlyOneCopyPerDataFolder();
-    void aCrashedCopyDoesNotBlockTheNextStart();
+    void aLeftOverLockDoesNotBlockTheNextStart_data();
+    void aLeftOverLockDoesNotBlockTheNextStart();
     void endsWhenToldEvenIfTheListCannotBeWritten();
 };
 
@@ -128,24 +137,33 @@ void TestProgram::secondStartEndsAndTheFirstKeepsItsList()
 void TestProgram::savesWhenToldToEnd_data()
 {
     QTest::addColumn<int>("signal");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGINT") << int(SIGINT);
-    QTest::newRow("SIGHUP") << int(SIGHUP);
-    QTest::newRow("SIGQUIT") << int(SIGQUIT);
+    QTest::addColumn<int>("fileSizeLimit"); // 0: none
+    QTest::newRow("SIGTERM") << int(SIGTERM) << 0;
+    QTest::newRow("SIGINT") << int(SIGINT) << 0;
+    QTest::newRow("SIGHUP") << int(SIGHUP) << 0;
+    QTest::newRow("SIGQUIT") << int(SIGQUIT) << 0;
+    // The save fails as on a full disk; the old file stays as it was.
+    QTest::newRow("a file size limit smaller than the list") << int(SIGTERM) << 100;
 }
 
 void TestProgram::savesWhenToldToEnd()
 {
     QFETCH(int, signal);
+    QFETCH(int, fileSizeLimit);
     const ListOnDisk list = putListWithANinthGroup();
 
-    Program program;
+    Program program(QProcessEnvironment::systemEnvironment(),
+                    fileSizeLimit > 0 ? rlim_t(fileSizeLimit) : RLIM_INFINITY);
     QTRY_VERIFY_WITH_TIMEOUT(copyAnswers(), 10000);
     // The list is read in the background; let it arrive, as a user's entry
     // would, before the signal.
     QTest::qWait(1500);
     QVERIFY(program.end(signal));
     QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
+    if (fileSizeLimit > 0) {
+        QCOMPARE(readFile(listPath()), list.withNinthGroup);
+        return;
+    }
     QCOMPARE(program.process.exitCode(), 0);
     QCOMPARE(readFile(listPath()), list.saved);
     QCOMPARE(readFile(dataDirectory() + "/list.before-1.xml"), list.withNinthGroup);
@@ -157,14 +175,26 @@ void TestProgram::savesWhenToldToEnd()
 void TestProgram::onlyOneCopyPerDataFolder_data()
 {
     QTest::addColumn<bool>("firstAnswers");
-    QTest::newRow("another runtime folder") << true;
-    QTest::newRow("a copy that never answers") << false;
+    QTest::addColumn<bool>("secondEnds"); // or tells the user in a box, which waits
+    QTest::newRow("another runtime folder") << true << false;
+    QTest::newRow("a read-only data folder") << true << true;
+    QTest::newRow("a copy that never answers") << false << false;
 }
 
+// A second copy that cannot reach the first, which keeps the list locked,
+// tells the user so rather than end without a word.
 void TestProgram::onlyOneCopyPerDataFolder()
 {
     QFETCH(bool, firstAnswers);
+    QFETCH(bool, secondEnds);
     QDir().mkpath(dataDirectory());
+    const bool readOnly = QByteArray(QTest::currentDataTag()).contains("read-only");
+    if (readOnly && ::geteuid() == 0)
+        QSKIP("an administrator writes into read-only folders");
+    const auto writable = QFile::permissions(dataDirectory());
+    if (readOnly)
+        QFile::setPermissions(dataDirectory(), QFile::ReadOwner | QFile::ExeOwner);
+    const auto restore = qScopeGuard([&] { QFile::setPermissions(dataDirectory(), writable); });
     QTemporaryDir otherRuntime;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_RUNTIME_DIR", otherRuntime.path());
@@ -184,24 +214,59 @@ void TestProgram::onlyOneCopyPerDataFolder()
         QVERIFY(silent.listen(SingleInstance::serverName(dataDirectory())));
         environment = QProcessEnvironment::systemEnvironment();
     }
-    Program second(environment);
-    QVERIFY(second.process.waitForFinished(5000));
-    QCOMPARE(second.process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second.process.exitCode(), 0);
+    Program second(readOnly ? QProcessEnvironment::systemEnvironment() : environment);
+    if (secondEnds) {
+        QVERIFY(second.process.waitForFinished(5000));
+        QCOMPARE(second.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.process.exitCode(), 0);
+    } else {
+        QVERIFY(!second.process.waitForFinished(5000));
+    }
     if (first) {
         QCOMPARE(first->process.state(), QProcess::Running);
         QVERIFY(first->end(SIGTERM));
     }
 }
 
-void TestProgram::aCrashedCopyDoesNotBlockTheNextStart()
+// What a copy that is gone, a power cut or a machine of another name may
+// leave in the lock's place; nothing but a plain file is opened.
+void TestProgram::aLeftOverLockDoesNotBlockTheNextStart_data()
 {
-    {
+    QTest::addColumn<QByteArray>("lock");
+    QTest::newRow("a crashed copy") << QByteArray("crash");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("garbage") << QByteArray("\x01\xff garbage\n\n\n");
+    QTest::newRow("another computer's, an hour old") << QByteArray("4242\nmetrino\nelsewhere\n");
+    QTest::newRow("a folder") << QByteArray("folder");
+    QTest::newRow("a link to nothing") << QByteArray("link");
+    QTest::newRow("a pipe") << QByteArray("pipe");
+}
+
+void TestProgram::aLeftOverLockDoesNotBlockTheNextStart()
+{
+    QFETCH(QByteArray, lock);
+    const QString lockPath = dataDirectory() + "/list.xml.lock";
+    QDir().mkpath(dataDirectory());
+    QFile::remove(lockPath);
+    if (lock == "crash") {
         Program crashing;
         QTRY_VERIFY_WITH_TIMEOUT(copyAnswers(), 10000);
         QVERIFY(crashing.end(SIGKILL));
+        QVERIFY(QFile::exists(SingleInstance::serverName(dataDirectory())));
+    } else if (lock == "folder") {
+        QVERIFY(QDir().mkdir(lockPath));
+    } else if (lock == "link") {
+        QVERIFY(QFile::link(dataDirectory() + "/nowhere", lockPath));
+    } else if (lock == "pipe") {
+        QCOMPARE(::mkfifo(QFile::encodeName(lockPath).constData(), 0600), 0);
+    } else {
+        QFile file(lockPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(lock);
+        QVERIFY(file.flush());
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                 QFileDevice::FileModificationTime));
     }
-    QVERIFY(QFile::exists(SingleInstance::serverName(dataDirectory())));
     Program next;
     QTRY_VERIFY_WITH_TIMEOUT(copyAnswers(), 10000);
     QCOMPARE(next.process.state(), QProcess::Running);

@@ -86,6 +86,8 @@ void TestRateSet::readsSettingsFile_data()
     QTest::newRow("three decimals") << QByteArray("rates=24, 13, 6.505, 17, 9, 4") << defaults;
     QTest::newRow("comma as decimal point")
         << QByteArray("rates=24, 13, \"6,5\", 17, 9, 4") << defaults;
+    QTest::newRow("comma grouping thousands")
+        << QByteArray("rates=24, 13, \"0,050\", 17, 9, 4") << defaults;
     QTest::newRow("text") << QByteArray("rates=24, 13, six, 17, 9, 4") << defaults;
     QTest::newRow("not a number") << QByteArray("rates=24, 13, nan, 17, 9, 4") << defaults;
     QTest::newRow("infinite") << QByteArray("rates=24, 13, inf, 17, 9, 4") << defaults;

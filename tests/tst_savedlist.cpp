@@ -1,6 +1,7 @@
 // The saved list's rules and its file, without a window.
 
 #include "list/listfile.h"
+#include "list/presetrates.h"
 #include "list/rateset.h"
 #include "list/savedlist.h"
 
@@ -43,6 +44,7 @@ const QHash<QChar, Entry> letters = [] {
         {'k', {"100,00", "17,00", "17,00", "117,00"}},
         {'l', {"100,00", "4,00", "4,00", "104,00"}},
         {'m', {"1,00", "7,00", "0,07", "1,07"}},
+        {'n', {"10,00", "6.500", "0,65", "10,65"}},
     };
     // And A to T, at 24 % and 7 % by turns.
     for (int i = 0; i < 20; ++i)
@@ -216,6 +218,8 @@ void TestSavedList::followsTheRules_data()
                                  << "1 0 new";
     QTest::newRow("6.5") << QStringList{"add e"} << "0:e 3:e"
                          << "3 0 new";
+    QTest::newRow("6.500, with a mark that groups digits in Greek")
+        << QStringList{"add n"} << "0:n 3:n" << "3 0 new";
     QTest::newRow("24 goes to Λοιπά") << QStringList{"add f"} << "0:f 7:f"
                                       << "7 0 new";
     QTest::newRow("the same entry again") << QStringList{"add a", "add b", "add a"} << "0:ab 1:ab"
@@ -392,6 +396,19 @@ void TestSavedList::followsNewRates()
     QVERIFY(totalsFollowRows(*list));
     QVERIFY(!list->canUndo());
     QCOMPARE(list->hasUnsavedChanges(), moves > 0);
+
+    // The rates changed in the settings between two runs: the file read at
+    // the next start is filed the same way, and kept in no copy.
+    QVERIFY(ListFile::write(path(), groupNames, groupsFrom(before)));
+    PresetRates::setInForce(RateSet::from2016());
+    const auto restore = qScopeGuard([] { PresetRates::setInForce(RateSet::until2015()); });
+    const QStringList names2016 = {"Όλα", "24%", "13%", "6%", "9%", "17%", "4%", "Λοιπά"};
+    SavedList later(path(), names2016);
+    later.load();
+    QVERIFY(QTest::qWaitFor([&later] { return later.isLoaded(); }));
+    QCOMPARE(groupsOf(later), after);
+    QVERIFY(later.save());
+    QCOMPARE(QDir(dir->path()).entryList({"list.*-*.xml"}), QStringList());
 }
 
 void TestSavedList::writesEachEntryInItsTwoGroups()
@@ -475,6 +492,9 @@ void TestSavedList::keepsACopyOfWhatItCannotShow_data()
     QTest::newRow("cut short, beside an earlier copy")
         << asWritten.left(asWritten.indexOf("</fpa-tab>")) << "list.unreadable-2.xml"
         << "ij";
+    QTest::newRow("cut short, beside a link to nothing of a copy's name")
+        << asWritten.left(asWritten.indexOf("</fpa-tab>")) << "list.unreadable-2.xml"
+        << "ij";
     QTest::newRow("replaced on disk while the list runs")
         << ListFile::serialize(groupNames, {{letters.value('a')}}) << "list.changed-1.xml"
         << "ij";
@@ -496,6 +516,8 @@ void TestSavedList::keepsACopyOfWhatItCannotShow()
     const QString tag = QTest::currentDataTag();
     if (tag.contains("earlier copy"))
         writeFile(dir->filePath("list.unreadable-1.xml"), "an earlier copy");
+    else if (tag.contains("link to nothing"))
+        QVERIFY(QFile::link(dir->filePath("gone/list.xml"), dir->filePath("list.unreadable-1.xml")));
     if (content == "folder")
         QVERIFY(QDir(dir->path()).mkdir("list.xml"));
 #ifndef Q_OS_WIN
