@@ -1,6 +1,9 @@
 #include "tabexport.h"
 
 #include "listexport.h"
+#ifdef METRINO_XLSX
+#include "xlsxexport.h"
+#endif
 
 #include <QDir>
 #include <QFileDialog>
@@ -106,6 +109,16 @@ void toPdf(QWidget *parent, const ListPrinter::Content &tab)
                  return ListPrinter(tab).writePdf(path, reason);
              });
 }
+
+#ifdef METRINO_XLSX
+void toXlsx(QWidget *parent, const ListPrinter::Content &tab)
+{
+    exportAs(parent, tab, QStringLiteral("xlsx"), QStringLiteral("Βιβλία εργασίας Excel (*.xlsx)"),
+             [&tab](const QString &path, QString *reason) {
+                 return XlsxExport::write(path, tab, reason);
+             });
+}
+#endif
 
 void print(QWidget *parent, const ListPrinter::Content &tab)
 {

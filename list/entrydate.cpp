@@ -1,0 +1,132 @@
+#include "entrydate.h"
+
+#include <QLocale>
+
+namespace EntryDate {
+
+namespace {
+
+const QString format = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
+constexpr int length = 19; // "2026-12-09T14:32:05"
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// The number that the digits at [from, from + count) of text give.
+int number(QStringView text, int from, int count)
+{
+    int value = 0;
+    for (int i = from; i < from + count; ++i)
+        value = value * 10 + (text.at(i).unicode() - '0');
+    return value;
+}
+
+} // namespace
+
+QString now()
+{
+    return QDateTime::currentDateTime().toString(format);
+}
+
+// Checked by hand: the reader meets a date on every row, and QDateTime would
+// look up the time zone for each.
+bool isValid(QStringView text)
+{
+    static const char pattern[] = "dddd-dd-ddTdd:dd:dd";
+    if (text.size() != length)
+        return false;
+    for (int i = 0; i < length; ++i) {
+        const QChar c = text.at(i);
+        if (pattern[i] == 'd' ? !isDigit(c) : c != QLatin1Char(pattern[i]))
+            return false;
+    }
+    return QDate::isValid(number(text, 0, 4), number(text, 5, 2), number(text, 8, 2))
+           && QTime::isValid(number(text, 11, 2), number(text, 14, 2), number(text, 17, 2));
+}
+
+QDateTime toDateTime(const QString &text)
+{
+    return isValid(text) ? QDateTime::fromString(text, format) : QDateTime();
+}
+
+QString shown(const QString &text)
+{
+    const QDateTime date = toDateTime(text);
+    return date.isValid() ? QLocale().toString(date, QStringLiteral("d/M/yyyy HH:mm")) : QString();
+}
+
+QString toolTip(const QString &text)
+{
+    const QString when = shown(text);
+    return when.isEmpty() ? QString() : QStringLiteral("Καταχωρίστηκε ") + when;
+}
+
+} // namespace EntryDate
+
+namespace Period {
+
+namespace {
+
+// What the dates of the period start with: "2026-12-09", "2026-12"; nothing
+// for All.
+QString prefixOf(Kind kind, const QDate &today)
+{
+    switch (kind) {
+    case Today: return today.toString(QStringLiteral("yyyy-MM-dd"));
+    case ThisMonth: return today.toString(QStringLiteral("yyyy-MM"));
+    case LastMonth: return today.addMonths(-1).toString(QStringLiteral("yyyy-MM"));
+    case All: break;
+    }
+    return QString();
+}
+
+} // namespace
+
+QString name(Kind kind)
+{
+    switch (kind) {
+    case Today: return QStringLiteral("Σήμερα");
+    case ThisMonth: return QStringLiteral("Αυτός ο μήνας");
+    case LastMonth: return QStringLiteral("Ο προηγούμενος μήνας");
+    case All: break;
+    }
+    return QStringLiteral("Όλες");
+}
+
+QString describe(Kind kind, const QDate &today)
+{
+    const QLocale locale;
+    switch (kind) {
+    case Today: return locale.toString(today, QStringLiteral("d/M/yyyy"));
+    case ThisMonth:
+    case LastMonth: {
+        const QDate month = kind == ThisMonth ? today : today.addMonths(-1);
+        return locale.standaloneMonthName(month.month()) + QLatin1Char(' ')
+               + QString::number(month.year());
+    }
+    case All: break;
+    }
+    return QString();
+}
+
+bool contains(Kind kind, const QString &date, const QDate &today)
+{
+    return kind == All || (!date.isEmpty() && date.startsWith(prefixOf(kind, today)));
+}
+
+EntryGroup rowsOf(const EntryGroup &rows, Kind kind, const QDate &today)
+{
+    if (kind == All)
+        return rows;
+    const QString prefix = prefixOf(kind, today);
+    EntryGroup period;
+    for (const Entry &entry : rows) {
+        if (!entry.date.isEmpty() && entry.date.startsWith(prefix))
+            period << entry;
+    }
+    return period;
+}
+
+} // namespace Period

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "entry.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+// When an entry was added, kept as local time to the second in the form
+// "2026-12-09T14:32:05" (ISO 8601 without an offset). As text it is written
+// and read back unchanged, and sorts and compares as the times do.
+namespace EntryDate {
+
+// The moment now, in that form.
+QString now();
+
+// Whether text is a date in that form, and a real one (no 31 November).
+bool isValid(QStringView text);
+
+// The date as a local date and time; invalid for an empty or malformed text.
+QDateTime toDateTime(const QString &text);
+
+// "9/12/2026 14:32", as the user reads it; empty for no date.
+QString shown(const QString &text);
+
+// "Καταχωρίστηκε 9/12/2026 14:32", for a row's tool tip; empty for no date.
+QString toolTip(const QString &text);
+
+} // namespace EntryDate
+
+// The parts of the list that export and print offer: the entries added today,
+// this month, last month, or every entry, dated or not.
+namespace Period {
+
+enum Kind { Today, ThisMonth, LastMonth, All };
+constexpr Kind kinds[] = {Today, ThisMonth, LastMonth, All};
+
+// "Σήμερα", "Αυτός ο μήνας", "Ο προηγούμενος μήνας", "Όλες".
+QString name(Kind kind);
+
+// What the period is, for a page heading: "9/12/2026", "Δεκέμβριος 2026";
+// empty for All.
+QString describe(Kind kind, const QDate &today = QDate::currentDate());
+
+// Whether an entry of that date belongs to the period that the day is in. An
+// entry without a date belongs to All alone.
+bool contains(Kind kind, const QString &date, const QDate &today);
+
+// The rows of the period, in their order.
+EntryGroup rowsOf(const EntryGroup &rows, Kind kind, const QDate &today = QDate::currentDate());
+
+} // namespace Period
