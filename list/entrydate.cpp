@@ -111,11 +111,6 @@ QString describe(Kind kind, const QDate &today)
     return QString();
 }
 
-bool contains(Kind kind, const QString &date, const QDate &today)
-{
-    return kind == All || (!date.isEmpty() && date.startsWith(prefixOf(kind, today)));
-}
-
 EntryGroup rowsOf(const EntryGroup &rows, Kind kind, const QDate &today)
 {
     if (kind == All)

@@ -42,11 +42,8 @@ QString name(Kind kind);
 // empty for All.
 QString describe(Kind kind, const QDate &today = QDate::currentDate());
 
-// Whether an entry of that date belongs to the period that the day is in. An
-// entry without a date belongs to All alone.
-bool contains(Kind kind, const QString &date, const QDate &today);
-
-// The rows of the period, in their order.
+// The rows of the period that the day is in, in their order. An entry
+// without a date belongs to All alone.
 EntryGroup rowsOf(const EntryGroup &rows, Kind kind, const QDate &today = QDate::currentDate());
 
 } // namespace Period

@@ -19,6 +19,8 @@ namespace {
 constexpr int columnCount = 5;
 constexpr Qt::Alignment columnAlignments[] = {Qt::AlignRight, Qt::AlignHCenter, Qt::AlignRight,
                                               Qt::AlignRight, Qt::AlignHCenter};
+// Shares of the width, after the lengths of the column titles.
+constexpr qreal columnShares[] = {0.17, 0.21, 0.25, 0.17, 0.20};
 
 const QColor ruleColour(0xa0, 0xa0, 0xa0);
 const QColor ruleUnderHeadings(0x40, 0x40, 0x40);
@@ -214,8 +216,8 @@ qreal PagePainter::paintRow(qreal top, const QStringList &cells, bool headings)
     if (headings)
         painter.fillRect(band, headerShade);
     qreal left = 0;
-    const qreal width = page.width() / columnCount;
     for (int column = 0; column < columnCount; ++column) {
+        const qreal width = page.width() * columnShares[column];
         // The final amount stands out, as in the list window.
         const QFont &font = headings || column == 3 ? boldFont : bodyFont;
         painter.setFont(font);

@@ -1,5 +1,6 @@
 #include "list/list.h"
 #include "list/listplacement.h"
+#include "list/savedlist.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -51,7 +52,12 @@ QString saveAs(const QString &folder, const QString &name, bool pullFolder,
     bool answered = false;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (modal && modal->objectName() == "PeriodChoice") {
+            modal->accept(); // the whole tab
+            return;
+        }
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
         if (!dialog || !dialog->isVisible() || answered)
             return;
         if (proposed.isEmpty())
@@ -238,9 +244,12 @@ void TestListWindow::exportsTheTabShown()
     } else if (suffix == ".pdf") {
         QVERIFY(contentOf(written).startsWith("%PDF"));
     } else {
-        QCOMPARE(contentOf(written), "\xEF\xBB\xBF"
-                                     "Αρχική Τιμή;Ποσοστό Φ.Π.Α.;Προστιθέμενη Τιμή;Τελική Τιμή\r\n"
-                                     "100,00;23,00;23,00;123,00\r\n");
+        QString added = list.window.savedList()->entries(1).value(0).date;
+        QCOMPARE(contentOf(written),
+                 "\xEF\xBB\xBF"
+                 "Αρχική Τιμή;Ποσοστό Φ.Π.Α.;Προστιθέμενη Τιμή;Τελική Τιμή;Ημερομηνία\r\n"
+                 "100,00;23,00;23,00;123,00;"
+                     + added.replace('T', ' ').toUtf8() + "\r\n");
     }
 }
 
