@@ -27,8 +27,9 @@ Business Business::fromSettings()
 void Business::toSettings() const
 {
     QSettings settings;
-    const std::pair<const QString &, QString> values[] = {
-        {nameKey, oneLine(name)}, {vatNumberKey, oneLine(vatNumber)}, {addressKey, oneLine(address)}};
+    const std::pair<const QString &, QString> values[] = {{nameKey, oneLine(name)},
+                                                          {vatNumberKey, oneLine(vatNumber)},
+                                                          {addressKey, oneLine(address)}};
     for (const auto &[key, value] : values) {
         if (value.isEmpty())
             settings.remove(key);

@@ -1,5 +1,6 @@
 #include "entrydate.h"
 
+#include <QDateTime>
 #include <QLocale>
 
 namespace EntryDate {
@@ -46,15 +47,23 @@ bool isValid(QStringView text)
            && QTime::isValid(number(text, 11, 2), number(text, 14, 2), number(text, 17, 2));
 }
 
-QDateTime toDateTime(const QString &text)
+bool split(QStringView text, QDate *day, QTime *time)
 {
-    return isValid(text) ? QDateTime::fromString(text, format) : QDateTime();
+    if (!isValid(text))
+        return false;
+    *day = QDate(number(text, 0, 4), number(text, 5, 2), number(text, 8, 2));
+    *time = QTime(number(text, 11, 2), number(text, 14, 2), number(text, 17, 2));
+    return true;
 }
 
 QString shown(const QString &text)
 {
-    const QDateTime date = toDateTime(text);
-    return date.isValid() ? QLocale().toString(date, QStringLiteral("d/M/yyyy HH:mm")) : QString();
+    QDate day;
+    QTime time;
+    if (!split(text, &day, &time))
+        return QString();
+    return QLocale().toString(day, QStringLiteral("d/M/yyyy")) + QLatin1Char(' ')
+           + QLocale().toString(time, QStringLiteral("HH:mm"));
 }
 
 QString toolTip(const QString &text)

@@ -3,8 +3,8 @@
 #include "entry.h"
 
 #include <QDate>
-#include <QDateTime>
 #include <QString>
+#include <QTime>
 
 // When an entry was added, kept as local time to the second in the form
 // "2026-12-09T14:32:05" (ISO 8601 without an offset). As text it is written
@@ -17,8 +17,9 @@ QString now();
 // Whether text is a date in that form, and a real one (no 31 November).
 bool isValid(QStringView text);
 
-// The date as a local date and time; invalid for an empty or malformed text.
-QDateTime toDateTime(const QString &text);
+// Its day and time of day; false for an empty or malformed text. (No
+// QDateTime: it would look up the time zone for every row.)
+bool split(QStringView text, QDate *day, QTime *time);
 
 // "9/12/2026 14:32", as the user reads it; empty for no date.
 QString shown(const QString &text);

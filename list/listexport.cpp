@@ -89,8 +89,8 @@ QByteArray csv(const QStringList &headers, const EntryGroup &rows)
     out.reserve(64 + rows.size() * 40);
     appendLine(out, headers);
     for (const Entry &entry : rows)
-        appendLine(out, {entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso,
-                         dateCell(entry.date)});
+        appendLine(out,
+                   {entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso, dateCell(entry.date)});
     return out;
 }
 

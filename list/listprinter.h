@@ -11,8 +11,8 @@ class QPagedPaintDevice;
 
 // One tab of the list as a printout: on each page the title and the date,
 // the business whose list it is, the table under its column titles and the
-// page number ("Σελίδα 1 από 3"); after the last row, the totals. It paints onto any paged device: a
-// QPrinter for the printer, a QPdfWriter for a PDF file.
+// page number ("Σελίδα 1 από 3"); after the last row, the totals. It paints onto any paged device:
+// a QPrinter for the printer, a QPdfWriter for a PDF file.
 class ListPrinter
 {
 public:

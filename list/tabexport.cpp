@@ -6,15 +6,20 @@
 #endif
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
 
 #include <functional>
+#include <memory>
 
 namespace TabExport {
 
@@ -92,6 +97,27 @@ void exportAs(QWidget *parent, const ListPrinter::Content &tab, const QString &s
         tellFileFailure(parent, path, reason);
 }
 
+// Runs work on a thread of its own, so that the window keeps painting, and
+// shows that it is busy when it takes longer than a moment; the window takes
+// no input until it is done.
+bool inBackground(QWidget *parent, const std::function<bool()> &work)
+{
+    QProgressDialog progress(QStringLiteral("Το αρχείο γράφεται…"), QString(), 0, 0, parent);
+    progress.setWindowTitle(exportTitle);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.hide();
+    QTimer::singleShot(300, &progress, &QProgressDialog::show);
+    bool done = false;
+    std::unique_ptr<QThread> thread(QThread::create([&] { done = work(); }));
+    QEventLoop waiting;
+    QObject::connect(thread.get(), &QThread::finished, &waiting, &QEventLoop::quit);
+    thread->start();
+    waiting.exec(QEventLoop::ExcludeUserInputEvents);
+    thread->wait();
+    return done;
+}
+
 } // namespace
 
 void toCsv(QWidget *parent, const ListPrinter::Content &tab)
@@ -114,8 +140,8 @@ void toPdf(QWidget *parent, const ListPrinter::Content &tab)
 void toXlsx(QWidget *parent, const ListPrinter::Content &tab)
 {
     exportAs(parent, tab, QStringLiteral("xlsx"), QStringLiteral("Βιβλία εργασίας Excel (*.xlsx)"),
-             [&tab](const QString &path, QString *reason) {
-                 return XlsxExport::write(path, tab, reason);
+             [parent, &tab](const QString &path, QString *reason) {
+                 return inBackground(parent, [&] { return XlsxExport::write(path, tab, reason); });
              });
 }
 #endif

@@ -5,11 +5,11 @@
 class QWidget;
 
 // The tab shown, handed on to an accountant or a spreadsheet: written as a CSV
-// or PDF file where the user chooses, or printed on the printer the user
-// chooses; or as an Excel workbook, where the build has it. A failure is told in a box with its reason, and leaves no partial
-// file. The file first proposed is metrino-<tab title>-<YYYY-MM-DD>.<suffix>
-// in the folder of the last export, or else the user's documents folder (or
-// home folder, where there is none).
+// or PDF file (or an Excel workbook, where the build has it) where the user
+// chooses, or printed on the printer the user chooses. A failure is told in a
+// box with its reason, and leaves no partial file. The file first proposed is
+// metrino-<tab title>-<YYYY-MM-DD>.<suffix> in the folder of the last export,
+// or else the user's documents folder (or home folder, where there is none).
 namespace TabExport {
 
 void toCsv(QWidget *parent, const ListPrinter::Content &tab);

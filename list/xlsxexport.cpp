@@ -160,10 +160,9 @@ void Sheet::writeRow(lxw_row_t row, const Entry &entry, std::array<qint64, Colum
     const auto cents = amountsOf(entry);
     const QString *texts[] = {&entry.poso, &entry.fpa, &entry.extraPoso, &entry.finalPoso};
     for (int column = 0; column < DateColumn; ++column) {
-        const std::optional<qint64> value =
-            column == FpaColumn ? Totals::readCents(entry.fpa)
-            : cents             ? std::optional<qint64>((*cents)[column])
-                                : std::nullopt;
+        const std::optional<qint64> value = column == FpaColumn ? Totals::readCents(entry.fpa)
+                                            : cents ? std::optional<qint64>((*cents)[column])
+                                                    : std::nullopt;
         if (value)
             worksheet_write_number(sheet, row, lxw_col_t(column), double(*value) / 100,
                                    column == FpaColumn ? rate : amount);
@@ -174,12 +173,11 @@ void Sheet::writeRow(lxw_row_t row, const Entry &entry, std::array<qint64, Colum
         for (Column column : amountColumns)
             sums[column] += (*cents)[column];
     }
-    const QDateTime when = EntryDate::toDateTime(entry.date);
-    if (when.isValid()) {
-        const QDate day = when.date();
-        const QTime time = when.time();
-        lxw_datetime cell{day.year(), day.month(), day.day(), time.hour(), time.minute(),
-                          double(time.second())};
+    QDate day;
+    QTime time;
+    if (EntryDate::split(entry.date, &day, &time)) {
+        lxw_datetime cell{day.year(),  day.month(),   day.day(),
+                          time.hour(), time.minute(), double(time.second())};
         worksheet_write_datetime(sheet, row, DateColumn, &cell, date);
     }
 }
@@ -196,8 +194,11 @@ void Sheet::writeSums(lxw_row_t first, lxw_row_t row, const std::array<qint64, C
             continue;
         }
         const char letter = char('A' + column);
-        const QByteArray formula =
-            QStringLiteral("=SUM(%1%2:%1%3)").arg(QLatin1Char(letter)).arg(first + 1).arg(row).toLatin1();
+        const QByteArray formula = QStringLiteral("=SUM(%1%2:%1%3)")
+                                       .arg(QLatin1Char(letter))
+                                       .arg(first + 1)
+                                       .arg(row)
+                                       .toLatin1();
         worksheet_write_formula_num(sheet, row, lxw_col_t(column), formula.constData(), sum, value);
     }
 }
@@ -209,8 +210,8 @@ bool write(const QString &path, const ListPrinter::Content &tab, QString *reason
     QTemporaryDir work;
     if (!work.isValid()) {
         if (reason)
-            *reason = QStringLiteral("Δεν βρέθηκε χώρος για τα προσωρινά αρχεία: ")
-                      + work.errorString();
+            *reason =
+                QStringLiteral("Δεν βρέθηκε χώρος για τα προσωρινά αρχεία: ") + work.errorString();
         return false;
     }
     const QString made = work.filePath(QStringLiteral("tab.xlsx"));

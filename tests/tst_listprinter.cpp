@@ -50,7 +50,6 @@ int pageCountOf(const QString &path)
     return count;
 }
 
-
 // A cell of a spreadsheet as a spreadsheet program reads it.
 struct Cell {
     QString type; // "float", "date", "string", or empty for an empty cell
@@ -68,8 +67,9 @@ QList<QList<Cell>> readByLibreOffice(const QString &workbook, const QString &fol
     if (soffice.isEmpty())
         return {};
     QProcess convert;
-    convert.start(soffice, {"-env:UserInstallation=" + QUrl::fromLocalFile(folder + "/profile").toString(),
-                            "--headless", "--convert-to", "fods", "--outdir", folder, workbook});
+    convert.start(soffice,
+                  {"-env:UserInstallation=" + QUrl::fromLocalFile(folder + "/profile").toString(),
+                   "--headless", "--convert-to", "fods", "--outdir", folder, workbook});
     if (!convert.waitForFinished(100000) || convert.exitCode() != 0)
         return {};
     QFile file(folder + "/" + QFileInfo(workbook).completeBaseName() + ".fods");
@@ -85,11 +85,13 @@ QList<QList<Cell>> readByLibreOffice(const QString &workbook, const QString &fol
         if (xml.name() == u"table-row") {
             rows.append(QList<Cell>());
         } else if (xml.name() == u"table-cell" && !rows.isEmpty()) {
-            const int repeated = qBound(1, attributes.value("table:number-columns-repeated").toInt(), 8);
+            const int repeated =
+                qBound(1, attributes.value("table:number-columns-repeated").toInt(), 8);
             const Cell cell{attributes.value("office:value-type").toString(),
-                            attributes.value(attributes.hasAttribute("office:date-value")
-                                                 ? "office:date-value"
-                                                 : "office:value")
+                            attributes
+                                .value(attributes.hasAttribute("office:date-value")
+                                           ? "office:date-value"
+                                           : "office:value")
                                 .toString(),
                             QString(), attributes.value("table:formula").toString()};
             for (int i = 0; i < repeated; ++i)

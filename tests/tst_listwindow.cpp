@@ -192,6 +192,9 @@ void TestListWindow::exportsTheTabShown_data()
     QTest::newRow("CSV by Ctrl+S") << "Ctrl+S" << false;
     QTest::newRow("CSV by the menu") << "Εξαγωγή σε CSV…" << false;
     QTest::newRow("PDF by the menu") << "Εξαγωγή σε PDF…" << false;
+#ifdef METRINO_XLSX
+    QTest::newRow("Excel by the menu") << "Εξαγωγή σε Excel (.xlsx)…" << false;
+#endif
     QTest::newRow("CSV that cannot be written") << "Ctrl+S" << true;
 }
 
@@ -202,7 +205,9 @@ void TestListWindow::exportsTheTabShown()
 {
     QFETCH(QString, command);
     QFETCH(bool, folderPulled);
-    const QString suffix = command.contains("PDF") ? ".pdf" : ".csv";
+    const QString suffix = command.contains("PDF")     ? ".pdf"
+                           : command.contains("Excel") ? ".xlsx"
+                                                       : ".csv";
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
 
@@ -243,6 +248,8 @@ void TestListWindow::exportsTheTabShown()
         QVERIFY(!QFileInfo::exists(folder.path()));
     } else if (suffix == ".pdf") {
         QVERIFY(contentOf(written).startsWith("%PDF"));
+    } else if (suffix == ".xlsx") {
+        QVERIFY(contentOf(written).startsWith("PK\x03\x04")); // a zip, read back elsewhere
     } else {
         QString added = list.window.savedList()->entries(1).value(0).date;
         QCOMPARE(contentOf(written),

@@ -291,7 +291,6 @@ void TestTotals::failedSaveLeavesNoPartialFile()
     }
 }
 
-
 void TestTotals::periodHoldsTheEntriesOfItsDays_data()
 {
     QTest::addColumn<QDate>("today");
@@ -299,20 +298,30 @@ void TestTotals::periodHoldsTheEntriesOfItsDays_data()
     QTest::addColumn<QString>("periods"); // those that hold it: T, M (this month), L (last), A
 
     const QDate ninth(2026, 12, 9);
-    QTest::newRow("now") << ninth << "2026-12-09T14:32:05" << "TMA";
-    QTest::newRow("today's first second") << ninth << "2026-12-09T00:00:00" << "TMA";
-    QTest::newRow("yesterday's last second") << ninth << "2026-12-08T23:59:59" << "MA";
-    QTest::newRow("first of the month") << ninth << "2026-12-01T00:00:00" << "MA";
-    QTest::newRow("last of last month") << ninth << "2026-11-30T23:59:59" << "LA";
-    QTest::newRow("first of last month") << ninth << "2026-11-01T00:00:00" << "LA";
-    QTest::newRow("two months ago") << ninth << "2026-10-31T23:59:59" << "A";
-    QTest::newRow("same month a year ago") << ninth << "2025-12-09T14:32:05" << "A";
-    QTest::newRow("tomorrow") << ninth << "2026-12-10T00:00:00" << "MA";
-    QTest::newRow("December in January")
-        << QDate(2027, 1, 1) << "2026-12-31T23:59:59" << "LA";
-    QTest::newRow("February from the 31st of March")
-        << QDate(2028, 3, 31) << "2028-02-29T12:00:00" << "LA";
-    QTest::newRow("no date") << ninth << "" << "A";
+    QTest::newRow("now") << ninth << "2026-12-09T14:32:05"
+                         << "TMA";
+    QTest::newRow("today's first second") << ninth << "2026-12-09T00:00:00"
+                                          << "TMA";
+    QTest::newRow("yesterday's last second") << ninth << "2026-12-08T23:59:59"
+                                             << "MA";
+    QTest::newRow("first of the month") << ninth << "2026-12-01T00:00:00"
+                                        << "MA";
+    QTest::newRow("last of last month") << ninth << "2026-11-30T23:59:59"
+                                        << "LA";
+    QTest::newRow("first of last month") << ninth << "2026-11-01T00:00:00"
+                                         << "LA";
+    QTest::newRow("two months ago") << ninth << "2026-10-31T23:59:59"
+                                    << "A";
+    QTest::newRow("same month a year ago") << ninth << "2025-12-09T14:32:05"
+                                           << "A";
+    QTest::newRow("tomorrow") << ninth << "2026-12-10T00:00:00"
+                              << "MA";
+    QTest::newRow("December in January") << QDate(2027, 1, 1) << "2026-12-31T23:59:59"
+                                         << "LA";
+    QTest::newRow("February from the 31st of March") << QDate(2028, 3, 31) << "2028-02-29T12:00:00"
+                                                     << "LA";
+    QTest::newRow("no date") << ninth << ""
+                             << "A";
 }
 
 // Each period of export and print, by the day it is asked on.
