@@ -12,7 +12,7 @@ struct Entry {
     QString fpa;       // VAT rate
     QString extraPoso; // VAT amount
     QString finalPoso; // price with VAT
-    // Local time to the second, "2026-12-09T14:32:05" (see EntryDate);
+    // Local time to the minute, "20261209T1432" (see EntryDate);
     // empty for entries of files written before dates were kept.
     QString date{};
 

@@ -7,8 +7,8 @@ namespace EntryDate {
 
 namespace {
 
-const QString format = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
-constexpr int length = 19; // "2026-12-09T14:32:05"
+const QString format = QStringLiteral("yyyyMMddTHHmm");
+constexpr int length = 13; // "20261209T1432"
 
 bool isDigit(QChar c)
 {
@@ -35,7 +35,7 @@ QString now()
 // look up the time zone for each.
 bool isValid(QStringView text)
 {
-    static const char pattern[] = "dddd-dd-ddTdd:dd:dd";
+    static const char pattern[] = "ddddddddTdddd";
     if (text.size() != length)
         return false;
     for (int i = 0; i < length; ++i) {
@@ -43,16 +43,16 @@ bool isValid(QStringView text)
         if (pattern[i] == 'd' ? !isDigit(c) : c != QLatin1Char(pattern[i]))
             return false;
     }
-    return QDate::isValid(number(text, 0, 4), number(text, 5, 2), number(text, 8, 2))
-           && QTime::isValid(number(text, 11, 2), number(text, 14, 2), number(text, 17, 2));
+    return QDate::isValid(number(text, 0, 4), number(text, 4, 2), number(text, 6, 2))
+           && QTime::isValid(number(text, 9, 2), number(text, 11, 2), 0);
 }
 
 bool split(QStringView text, QDate *day, QTime *time)
 {
     if (!isValid(text))
         return false;
-    *day = QDate(number(text, 0, 4), number(text, 5, 2), number(text, 8, 2));
-    *time = QTime(number(text, 11, 2), number(text, 14, 2), number(text, 17, 2));
+    *day = QDate(number(text, 0, 4), number(text, 4, 2), number(text, 6, 2));
+    *time = QTime(number(text, 9, 2), number(text, 11, 2));
     return true;
 }
 
@@ -64,6 +64,15 @@ QString shown(const QString &text)
         return QString();
     return QLocale().toString(day, QStringLiteral("d/M/yyyy")) + QLatin1Char(' ')
            + QLocale().toString(time, QStringLiteral("HH:mm"));
+}
+
+QString forSpreadsheet(const QString &text)
+{
+    QDate day;
+    QTime time;
+    if (!split(text, &day, &time))
+        return QString();
+    return day.toString(Qt::ISODate) + QLatin1Char(' ') + time.toString(QStringLiteral("HH:mm"));
 }
 
 QString toolTip(const QString &text)
@@ -78,14 +87,14 @@ namespace Period {
 
 namespace {
 
-// What the dates of the period start with: "2026-12-09", "2026-12"; nothing
+// What the dates of the period start with: "20261209", "202612"; nothing
 // for All.
 QString prefixOf(Kind kind, const QDate &today)
 {
     switch (kind) {
-    case Today: return today.toString(QStringLiteral("yyyy-MM-dd"));
-    case ThisMonth: return today.toString(QStringLiteral("yyyy-MM"));
-    case LastMonth: return today.addMonths(-1).toString(QStringLiteral("yyyy-MM"));
+    case Today: return today.toString(QStringLiteral("yyyyMMdd"));
+    case ThisMonth: return today.toString(QStringLiteral("yyyyMM"));
+    case LastMonth: return today.addMonths(-1).toString(QStringLiteral("yyyyMM"));
     case All: break;
     }
     return QString();

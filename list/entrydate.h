@@ -6,9 +6,10 @@
 #include <QString>
 #include <QTime>
 
-// When an entry was added, kept as local time to the second in the form
-// "2026-12-09T14:32:05" (ISO 8601 without an offset). As text it is written
-// and read back unchanged, and sorts and compares as the times do.
+// When an entry was added, kept as local time to the minute in the form
+// "20261209T1432" (ISO 8601's basic format, without an offset: the extended
+// one would make the list file a third larger). As text it is written and
+// read back unchanged, and sorts and compares as the times do.
 namespace EntryDate {
 
 // The moment now, in that form.
@@ -23,6 +24,10 @@ bool split(QStringView text, QDate *day, QTime *time);
 
 // "9/12/2026 14:32", as the user reads it; empty for no date.
 QString shown(const QString &text);
+
+// "2026-12-09 14:32", which spreadsheets read as a date and time in any
+// language; empty for no date.
+QString forSpreadsheet(const QString &text);
 
 // "Καταχωρίστηκε 9/12/2026 14:32", for a row's tool tip; empty for no date.
 QString toolTip(const QString &text);

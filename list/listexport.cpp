@@ -1,5 +1,6 @@
 #include "listexport.h"
 
+#include "entrydate.h"
 #include "listfile.h"
 
 #include <QFileInfo>
@@ -74,13 +75,6 @@ QString reasonFor(const QSaveFile &file)
     return detail.isEmpty() ? why : why + QStringLiteral(": ") + detail;
 }
 
-// "2026-12-09 14:32:05", which spreadsheets take as a date and time in any
-// language.
-QString dateCell(const QString &date)
-{
-    return QString(date).replace(QLatin1Char('T'), QLatin1Char(' '));
-}
-
 } // namespace
 
 QByteArray csv(const QStringList &headers, const EntryGroup &rows)
@@ -89,8 +83,8 @@ QByteArray csv(const QStringList &headers, const EntryGroup &rows)
     out.reserve(64 + rows.size() * 40);
     appendLine(out, headers);
     for (const Entry &entry : rows)
-        appendLine(out,
-                   {entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso, dateCell(entry.date)});
+        appendLine(out, {entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso,
+                         EntryDate::forSpreadsheet(entry.date)});
     return out;
 }
 

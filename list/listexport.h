@@ -15,7 +15,7 @@ class QIODevice;
 namespace ListExport {
 
 // The header row and one line per entry, as the cells show them and then
-// when it was added ("2026-12-09 14:32:05", empty for no date): UTF-8 with a
+// when it was added ("2026-12-09 14:32", empty for no date): UTF-8 with a
 // byte order mark, ";" between fields and CRLF line ends, which is what
 // spreadsheets set up for Greek (where "," is the decimal point) open
 // directly. A field that holds ";", a quote or a line break is quoted, its

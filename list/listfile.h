@@ -12,7 +12,7 @@
 //   <fpa>
 //    <fpa-tab name="23%" ID="1">
 //     <fpa-item poso="100,00" fpa="23,00" extraPoso="23,00" finalPoso="123,00" Id="0"
-//               date="2026-12-09T14:32:05"/>
+//               date="20261209T1432"/>
 //    </fpa-tab>
 //    ...
 //   </fpa>

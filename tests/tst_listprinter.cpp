@@ -146,7 +146,7 @@ void TestListPrinter::printsEveryPageWithItsHeadings()
     content.business = business;
     for (int i = 0; i < rowCount; ++i) {
         const QString price = QString::number(100 + i) + ",00";
-        content.rows << Entry{price, "23,00", "23,00", price, "2026-12-08T09:05:00"};
+        content.rows << Entry{price, "23,00", "23,00", price, "20261208T0905"};
     }
     // The list file is foreign input: its texts are printed as they are.
     if (rowCount > 0)
@@ -218,10 +218,10 @@ void TestListPrinter::writesAWorkbookThatSpreadsheetsRead()
 
     ListPrinter::Content tab{"6.5%", headers, {}, QString()};
     tab.business = business;
-    tab.rows = EntryGroup{{"100,00", "23,00", "23,00", "123,00", "2026-12-08T09:05:00"},
+    tab.rows = EntryGroup{{"100,00", "23,00", "23,00", "123,00", "20261208T0905"},
                           {"1234,56", "13,00", "160,49", "1395,05"},
                           {"=cmd|' /C calc'!A0", "23,00", "1,00", "2,00"},
-                          {"0,07", "6,50", "0,00", "0,07", "2026-11-30T23:59:59"}}
+                          {"0,07", "6,50", "0,00", "0,07", "20261130T2359"}}
                    .first(rowCount);
     GroupTotals totals;
     for (const Entry &entry : tab.rows)

@@ -251,12 +251,15 @@ void TestListWindow::exportsTheTabShown()
     } else if (suffix == ".xlsx") {
         QVERIFY(contentOf(written).startsWith("PK\x03\x04")); // a zip, read back elsewhere
     } else {
-        QString added = list.window.savedList()->entries(1).value(0).date;
+        const QString added = list.window.savedList()->entries(1).value(0).date;
         QCOMPARE(contentOf(written),
                  "\xEF\xBB\xBF"
                  "Αρχική Τιμή;Ποσοστό Φ.Π.Α.;Προστιθέμενη Τιμή;Τελική Τιμή;Ημερομηνία\r\n"
                  "100,00;23,00;23,00;123,00;"
-                     + added.replace('T', ' ').toUtf8() + "\r\n");
+                     + QDateTime::fromString(added, "yyyyMMddTHHmm")
+                           .toString("yyyy-MM-dd HH:mm")
+                           .toUtf8()
+                     + "\r\n");
     }
 }
 

@@ -224,12 +224,12 @@ void TestTotals::writesCsvThatSpreadsheetsOpenSafely()
 
     const QStringList headers = {"Αρχική Τιμή", "Ποσοστό Φ.Π.Α.", "Προστιθέμενη Τιμή",
                                  "Τελική Τιμή", "Ημερομηνία"};
-    const EntryGroup rows = {{"100,00", "23,00", "23,00", "123,00", "2026-12-09T14:32:05"},
+    const EntryGroup rows = {{"100,00", "23,00", "23,00", "123,00", "20261209T1432"},
                              {cell, "23,00", "0,00", "0,00"}};
     const QByteArray expected =
         "\xEF\xBB\xBF"
         "Αρχική Τιμή;Ποσοστό Φ.Π.Α.;Προστιθέμενη Τιμή;Τελική Τιμή;Ημερομηνία\r\n"
-        "100,00;23,00;23,00;123,00;2026-12-09 14:32:05\r\n"
+        "100,00;23,00;23,00;123,00;2026-12-09 14:32\r\n"
         + field + ";23,00;0,00;0,00;\r\n";
     QCOMPARE(ListExport::csv(headers, rows), expected);
 }
@@ -298,27 +298,27 @@ void TestTotals::periodHoldsTheEntriesOfItsDays_data()
     QTest::addColumn<QString>("periods"); // those that hold it: T, M (this month), L (last), A
 
     const QDate ninth(2026, 12, 9);
-    QTest::newRow("now") << ninth << "2026-12-09T14:32:05"
+    QTest::newRow("now") << ninth << "20261209T1432"
                          << "TMA";
-    QTest::newRow("today's first second") << ninth << "2026-12-09T00:00:00"
+    QTest::newRow("today's first minute") << ninth << "20261209T0000"
                                           << "TMA";
-    QTest::newRow("yesterday's last second") << ninth << "2026-12-08T23:59:59"
+    QTest::newRow("yesterday's last minute") << ninth << "20261208T2359"
                                              << "MA";
-    QTest::newRow("first of the month") << ninth << "2026-12-01T00:00:00"
+    QTest::newRow("first of the month") << ninth << "20261201T0000"
                                         << "MA";
-    QTest::newRow("last of last month") << ninth << "2026-11-30T23:59:59"
+    QTest::newRow("last of last month") << ninth << "20261130T2359"
                                         << "LA";
-    QTest::newRow("first of last month") << ninth << "2026-11-01T00:00:00"
+    QTest::newRow("first of last month") << ninth << "20261101T0000"
                                          << "LA";
-    QTest::newRow("two months ago") << ninth << "2026-10-31T23:59:59"
+    QTest::newRow("two months ago") << ninth << "20261031T2359"
                                     << "A";
-    QTest::newRow("same month a year ago") << ninth << "2025-12-09T14:32:05"
+    QTest::newRow("same month a year ago") << ninth << "20251209T1432"
                                            << "A";
-    QTest::newRow("tomorrow") << ninth << "2026-12-10T00:00:00"
+    QTest::newRow("tomorrow") << ninth << "20261210T0000"
                               << "MA";
-    QTest::newRow("December in January") << QDate(2027, 1, 1) << "2026-12-31T23:59:59"
+    QTest::newRow("December in January") << QDate(2027, 1, 1) << "20261231T2359"
                                          << "LA";
-    QTest::newRow("February from the 31st of March") << QDate(2028, 3, 31) << "2028-02-29T12:00:00"
+    QTest::newRow("February from the 31st of March") << QDate(2028, 3, 31) << "20280229T1200"
                                                      << "LA";
     QTest::newRow("no date") << ninth << ""
                              << "A";
@@ -332,7 +332,7 @@ void TestTotals::periodHoldsTheEntriesOfItsDays()
     QFETCH(QString, periods);
 
     const Entry dated{"1,00", "23,00", "0,23", "1,23", date};
-    const Entry other{"2,00", "23,00", "0,46", "2,46", "2000-01-01T00:00:00"};
+    const Entry other{"2,00", "23,00", "0,46", "2,46", "20000101T0000"};
     QString holding;
     for (Period::Kind kind : Period::kinds) {
         const EntryGroup rows = Period::rowsOf({other, dated, other}, kind, today);

@@ -38,7 +38,7 @@ EntryGroup makeRows(int count)
         const double vat = price * greek.toDouble(rate) / 100;
         const QDateTime added = QDateTime(QDate(2026, 9, 1), QTime(8, 0)).addSecs(i * 97);
         rows << Entry{text(price), rate, text(vat), text(price + vat),
-                      added.toString("yyyy-MM-ddTHH:mm:ss")};
+                      added.toString("yyyyMMddTHHmm")};
     }
     return rows;
 }

@@ -52,9 +52,8 @@ void generateList(int entryCount, const QString &path, bool dated)
         const double vat = price * greek.toDouble(rates[rateIndex]) / 100;
         Entry entry{text(price), rates[rateIndex], text(vat), text(price + vat)};
         if (dated) {
-            entry.date = QDateTime(QDate(2026, 9, 1), QTime(8, 0))
-                             .addSecs(i * 97)
-                             .toString("yyyy-MM-ddTHH:mm:ss");
+            entry.date =
+                QDateTime(QDate(2026, 9, 1), QTime(8, 0)).addSecs(i * 97).toString("yyyyMMddTHHmm");
         }
         groups[0] << entry;
         groups[rateIndex < 6 ? rateIndex + 1 : 7] << entry;
