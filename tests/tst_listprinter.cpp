@@ -251,7 +251,8 @@ void TestListPrinter::writesAWorkbookThatSpreadsheetsRead()
             QCOMPARE(cells.value(0).text, entry.poso); // as text, never a formula
         QCOMPARE(cells.value(1).type, "float");
         QCOMPARE(cells.value(4).type, QString(entry.date.isEmpty() ? "" : "date"));
-        QVERIFY(cells.value(4).value.startsWith(entry.date));
+        QCOMPARE(QDateTime::fromString(cells.value(4).value, Qt::ISODate),
+                 QDateTime::fromString(entry.date, "yyyyMMddTHHmm"));
     }
     const QList<Cell> sums = sheet.value(top + 1 + rowCount);
     QCOMPARE(sums.value(1).text, "Σύνολο");
