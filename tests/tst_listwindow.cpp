@@ -16,6 +16,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -216,6 +217,18 @@ void TestListWindow::exportsTheTabShown()
     list.window.addEntry("=1+1", "9,00", "", "");
     list.tabs()->setCurrentIndex(1);
     list.currentTable()->setFocus();
+    if (!folderPulled) { // and the row tells when it was added
+        QWidget *rows = list.currentTable()->viewport();
+        const QPoint at = list.currentTable()->visualItemRect(list.currentTable()->item(0, 3)).center();
+        QHelpEvent help(QEvent::ToolTip, at, rows->mapToGlobal(at));
+        QApplication::sendEvent(rows, &help);
+        QCOMPARE(QToolTip::text(),
+                 "Καταχωρίστηκε "
+                     + QLocale().toString(QDateTime::fromString(
+                                              list.window.savedList()->entries(1).value(0).date,
+                                              "yyyyMMddTHHmm"),
+                                          "d/M/yyyy HH:mm"));
+    }
     TestSupport::BoxAnswerer boxes;
     // Chosen without a suffix: the dialog adds it.
     const QString proposed = saveAs(folder.path(), "day", folderPulled, [&] {
