@@ -97,17 +97,23 @@ void exportAs(QWidget *parent, const ListPrinter::Content &tab, const QString &s
         tellFileFailure(parent, path, reason);
 }
 
+#ifdef METRINO_XLSX
 // Runs work on a thread of its own, so that the window keeps painting, and
 // shows that it is busy when it takes longer than a moment; the window takes
 // no input until it is done.
 bool inBackground(QWidget *parent, const std::function<bool()> &work)
 {
-    QProgressDialog progress(QStringLiteral("Το αρχείο γράφεται…"), QString(), 0, 0, parent);
-    progress.setWindowTitle(exportTitle);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.hide();
-    QTimer::singleShot(300, &progress, &QProgressDialog::show);
+    std::unique_ptr<QProgressDialog> progress;
+    QTimer busy;
+    busy.setSingleShot(true);
+    QObject::connect(&busy, &QTimer::timeout, [&] {
+        progress = std::make_unique<QProgressDialog>(QStringLiteral("Το αρχείο γράφεται…"),
+                                                     QString(), 0, 0, parent);
+        progress->setWindowTitle(exportTitle);
+        progress->setWindowModality(Qt::WindowModal);
+        progress->show();
+    });
+    busy.start(300);
     bool done = false;
     std::unique_ptr<QThread> thread(QThread::create([&] { done = work(); }));
     QEventLoop waiting;
@@ -117,6 +123,7 @@ bool inBackground(QWidget *parent, const std::function<bool()> &work)
     thread->wait();
     return done;
 }
+#endif
 
 } // namespace
 

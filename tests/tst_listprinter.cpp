@@ -50,6 +50,7 @@ int pageCountOf(const QString &path)
     return count;
 }
 
+#ifdef METRINO_XLSX
 // A cell of a spreadsheet as a spreadsheet program reads it.
 struct Cell {
     QString type; // "float", "date", "string", or empty for an empty cell
@@ -107,6 +108,7 @@ qint64 centsOf(const Cell &cell)
 {
     return qRound64(cell.value.toDouble() * 100);
 }
+#endif
 
 } // namespace
 
