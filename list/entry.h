@@ -4,14 +4,17 @@
 #include <QString>
 
 // One saved calculation: the four texts that the calculator displayed, in
-// column order. The list keeps them as texts, and two entries are the same
-// entry when all four texts are equal; only the rate is read as a number, to
-// pick its tab.
+// column order, and when it was added. The list keeps them as texts, and two
+// entries are the same entry when all four texts are equal, whenever they
+// were added; only the rate is read as a number, to pick its tab.
 struct Entry {
     QString poso;      // price before VAT
     QString fpa;       // VAT rate
     QString extraPoso; // VAT amount
     QString finalPoso; // price with VAT
+    // Local time to the minute, "20261209T1432" (see EntryDate);
+    // empty for entries of files written before dates were kept.
+    QString date{};
 
     friend bool operator==(const Entry &a, const Entry &b)
     {

@@ -1,6 +1,10 @@
 #include "grouptables.h"
 
+#include "entrydate.h"
 #include "savedlist.h"
+
+#include <QHelpEvent>
+#include <QToolTip>
 
 #include <QTabWidget>
 #include <QTableWidget>
@@ -53,6 +57,29 @@ GroupTables::GroupTables(const SavedList *list, QTabWidget *tabs,
     connect(list, &SavedList::groupReset, this, &GroupTables::showGroupAgain);
     connect(list, &SavedList::entryFiled, this, &GroupTables::showFiledEntry);
     connect(list, &SavedList::deletionUndone, this, &GroupTables::showUndoneDeletion);
+    for (QTableWidget *table : tables)
+        table->viewport()->installEventFilter(this);
+}
+
+// The tool tip is made when asked for, from the row's entry: a tool tip set
+// on every cell would cost the loading of a long list dearly.
+bool GroupTables::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QObject::eventFilter(watched, event);
+    const int group = int(tables.indexOf(qobject_cast<QTableWidget *>(watched->parent())));
+    if (group < 0)
+        return QObject::eventFilter(watched, event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const int row = tables.at(group)->rowAt(help->pos().y());
+    const QString tip = row >= 0 && row < list->entries(group).size()
+                            ? EntryDate::toolTip(list->entries(group).at(row).date)
+                            : QString();
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tip, tables.at(group)->viewport());
+    return true;
 }
 
 void GroupTables::showInsertedRows(int group, int first, int count)

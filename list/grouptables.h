@@ -10,8 +10,9 @@ class QTableWidget;
 class SavedList;
 
 // The list window's eight tables, each showing one group of the saved list
-// row for row: every cell centred, the final amount in bold. After an entry
-// is added, or a deletion undone, its tab comes to the front with its rows.
+// row for row: every cell centred, the final amount in bold, and when the
+// entry was added as the row's tool tip. After an entry is added, or a
+// deletion undone, its tab comes to the front with its rows.
 class GroupTables : public QObject
 {
     Q_OBJECT
@@ -20,6 +21,9 @@ public:
     // Table i, on tab i, shows group i.
     GroupTables(const SavedList *list, QTabWidget *tabs, const QList<QTableWidget *> &tables,
                 QObject *parent = nullptr);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void showInsertedRows(int group, int first, int count);

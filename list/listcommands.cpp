@@ -1,5 +1,8 @@
 #include "listcommands.h"
 
+#include "business.h"
+#include "businessdialog.h"
+#include "periodchoice.h"
 #include "savedlist.h"
 #include "tabexport.h"
 
@@ -69,8 +72,16 @@ void ListCommands::openMenuAt(const QPoint &globalPos)
     QAction *csv = addCommand(QStringLiteral("Εξαγωγή σε CSV…"), QKeySequence::Save);
     QAction *printout = addCommand(QStringLiteral("Εκτύπωση…"), QKeySequence::Print);
     QAction *pdf = addCommand(QStringLiteral("Εξαγωγή σε PDF…"), pdfKey());
-    for (QAction *action : {csv, printout, pdf})
-        action->setEnabled(model->isLoaded());
+#ifdef METRINO_XLSX
+    QAction *xlsx = addCommand(QStringLiteral("Εξαγωγή σε Excel (.xlsx)…"));
+#else
+    QAction *xlsx = nullptr;
+#endif
+    for (QAction *action : {csv, printout, pdf, xlsx}) {
+        if (action)
+            action->setEnabled(model->isLoaded());
+    }
+    QAction *business = addCommand(QStringLiteral("Στοιχεία επιχείρησης…"));
     menu.addSeparator();
     QAction *copy = addCommand(QStringLiteral("Αντιγραφή"), QKeySequence::Copy);
     QAction *undo = addCommand(QStringLiteral("Αναίρεση"), QKeySequence::Undo);
@@ -83,6 +94,12 @@ void ListCommands::openMenuAt(const QPoint &globalPos)
         handOn(TabExport::print);
     else if (chosen == pdf)
         handOn(TabExport::toPdf);
+#ifdef METRINO_XLSX
+    else if (chosen == xlsx)
+        handOn(TabExport::toXlsx);
+#endif
+    else if (chosen == business)
+        BusinessDialog(window).exec();
     else if (chosen == copy)
         copyRows();
     else if (chosen == undo)
@@ -213,12 +230,20 @@ ListPrinter::Content ListCommands::currentTab() const
     QStringList headers;
     for (int column = 0; column < table->columnCount(); ++column)
         headers << table->horizontalHeaderItem(column)->text();
-    return {tabs->tabText(group), headers, model->entries(group), model->totals(group).text()};
+    headers << QStringLiteral("Ημερομηνία");
+    ListPrinter::Content tab{tabs->tabText(group), headers, model->entries(group),
+                             model->totals(group).text()};
+    tab.business = Business::fromSettings().lines();
+    return tab;
 }
 
-// The file commands hand on the whole tab: not before it is all read.
+// The file commands hand on the tab, or the part of it that the user picks:
+// not before it is all read.
 void ListCommands::handOn(void (*how)(QWidget *, const ListPrinter::Content &))
 {
-    if (model->isLoaded())
-        how(window, currentTab());
+    if (!model->isLoaded())
+        return;
+    ListPrinter::Content tab = currentTab();
+    if (PeriodChoice::narrow(window, tab))
+        how(window, tab);
 }

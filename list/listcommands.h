@@ -14,8 +14,9 @@ class QWidget;
 class SavedList;
 
 // The commands of the list window's tables, by menu and by key: deleting,
-// copying, undoing a deletion, and handing the tab on as a CSV file, a
-// printout or a PDF file. They act on the table of the current tab, also
+// copying, undoing a deletion, handing the tab (or its entries of a period)
+// on as a CSV file, a printout, a PDF file or an Excel workbook, and setting
+// the business that heads them. They act on the table of the current tab, also
 // while the tab bar has the focus.
 class ListCommands : public QObject
 {

@@ -1,5 +1,6 @@
 #include "listexport.h"
 
+#include "entrydate.h"
 #include "listfile.h"
 
 #include <QFileInfo>
@@ -88,7 +89,8 @@ QByteArray csv(const QStringList &headers, const EntryGroup &rows)
     out.reserve(64 + rows.size() * 40);
     appendLine(out, headers);
     for (const Entry &entry : rows)
-        appendLine(out, {entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso});
+        appendLine(out, {entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso,
+                         EntryDate::forSpreadsheet(entry.date)});
     return out;
 }
 

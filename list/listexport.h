@@ -14,7 +14,8 @@ class QIODevice;
 // open with a double click, and safe writing of any exported file.
 namespace ListExport {
 
-// The header row and one line per entry, as the cells show them: UTF-8 with a
+// The header row and one line per entry, as the cells show them and then
+// when it was added ("2026-12-09 14:32", empty for no date): UTF-8 with a
 // byte order mark, ";" between fields and CRLF line ends, which is what
 // spreadsheets set up for Greek (where "," is the decimal point) open
 // directly. A field that holds ";", ",", a quote or a line break is quoted,

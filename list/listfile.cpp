@@ -1,5 +1,7 @@
 #include "listfile.h"
 
+#include "entrydate.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -118,6 +120,8 @@ Entry entryFrom(const QXmlStreamAttributes &attributes)
             entry.extraPoso = text(attribute);
         else if (name == QLatin1String("finalPoso"))
             entry.finalPoso = text(attribute);
+        else if (name == QLatin1String("date") && EntryDate::isValid(attribute.value()))
+            entry.date = attribute.value().toString(); // a malformed date counts as none
     }
     return entry;
 }
@@ -620,6 +624,8 @@ void appendItem(QByteArray &out, const Entry &entry, int row)
     appendAttribute(out, "extraPoso", entry.extraPoso);
     appendAttribute(out, "finalPoso", entry.finalPoso);
     appendAttribute(out, "Id", QString::number(row));
+    if (!entry.date.isEmpty())
+        appendAttribute(out, "date", entry.date);
     out += "/>\n";
 }
 

@@ -11,14 +11,17 @@
 //
 //   <fpa>
 //    <fpa-tab name="23%" ID="1">
-//     <fpa-item poso="100,00" fpa="23,00" extraPoso="23,00" finalPoso="123,00" Id="0"/>
+//     <fpa-item poso="100,00" fpa="23,00" extraPoso="23,00" finalPoso="123,00" Id="0"
+//               date="20261209T1432"/>
 //    </fpa-tab>
 //    ...
 //   </fpa>
 //
 // UTF-8 without a declaration, one space of indentation per level. Groups are
 // matched to tabs by their position, rows by their order; the names and the
-// ID/Id attributes are written for people and ignored when reading.
+// ID/Id attributes are written for people and ignored when reading. An
+// item's date, when it has one, is when it was added; files of older
+// versions have none, and a date that is not in that form is read as none.
 namespace ListFile {
 
 enum class ReadStatus {

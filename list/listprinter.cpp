@@ -1,5 +1,6 @@
 #include "listprinter.h"
 
+#include "entrydate.h"
 #include "listexport.h"
 
 #include <QFontMetricsF>
@@ -13,11 +14,13 @@
 
 namespace {
 
-// The four columns share the width: price, rate, VAT, final amount. Amounts
-// line up on the right, as an accountant reads them.
-constexpr int columnCount = 4;
+// The five columns share the width: price, rate, VAT, final amount, date.
+// Amounts line up on the right, as an accountant reads them.
+constexpr int columnCount = 5;
 constexpr Qt::Alignment columnAlignments[] = {Qt::AlignRight, Qt::AlignHCenter, Qt::AlignRight,
-                                              Qt::AlignRight};
+                                              Qt::AlignRight, Qt::AlignHCenter};
+// Shares of the width, after the lengths of the column titles.
+constexpr qreal columnShares[] = {0.17, 0.21, 0.25, 0.17, 0.20};
 
 const QColor ruleColour(0xa0, 0xa0, 0xa0);
 const QColor ruleUnderHeadings(0x40, 0x40, 0x40);
@@ -54,6 +57,7 @@ private:
     qreal bodyBottom() const { return page.height() - footerHeight; }
 
     void paintHeading();
+    void paintBusiness();
     void paintFooter(int pageIndex, int pageCount);
     qreal paintRow(qreal top, const QStringList &cells, bool headings = false);
     void paintTotals(qreal top);
@@ -84,6 +88,8 @@ PagePainter::PagePainter(QPainter &painter, const ListPrinter::Content &content,
     page = QRectF(0, 0, device->width(), device->height());
     padding = millimetres(2);
     headerHeight = heightOf(titleFont) + millimetres(6);
+    if (!content.business.isEmpty())
+        headerHeight += content.business.size() * heightOf(bodyFont) + millimetres(3);
     footerHeight = heightOf(smallFont) + millimetres(4);
     rowHeight = heightOf(bodyFont) * 1.55;
 }
@@ -148,7 +154,8 @@ void PagePainter::paintPage(int pageIndex, const QList<PageRows> &pages)
         top = paintRow(top, content.headers, true);
     for (int row = first; row < end; ++row) {
         const Entry &entry = content.rows.at(row);
-        top = paintRow(top, {entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso});
+        top = paintRow(top, {entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso,
+                             EntryDate::shown(entry.date)});
     }
     if (pageIndex == pages.size() - 1)
         paintTotals(top);
@@ -172,6 +179,23 @@ void PagePainter::paintHeading()
     const qreal ruleY = lineHeight + millimetres(1.5);
     painter.setPen(QPen(Qt::black, millimetres(0.35)));
     painter.drawLine(QPointF(0, ruleY), QPointF(page.width(), ruleY));
+    paintBusiness();
+}
+
+// Whose list it is, a line each for the name, the ΑΦΜ and the address,
+// under the title's rule.
+void PagePainter::paintBusiness()
+{
+    const QFontMetricsF metrics(bodyFont, painter.device());
+    qreal top = heightOf(titleFont) + millimetres(3);
+    for (int i = 0; i < content.business.size(); ++i) {
+        painter.setFont(i == 0 ? boldFont : bodyFont);
+        painter.setPen(Qt::black);
+        const QRectF line(0, top, page.width(), heightOf(bodyFont));
+        painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter,
+                         metrics.elidedText(content.business.at(i), Qt::ElideRight, line.width()));
+        top = line.bottom();
+    }
 }
 
 void PagePainter::paintFooter(int pageIndex, int pageCount)
@@ -192,8 +216,8 @@ qreal PagePainter::paintRow(qreal top, const QStringList &cells, bool headings)
     if (headings)
         painter.fillRect(band, headerShade);
     qreal left = 0;
-    const qreal width = page.width() / columnCount;
     for (int column = 0; column < columnCount; ++column) {
+        const qreal width = page.width() * columnShares[column];
         // The final amount stands out, as in the list window.
         const QFont &font = headings || column == 3 ? boldFont : bodyFont;
         painter.setFont(font);
@@ -233,7 +257,8 @@ ListPrinter::ListPrinter(Content content, const QLocale &locale)
 
 QString ListPrinter::title() const
 {
-    return QStringLiteral("Φ.Π.Α. μετρίνο: ") + content.tabTitle;
+    const QString title = QStringLiteral("Φ.Π.Α. μετρίνο: ") + content.tabTitle;
+    return content.period.isEmpty() ? title : title + QStringLiteral(" · ") + content.period;
 }
 
 void ListPrinter::useA4(QPagedPaintDevice *device)

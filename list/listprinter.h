@@ -10,23 +10,28 @@
 class QPagedPaintDevice;
 
 // One tab of the list as a printout: on each page the title and the date,
-// the table under its column titles and the page number ("Σελίδα 1 από 3");
-// after the last row, the tab's totals. It paints onto any paged device: a
-// QPrinter for the printer, a QPdfWriter for a PDF file.
+// the business whose list it is, the table under its column titles and the
+// page number ("Σελίδα 1 από 3"); after the last row, the totals. It paints onto any paged device:
+// a QPrinter for the printer, a QPdfWriter for a PDF file.
 class ListPrinter
 {
 public:
     struct Content {
         QString tabTitle;
-        QStringList headers; // the four column titles
+        QStringList headers; // the column titles: the table's four and the date's
         EntryGroup rows;
-        QString totals; // the totals line of the tab
+        QString totals; // the totals line of the rows
         QDate date = QDate::currentDate();
+        // The part of the tab ("Δεκέμβριος 2026"); empty for the whole tab.
+        QString period{};
+        // Name, ΑΦΜ and address of the business, where they are set.
+        QStringList business{};
     };
 
     explicit ListPrinter(Content content, const QLocale &locale = QLocale());
 
-    // "Φ.Π.Α. μετρίνο: <tab title>", the heading of every page.
+    // "Φ.Π.Α. μετρίνο: <tab title>", and " · <period>" for a part of the
+    // tab: the heading of every page.
     QString title() const;
 
     // A4 portrait with margins of 15 mm: what a printout starts with before

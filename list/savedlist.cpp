@@ -1,5 +1,6 @@
 #include "savedlist.h"
 
+#include "entrydate.h"
 #include "listfile.h"
 #include "presetrates.h"
 #include "rateset.h"
@@ -27,7 +28,7 @@ const int rowsPerStep = 1024;
 // in UTF-8, escaped, and the rest of the element.
 qint64 bytesOf(const Entry &entry)
 {
-    qint64 bytes = 80;
+    qint64 bytes = 80 + (entry.date.isEmpty() ? 0 : 8 + entry.date.size());
     for (const QString *text : {&entry.poso, &entry.fpa, &entry.extraPoso, &entry.finalPoso}) {
         for (const QChar c : *text) {
             const char16_t u = c.unicode();
@@ -135,8 +136,11 @@ void SavedList::whenLoaded(std::function<void()> command)
         command();
 }
 
-void SavedList::addEntry(const Entry &entry)
+void SavedList::addEntry(const Entry &added)
 {
+    Entry entry = added;
+    if (entry.date.isEmpty())
+        entry.date = EntryDate::now();
     whenLoaded([this, entry] {
         const int group = RateTabs::forRate(entry.fpa);
         bool added = false;

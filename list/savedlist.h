@@ -52,7 +52,8 @@ public:
     // Files the entry in the group of its rate, unless that group holds it,
     // and in "Όλα", unless that holds it; entryFiled() tells where it is.
     // A list that would grow past what the file can hold and be read back
-    // takes nothing more: full() tells of it.
+    // takes nothing more: full() tells of it. An entry without a date gets
+    // the moment of the call.
     void addEntry(const Entry &entry);
     // Removes one row, or every row of a group; rowsRemoved() or groupReset()
     // tell of it.

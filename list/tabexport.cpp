@@ -1,8 +1,12 @@
 #include "tabexport.h"
 
 #include "listexport.h"
+#ifdef METRINO_XLSX
+#include "xlsxexport.h"
+#endif
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -10,10 +14,14 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QProgressDialog>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
 
 #include <functional>
+#include <memory>
 
 namespace TabExport {
 
@@ -108,6 +116,33 @@ void offerPdfForNoPrinter(QWidget *parent, const ListPrinter::Content &tab)
     if (box.clickedButton() == pdf)
         toPdf(parent, tab);
 }
+#ifdef METRINO_XLSX
+// Runs work on a thread of its own, so that the window keeps painting, and
+// shows that it is busy when it takes longer than a moment; the window takes
+// no input until it is done.
+bool inBackground(QWidget *parent, const std::function<bool()> &work)
+{
+    std::unique_ptr<QProgressDialog> progress;
+    QTimer busy;
+    busy.setSingleShot(true);
+    QObject::connect(&busy, &QTimer::timeout, [&] {
+        progress = std::make_unique<QProgressDialog>(QStringLiteral("Το αρχείο γράφεται…"),
+                                                     QString(), 0, 0, parent);
+        progress->setWindowTitle(exportTitle);
+        progress->setWindowModality(Qt::WindowModal);
+        progress->show();
+    });
+    busy.start(300);
+    bool done = false;
+    std::unique_ptr<QThread> thread(QThread::create([&] { done = work(); }));
+    QEventLoop waiting;
+    QObject::connect(thread.get(), &QThread::finished, &waiting, &QEventLoop::quit);
+    thread->start();
+    waiting.exec(QEventLoop::ExcludeUserInputEvents);
+    thread->wait();
+    return done;
+}
+#endif
 
 } // namespace
 
@@ -126,6 +161,16 @@ void toPdf(QWidget *parent, const ListPrinter::Content &tab)
                  return ListPrinter(tab).writePdf(path, reason);
              });
 }
+
+#ifdef METRINO_XLSX
+void toXlsx(QWidget *parent, const ListPrinter::Content &tab)
+{
+    exportAs(parent, tab, QStringLiteral("xlsx"), QStringLiteral("Βιβλία εργασίας Excel (*.xlsx)"),
+             [parent, &tab](const QString &path, QString *reason) {
+                 return inBackground(parent, [&] { return XlsxExport::write(path, tab, reason); });
+             });
+}
+#endif
 
 void print(QWidget *parent, const ListPrinter::Content &tab)
 {

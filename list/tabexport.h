@@ -5,16 +5,19 @@
 class QWidget;
 
 // The tab shown, handed on to an accountant or a spreadsheet: written as a CSV
-// or PDF file where the user chooses, or printed on the printer the user
-// chooses (where there is none, the PDF file is offered instead). A failure
-// is told in a box with its reason, and leaves no partial
-// file. The file first proposed is metrino-<tab title>-<YYYY-MM-DD>.<suffix>
-// in the folder of the last export, or else the user's documents folder (or
-// home folder, where there is none).
+// or PDF file (or an Excel workbook, where the build has it) where the user
+// chooses, or printed on the printer the user chooses (where there is none,
+// the PDF file is offered instead). A failure is told in a box with its
+// reason, and leaves no partial file. The file first proposed is
+// metrino-<tab title>-<YYYY-MM-DD>.<suffix> in the folder of the last export,
+// or else the user's documents folder (or home folder, where there is none).
 namespace TabExport {
 
 void toCsv(QWidget *parent, const ListPrinter::Content &tab);
 void toPdf(QWidget *parent, const ListPrinter::Content &tab);
+#ifdef METRINO_XLSX
+void toXlsx(QWidget *parent, const ListPrinter::Content &tab);
+#endif
 void print(QWidget *parent, const ListPrinter::Content &tab);
 
 } // namespace TabExport

@@ -32,6 +32,12 @@ dpkg-deb -f "${deb[0]}" Depends | grep -q 'libqt6printsupport6' \
     || fail "the package does not depend on libqt6printsupport6"
 
 dpkg-deb -x "${deb[0]}" "$work/root"
+
+# The Excel export, where the program was built with it, needs libxlsxwriter.
+if objdump -p "$work/root/usr/bin/metrino" 2>/dev/null | grep -q 'NEEDED.*libxlsxwriter'; then
+    dpkg-deb -f "${deb[0]}" Depends | grep -q 'libxlsxwriter' \
+        || fail "the package does not depend on libxlsxwriter"
+fi
 copyright="$work/root/usr/share/doc/metrino/copyright"
 if [[ -f "$copyright" ]]; then
     head -n1 "$copyright" \

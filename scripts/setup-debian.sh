@@ -12,6 +12,7 @@ else
     packages=(
         cmake g++ make
         qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev
+        libxlsxwriter-dev pkg-config
         fonts-dejavu-core
         desktop-file-utils appstream dpkg-dev file lintian
         poppler-utils

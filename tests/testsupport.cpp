@@ -134,7 +134,12 @@ QString saveAs(const QString &folder, const QString &name, bool pullFolder,
     bool answered = false;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (modal && modal->objectName() == "PeriodChoice") {
+            modal->accept(); // the whole tab
+            return;
+        }
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
         if (!dialog || !dialog->isVisible() || answered)
             return;
         if (proposed.isEmpty())

@@ -139,16 +139,23 @@ QStringList dialogTexts(const std::function<void()> &action)
 {
     QStringList texts;
     QTimer watch;
+    bool done = false;
     QObject::connect(&watch, &QTimer::timeout, [&] {
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (dialog && dialog->isVisible() && texts.isEmpty()) {
-            texts << visibleTexts(dialog);
-            dialog->reject();
+        if (!dialog || !dialog->isVisible() || done)
+            return;
+        texts << visibleTexts(dialog);
+        // The choice of period comes first, and leads to the dialog.
+        if (dialog->objectName() == "PeriodChoice") {
+            dialog->accept();
+            return;
         }
+        done = true;
+        dialog->reject();
     });
     watch.start(50);
     action();
-    if (texts.isEmpty())
+    if (!done)
         qWarning("no dialog opened");
     return texts;
 }

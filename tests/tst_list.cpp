@@ -277,8 +277,13 @@ void TestList::contextMenuOffersWhatApplies()
     list.add("100,00", "23,00", "23,00", "123,00");
     list.table(1)->clearSelection();
     list.table(1)->setCurrentItem(nullptr);
-    const QStringList laterCommands{"Εξαγωγή σε CSV…", "Εκτύπωση…", "Εξαγωγή σε PDF…", "Αντιγραφή",
-                                    "Αναίρεση"};
+    QStringList laterCommands{"Εξαγωγή σε CSV…", "Εκτύπωση…", "Εξαγωγή σε PDF…"};
+#ifdef METRINO_XLSX
+    laterCommands << "Εξαγωγή σε Excel (.xlsx)…";
+#endif
+    laterCommands << "Στοιχεία επιχείρησης…"
+                  << "Αντιγραφή"
+                  << "Αναίρεση";
     QCOMPARE(list.chooseFromContextMenu(1),
              QStringList{"Διαγραφή όλων των τιμών της καρτέλας"} + laterCommands);
 

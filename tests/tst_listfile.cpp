@@ -43,14 +43,16 @@ Loaded load(const QString &path)
     return loaded;
 }
 
-// "tab:poso|fpa|extraPoso|finalPoso" per row, tab by tab.
+// "tab:poso|fpa|extraPoso|finalPoso" per row, tab by tab, and "@date" for
+// a row that has one.
 QStringList describe(const QList<EntryGroup> &groups)
 {
     QStringList rows;
     for (int i = 0; i < groups.size(); ++i) {
         for (const Entry &e : groups[i])
             rows << QString::number(i) + ":"
-                        + QStringList{e.poso, e.fpa, e.extraPoso, e.finalPoso}.join('|');
+                        + QStringList{e.poso, e.fpa, e.extraPoso, e.finalPoso}.join('|')
+                        + (e.date.isEmpty() ? QString() : "@" + e.date);
     }
     return rows;
 }
@@ -144,6 +146,28 @@ void TestListFile::readsHandMadeFiles_data()
     QTest::newRow("unknown attributes") << oneGroup(
         "<fpa-item note=\"x\" poso=\"1\" fpa=\"23,00\" extraPoso=\"2\" finalPoso=\"3\"/>")
                                         << true << QStringList{"0:1|23,00|2|3"};
+    // A date is read as it is written, or not at all.
+    QTest::newRow("dates") << oneGroup("<fpa-item poso=\"1\" date=\"20261209T1432\"/>"
+                                       "<fpa-item poso=\"2\" date=\"20240229T0000\"/>"
+                                       "<fpa-item poso=\"3\" date=\"20260229T1000\"/>"
+                                       "<fpa-item poso=\"4\" date=\"20261209T2400\"/>"
+                                       "<fpa-item poso=\"5\" date=\"2026-12-09T14:32:05+02:00\"/>"
+                                       "<fpa-item poso=\"6\" date=\"2026-12-09T14:32\"/>"
+                                       "<fpa-item poso=\"7\" date=\"٢٠٢٦1209T1432\"/>"
+                                       "<fpa-item poso=\"8\" date=\""
+                                       + QByteArray(5000, '2')
+                                       + "\"/>"
+                                         "<fpa-item poso=\"9\" date=\"\"/>")
+                           << true
+                           << QStringList{"0:1|||@20261209T1432",
+                                          "0:2|||@20240229T0000",
+                                          "0:3|||",
+                                          "0:4|||",
+                                          "0:5|||",
+                                          "0:6|||",
+                                          "0:7|||",
+                                          "0:8|||",
+                                          "0:9|||"};
     QTest::newRow("other root name")
         << "<lista><fpa-tab>" + a + "</fpa-tab></lista>" << true << QStringList{"0:1|23,00|2|3"};
     QTest::newRow("duplicates kept") << "<fpa><fpa-tab/><fpa-tab>" + a + a + "</fpa-tab></fpa>"
@@ -221,6 +245,15 @@ void TestListFile::roundTrips_data()
         << QList<EntryGroup>{{{"1\"5", "\"", "2", "3"}}, {}, {}, {}, {}, {}, {}, {}};
     QTest::newRow("markup, blanks and line ends") << QList<EntryGroup>{
         {{"<a>&amp;'", " x  y ", "\t", "1\n2\r3\r\n"}}, {}, {}, {}, {}, {}, {}, {}};
+    QTest::newRow("with and without dates") << QList<EntryGroup>{
+        {{"1,00", "23,00", "0,23", "1,23", "20261209T1432"}, {"2,00", "23,00", "0,46", "2,46"}},
+        {{"1,00", "23,00", "0,23", "1,23", "20261209T1432"}},
+        {},
+        {},
+        {},
+        {},
+        {},
+        {}};
     QTest::newRow("Greek and empty texts")
         << QList<EntryGroup>{{}, {}, {}, {}, {}, {}, {}, {{"εκατό", "", "Φ.Π.Α.", ""}}};
 }

@@ -1,5 +1,6 @@
 #include "list/list.h"
 #include "list/listplacement.h"
+#include "list/savedlist.h"
 #include "testsupport.h"
 
 #include <QAbstractPrintDialog>
@@ -15,6 +16,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -169,6 +171,9 @@ void TestListWindow::exportsTheTabShown_data()
     QTest::newRow("CSV by the menu") << "Εξαγωγή σε CSV…" << false;
     QTest::newRow("PDF by the menu") << "Εξαγωγή σε PDF…" << false;
     QTest::newRow("PDF by Ctrl+Shift+S") << "Ctrl+Shift+S PDF" << false;
+#ifdef METRINO_XLSX
+    QTest::newRow("Excel by the menu") << "Εξαγωγή σε Excel (.xlsx)…" << false;
+#endif
     QTest::newRow("CSV that cannot be written") << "Ctrl+S" << true;
     // Where there is no printer, printing offers the PDF file instead.
     QTest::newRow("PDF by Ctrl+P, no printer") << "Ctrl+P" << false;
@@ -185,7 +190,9 @@ void TestListWindow::exportsTheTabShown()
     const bool printing = command == "Ctrl+P" || command == "Εκτύπωση…";
     if (printing && !QPrinterInfo::availablePrinterNames().isEmpty())
         QSKIP("a printer is installed");
-    const QString suffix = command.contains("PDF") || printing ? ".pdf" : ".csv";
+    const QString suffix = command.contains("PDF") || printing ? ".pdf"
+                           : command.contains("Excel")         ? ".xlsx"
+                                                               : ".csv";
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
 
@@ -194,6 +201,18 @@ void TestListWindow::exportsTheTabShown()
     list.window.addEntry("=1+1", "9,00", "", "");
     list.tabs()->setCurrentIndex(1);
     list.currentTable()->setFocus();
+    if (!folderPulled) { // and the row tells when it was added
+        QWidget *rows = list.currentTable()->viewport();
+        const QPoint at = list.currentTable()->visualItemRect(list.currentTable()->item(0, 3)).center();
+        QHelpEvent help(QEvent::ToolTip, at, rows->mapToGlobal(at));
+        QApplication::sendEvent(rows, &help);
+        QCOMPARE(QToolTip::text(),
+                 "Καταχωρίστηκε "
+                     + QLocale().toString(QDateTime::fromString(
+                                              list.window.savedList()->entries(1).value(0).date,
+                                              "yyyyMMddTHHmm"),
+                                          "d/M/yyyy HH:mm"));
+    }
     TestSupport::BoxAnswerer boxes;
     // A print dialog where there is no printer fails the test rather than
     // waiting for an answer.
@@ -247,10 +266,18 @@ void TestListWindow::exportsTheTabShown()
         QVERIFY(!QFileInfo::exists(folder.path()));
     } else if (suffix == ".pdf") {
         QVERIFY(contentOf(written).startsWith("%PDF"));
+    } else if (suffix == ".xlsx") {
+        QVERIFY(contentOf(written).startsWith("PK\x03\x04")); // a zip, read back elsewhere
     } else {
-        QCOMPARE(contentOf(written), "\xEF\xBB\xBF"
-                                     "Αρχική Τιμή;Ποσοστό Φ.Π.Α.;Προστιθέμενη Τιμή;Τελική Τιμή\r\n"
-                                     "\"100,00\";\"23,00\";\"23,00\";\"123,00\"\r\n");
+        const QString added = list.window.savedList()->entries(1).value(0).date;
+        QCOMPARE(contentOf(written),
+                 "\xEF\xBB\xBF"
+                 "Αρχική Τιμή;Ποσοστό Φ.Π.Α.;Προστιθέμενη Τιμή;Τελική Τιμή;Ημερομηνία\r\n"
+                 "\"100,00\";\"23,00\";\"23,00\";\"123,00\";"
+                     + QDateTime::fromString(added, "yyyyMMddTHHmm")
+                           .toString("yyyy-MM-dd HH:mm")
+                           .toUtf8()
+                     + "\r\n");
     }
 }
 

@@ -1,5 +1,6 @@
 // The saved list's rules and its file, without a window.
 
+#include "list/entrydate.h"
 #include "list/listfile.h"
 #include "list/presetrates.h"
 #include "list/rateset.h"
@@ -416,8 +417,11 @@ void TestSavedList::writesEachEntryInItsTwoGroups()
     const auto list = open();
     list->addEntry(letters.value('a'));
     QVERIFY(list->save());
+    const QString added = list->entries(0).value(0).date;
+    QVERIFY(EntryDate::isValid(added));
     const QByteArray item = "  <fpa-item poso=\"100,00\" fpa=\"23,00\" extraPoso=\"23,00\" "
-                            "finalPoso=\"123,00\" Id=\"0\"/>\n";
+                            "finalPoso=\"123,00\" Id=\"0\" date=\""
+                            + added.toUtf8() + "\"/>\n";
     QCOMPARE(readFile(path()), "<fpa>\n"
                                " <fpa-tab name=\"Όλα\" ID=\"0\">\n"
                                    + item
@@ -436,9 +440,13 @@ void TestSavedList::writesEachEntryInItsTwoGroups()
     QVERIFY(!list->hasUnsavedChanges());
 }
 
+// Dates too: those of the entries added, and none for the rows of a file
+// written before dates were kept.
 void TestSavedList::readsBackWhatItWrote()
 {
     const QString odd = "a<b>&\"c\"\n'd'";
+    writeFile(path(), ListFile::serialize(groupNames, {{letters.value('i')}}));
+    QStringList dates;
     {
         const auto list = open();
         list->addEntry(letters.value('a'));
@@ -446,12 +454,20 @@ void TestSavedList::readsBackWhatItWrote()
         list->addEntry({"2,00", "7,00", "0,14", "2,14"});
         list->addEntry({odd, odd, "", " "});
         QVERIFY(list->save());
+        for (const Entry &entry : list->entries(0))
+            dates << entry.date;
     }
     const auto again = open();
     const QString a = "100,00|23,00|23,00|123,00";
     QCOMPARE(rowTexts(again->entries(0)),
-             (QStringList{a, "1,00|6,50|0,07|1,07", "2,00|7,00|0,14|2,14",
+             (QStringList{"1,00|5,00|0,05|1,05", a, "1,00|6,50|0,07|1,07", "2,00|7,00|0,14|2,14",
                           odd + "|" + odd + "||" + " "}));
+    QCOMPARE(dates.size(), 5);
+    QVERIFY(dates.at(0).isEmpty());
+    for (int row = 0; row < dates.size(); ++row) {
+        QCOMPARE(again->entries(0).at(row).date, dates.at(row));
+        QCOMPARE(EntryDate::isValid(dates.at(row)), row > 0);
+    }
     QCOMPARE(rowTexts(again->entries(1)), QStringList{a});
     QCOMPARE(rowTexts(again->entries(3)), QStringList{"1,00|6,50|0,07|1,07"});
     QCOMPARE(rowTexts(again->entries(7)),

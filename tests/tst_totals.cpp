@@ -1,3 +1,4 @@
+#include "list/entrydate.h"
 #include "list/listexport.h"
 #include "list/totals.h"
 
@@ -55,6 +56,8 @@ private slots:
     void writesCsvThatSpreadsheetsOpenSafely();
     void failedSaveLeavesNoPartialFile_data();
     void failedSaveLeavesNoPartialFile();
+    void periodHoldsTheEntriesOfItsDays_data();
+    void periodHoldsTheEntriesOfItsDays();
 };
 
 void TestTotals::readsAmountsToTheCent_data()
@@ -222,13 +225,14 @@ void TestTotals::writesCsvThatSpreadsheetsOpenSafely()
     QFETCH(QByteArray, field);
 
     const QStringList headers = {"Αρχική Τιμή", "Ποσοστό Φ.Π.Α.", "Προστιθέμενη Τιμή",
-                                 "Τελική Τιμή"};
-    const EntryGroup rows = {{"100,00", "23,00", "23,00", "123,00"},
+                                 "Τελική Τιμή", "Ημερομηνία"};
+    const EntryGroup rows = {{"100,00", "23,00", "23,00", "123,00", "20261209T1432"},
                              {cell, "23,00", "0,00", "0,00"}};
-    const QByteArray expected = "\xEF\xBB\xBF"
-                                "Αρχική Τιμή;Ποσοστό Φ.Π.Α.;Προστιθέμενη Τιμή;Τελική Τιμή\r\n"
-                                "\"100,00\";\"23,00\";\"23,00\";\"123,00\"\r\n"
-                                + field + ";\"23,00\";\"0,00\";\"0,00\"\r\n";
+    const QByteArray expected =
+        "\xEF\xBB\xBF"
+        "Αρχική Τιμή;Ποσοστό Φ.Π.Α.;Προστιθέμενη Τιμή;Τελική Τιμή;Ημερομηνία\r\n"
+        "\"100,00\";\"23,00\";\"23,00\";\"123,00\";2026-12-09 14:32\r\n"
+        + field + ";\"23,00\";\"0,00\";\"0,00\";\r\n";
     QCOMPARE(ListExport::csv(headers, rows), expected);
 }
 
@@ -287,6 +291,58 @@ void TestTotals::failedSaveLeavesNoPartialFile()
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), previous);
     }
+}
+
+void TestTotals::periodHoldsTheEntriesOfItsDays_data()
+{
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("periods"); // those that hold it: T, M (this month), L (last), A
+
+    const QDate ninth(2026, 12, 9);
+    QTest::newRow("now") << ninth << "20261209T1432"
+                         << "TMA";
+    QTest::newRow("today's first minute") << ninth << "20261209T0000"
+                                          << "TMA";
+    QTest::newRow("yesterday's last minute") << ninth << "20261208T2359"
+                                             << "MA";
+    QTest::newRow("first of the month") << ninth << "20261201T0000"
+                                        << "MA";
+    QTest::newRow("last of last month") << ninth << "20261130T2359"
+                                        << "LA";
+    QTest::newRow("first of last month") << ninth << "20261101T0000"
+                                         << "LA";
+    QTest::newRow("two months ago") << ninth << "20261031T2359"
+                                    << "A";
+    QTest::newRow("same month a year ago") << ninth << "20251209T1432"
+                                           << "A";
+    QTest::newRow("tomorrow") << ninth << "20261210T0000"
+                              << "MA";
+    QTest::newRow("December in January") << QDate(2027, 1, 1) << "20261231T2359"
+                                         << "LA";
+    QTest::newRow("February from the 31st of March") << QDate(2028, 3, 31) << "20280229T1200"
+                                                     << "LA";
+    QTest::newRow("no date") << ninth << ""
+                             << "A";
+}
+
+// Each period of export and print, by the day it is asked on.
+void TestTotals::periodHoldsTheEntriesOfItsDays()
+{
+    QFETCH(QDate, today);
+    QFETCH(QString, date);
+    QFETCH(QString, periods);
+
+    const Entry dated{"1,00", "23,00", "0,23", "1,23", date};
+    const Entry other{"2,00", "23,00", "0,46", "2,46", "20000101T0000"};
+    QString holding;
+    for (Period::Kind kind : Period::kinds) {
+        const EntryGroup rows = Period::rowsOf({other, dated, other}, kind, today);
+        if (rows.contains(dated))
+            holding += "TMLA"[kind];
+        QCOMPARE(rows.count(other), kind == Period::All ? 2 : 0);
+    }
+    QCOMPARE(holding, periods);
 }
 
 QTEST_APPLESS_MAIN(TestTotals)
