@@ -217,7 +217,8 @@ void About::offerDownload(const QString &newVersion, const QString &pageAddress)
 
 void About::showCheckFailed()
 {
-    QMessageBox::critical(this, checkTitle(), tr("Κάτι πήγε στραβά, δεν μπόρεσα να κάνω τον έλεγχο."));
+    QMessageBox::critical(this, checkTitle(),
+                          tr("Κάτι πήγε στραβά, δεν μπόρεσα να κάνω τον έλεγχο."));
 }
 
 QString About::checkTitle()

@@ -82,8 +82,7 @@ void SiteClient::checkVersion(const QString &address)
     start(manager.get(requestFor(address)), &SiteClient::versionAnswered);
 }
 
-void SiteClient::sendMessage(const QString &address, const QString &message,
-                             const QString &version)
+void SiteClient::sendMessage(const QString &address, const QString &message, const QString &version)
 {
     cancel();
     const QByteArray form = FormEncoding::encode(
@@ -125,9 +124,8 @@ void SiteClient::start(QNetworkReply *started, AnswerSignal answered)
         if (readOverCap())
             conclude(Failure::TooLarge);
     });
-    connect(reply, &QNetworkReply::finished, this, [this] {
-        conclude(readOverCap() ? std::optional(Failure::TooLarge) : std::nullopt);
-    });
+    connect(reply, &QNetworkReply::finished, this,
+            [this] { conclude(readOverCap() ? std::optional(Failure::TooLarge) : std::nullopt); });
     connect(reply, &QNetworkReply::errorOccurred, &afterError, qOverload<>(&QTimer::start));
     deadline.start(deadlineMs);
 }

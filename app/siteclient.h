@@ -26,7 +26,7 @@ public:
     enum class Failure {
         Network, // reported by the network layer, the transfer timeout included
         TooLarge,
-        TooSlow, // the deadline passed, however steadily the server trickled
+        TooSlow,    // the deadline passed, however steadily the server trickled
         Redirected, // a redirect that was not followed
     };
     Q_ENUM(Failure)
