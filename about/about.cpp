@@ -2,7 +2,8 @@
 #include "ui_about.h"
 
 #include "app/appinfo.h"
-#include "app/webrequest.h"
+#include "app/siteclient.h"
+#include "app/waitindicator.h"
 #include "version.h"
 
 #include <QDesktopServices>
@@ -11,14 +12,10 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QUrl>
 
 namespace {
-
-QString checkTitle()
-{
-    return QStringLiteral("Φ.Π.Α. μετρίνο, Έλεγχος για καινούργια έκδοση");
-}
 
 // The longest download address handed to the browser; browsers and servers
 // commonly refuse longer ones, and the maker's addresses are far shorter.
@@ -67,6 +64,10 @@ About::About(QWidget *parent)
     reachLinksByKeyboard();
     currentVersion = AppInfo::version();
     versionUrl = AppInfo::siteUrl(QStringLiteral("/programming/metrino/version.php")).toString();
+    site = new SiteClient(this);
+    site->setObjectName(QStringLiteral("siteClient"));
+    connect(site, &SiteClient::versionAnswered, this, &About::reportVersion);
+    connect(site, &SiteClient::failed, this, &About::reportFailure);
 }
 
 About::~About()
@@ -142,31 +143,46 @@ void About::fillInSiteAndVersion()
 
 void About::on_pushButton_checkForNewVersion_clicked()
 {
-    const WebRequest::DisabledWhileBusy busy({ui->buttonBox, ui->pushButton_checkForNewVersion});
-    const WebRequest::Reply reply = [this] {
-        const WebRequest::WaitNote note(ui->scrollArea,
-                                        QStringLiteral("Έλεγχος για νέα έκδοση… (Esc: ακύρωση)"));
-        return WebRequest::get(this, versionUrl);
-    }();
-    if (reply.cancelled)
-        return;
-    if (reply.failed) {
-        showCheckFailed();
-        return;
-    }
+    waiting = std::make_unique<WaitIndicator>(
+        std::initializer_list<QWidget *>{ui->buttonBox, ui->pushButton_checkForNewVersion},
+        ui->scrollArea, tr("Έλεγχος για νέα έκδοση… (Esc: ακύρωση)"));
+    site->checkVersion(versionUrl);
+}
 
+// Closing the dialog, by its button, Escape or the window's close button, ends
+// the wait without a word; minimising it does not.
+void About::hideEvent(QHideEvent *event)
+{
+    if (!isVisible() && site->isBusy()) {
+        site->cancel();
+        waiting.reset();
+    }
+    QDialog::hideEvent(event);
+}
+
+void About::reportVersion(const QByteArray &record)
+{
+    waiting->answerArrived();
+    const auto enableAfterwards = qScopeGuard([this] { waiting.reset(); });
     // The record is "version@download address[@anything]", read as Latin-1
     // and used exactly as received.
-    const QStringList fields = QString::fromLatin1(reply.body).split(QLatin1Char('@'));
+    const QStringList fields = QString::fromLatin1(record).split(QLatin1Char('@'));
     const QString newestVersion = fields.value(0);
     switch (compareVersion(newestVersion)) {
     case Version::Same:
         QMessageBox::information(this, checkTitle(),
-                                 QStringLiteral("Έχετε την τελευταία έκδοση του Φ.Π.Α. μετρίνου"));
+                                 tr("Έχετε την τελευταία έκδοση του Φ.Π.Α. μετρίνου"));
         break;
     case Version::ServerNewer: offerDownload(newestVersion, fields.value(1)); break;
     default: showCheckFailed(); break;
     }
+}
+
+void About::reportFailure()
+{
+    waiting->answerArrived();
+    showCheckFailed();
+    waiting.reset();
 }
 
 int About::compareVersion(QString serverVersion) const
@@ -177,17 +193,16 @@ int About::compareVersion(QString serverVersion) const
 void About::offerDownload(const QString &newVersion, const QString &pageAddress)
 {
     QMessageBox box(QMessageBox::Information, checkTitle(),
-                    QStringLiteral("Υπάρχει διαθέσιμη μια καινούργια έκδοση: ")
-                        + shownVersion(newVersion) + QStringLiteral("\n\nΕσείς έχετε την: ")
-                        + currentVersion
-                        + QStringLiteral("\n\nΘέλετε να μεταβείτε στην ιστοσελίδα για κατέβασμα "
-                                         "της καινούργιας έκδοσης;"),
+                    tr("Υπάρχει διαθέσιμη μια καινούργια έκδοση: %1\n\nΕσείς έχετε την: %2\n\n"
+                       "Θέλετε να μεταβείτε στην ιστοσελίδα για κατέβασμα της καινούργιας "
+                       "έκδοσης;")
+                        .arg(shownVersion(newVersion), currentVersion),
                     QMessageBox::NoButton, this);
     // The version comes from the network: shown as it reads, never as markup
     // with links in it.
     box.setTextFormat(Qt::PlainText);
-    QPushButton *yes = box.addButton(QStringLiteral("&Ναι"), QMessageBox::ActionRole);
-    QPushButton *no = box.addButton(QStringLiteral("Όχι Ευχαριστώ!!!"), QMessageBox::ActionRole);
+    QPushButton *yes = box.addButton(tr("&Ναι"), QMessageBox::ActionRole);
+    QPushButton *no = box.addButton(tr("Όχι Ευχαριστώ!!!"), QMessageBox::ActionRole);
     box.setDefaultButton(no);
     box.setEscapeButton(no);
     box.exec();
@@ -203,5 +218,10 @@ void About::offerDownload(const QString &newVersion, const QString &pageAddress)
 void About::showCheckFailed()
 {
     QMessageBox::critical(this, checkTitle(),
-                          QStringLiteral("Κάτι πήγε στραβά, δεν μπόρεσα να κάνω τον έλεγχο."));
+                          tr("Κάτι πήγε στραβά, δεν μπόρεσα να κάνω τον έλεγχο."));
+}
+
+QString About::checkTitle()
+{
+    return tr("Φ.Π.Α. μετρίνο, Έλεγχος για καινούργια έκδοση");
 }

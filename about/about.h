@@ -3,6 +3,11 @@
 #include <QDialog>
 #include <QString>
 
+#include <memory>
+
+class SiteClient;
+class WaitIndicator;
+
 QT_BEGIN_NAMESPACE
 namespace Ui {
 class About;
@@ -21,14 +26,18 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private slots:
     void on_pushButton_checkForNewVersion_clicked();
 
 private:
+    void reportVersion(const QByteArray &record);
+    void reportFailure();
     int compareVersion(QString serverVersion) const;
     void offerDownload(const QString &newVersion, const QString &pageAddress);
     void showCheckFailed();
+    static QString checkTitle();
     void fitTitle();
     void fillInSiteAndVersion();
     void reachLinksByKeyboard();
@@ -36,4 +45,7 @@ private:
     Ui::About *ui;
     QString currentVersion;
     QString versionUrl;
+    SiteClient *site;
+    // From the press of the check button until its outcome has been shown.
+    std::unique_ptr<WaitIndicator> waiting;
 };

@@ -2,11 +2,10 @@
 #include "ui_contact.h"
 
 #include "app/appinfo.h"
-#include "app/formencoding.h"
-#include "app/webrequest.h"
+#include "app/siteclient.h"
+#include "app/waitindicator.h"
 
 #include <QMessageBox>
-#include <QScopedValueRollback>
 
 namespace {
 
@@ -25,6 +24,10 @@ Contact::Contact(QWidget *parent)
     connect(ui->textEdit, &QTextEdit::textChanged, this, &Contact::nameCounter);
     currentVersion = AppInfo::version();
     messageUrl = AppInfo::siteUrl(QStringLiteral("/programming/metrino/bugtracker.php")).toString();
+    site = new SiteClient(this);
+    site->setObjectName(QStringLiteral("siteClient"));
+    connect(site, &SiteClient::messageSent, this, &Contact::reportSent);
+    connect(site, &SiteClient::failed, this, &Contact::reportFailure);
 }
 
 Contact::~Contact()
@@ -53,15 +56,15 @@ void Contact::nameCounter()
     const int left = maxMessageLength - int(ui->textEdit->toPlainText().size());
     QString name;
     if (left == 1)
-        name = QStringLiteral("Απομένει 1 χαρακτήρας");
+        name = tr("Απομένει 1 χαρακτήρας");
     else if (left >= 0)
-        name = QStringLiteral("Απομένουν %1 χαρακτήρες").arg(left);
+        name = tr("Απομένουν %1 χαρακτήρες").arg(left);
     else if (left == -1)
-        name = QStringLiteral("1 χαρακτήρας πάνω από το όριο");
+        name = tr("1 χαρακτήρας πάνω από το όριο");
     else
-        name = QStringLiteral("%1 χαρακτήρες πάνω από το όριο").arg(-left);
+        name = tr("%1 χαρακτήρες πάνω από το όριο").arg(-left);
     if (ui->textEdit->wasCut())
-        name += QStringLiteral(", το κείμενο κόπηκε στους %1 χαρακτήρες").arg(maxHeldLength);
+        name += tr(", το κείμενο κόπηκε στους %1 χαρακτήρες").arg(maxHeldLength);
     ui->label_6->setAccessibleName(name);
 }
 
@@ -70,11 +73,11 @@ void Contact::on_textEdit_textChanged()
     const int length = int(ui->textEdit->toPlainText().size());
     // While a message is on its way the send button stays disabled, so that
     // no second submission can start; the limit is applied once it is over.
-    if (!sending)
+    if (!waiting)
         applyLengthLimit();
     QString counter = QString::number(maxMessageLength - length);
     if (ui->textEdit->wasCut())
-        counter += QStringLiteral(" (κόπηκε)");
+        counter += tr(" (κόπηκε)");
     ui->label_6->setText(counter);
 }
 
@@ -88,61 +91,71 @@ void Contact::applyLengthLimit()
 
 void Contact::on_pushButton_3_clicked()
 {
-    if (ui->textEdit->toPlainText().isEmpty()) {
-        showError(QStringLiteral("Δεν έχετε εισάγει τίποτις διά αποστολή, παρακαλώ "
-                                 "ξαναδοκιμάστε.\nΣας ευχαριστώ πολύ."));
+    const QString message = ui->textEdit->toPlainText();
+    if (message.isEmpty()) {
+        showError(tr("Δεν έχετε εισάγει τίποτις διά αποστολή, παρακαλώ ξαναδοκιμάστε.\n"
+                     "Σας ευχαριστώ πολύ."));
         ui->textEdit->setFocus(Qt::OtherFocusReason);
         return;
     }
+    if (message.size() < minMessageLength) {
+        {
+            const DisabledWhileBusy busy({ui->pushButton_3, ui->pushButton_4});
+            showError(tr("Ελάχιστο πλήθος χαρακτήρων 6.\nΠαρακαλώ ξαναδοκιμάστε.\n"
+                         "Σας ευχαριστώ πολύ."));
+        }
+        applyLengthLimit();
+        ui->textEdit->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // Both buttons stay disabled until the outcome has been shown.
+    waiting = std::make_unique<WaitIndicator>(
+        std::initializer_list<QWidget *>{ui->pushButton_3, ui->pushButton_4}, ui->textEdit,
+        tr("Αποστολή… (Esc: ακύρωση)"));
+    site->sendMessage(messageUrl, message, currentVersion);
+}
 
-    const Outcome outcome = submit();
-    applyLengthLimit();
-    switch (outcome) {
-    case Outcome::TryAgain: ui->textEdit->setFocus(Qt::OtherFocusReason); break;
-    case Outcome::Sent:
+// Closing the dialog, by Escape or the window's close button, ends the wait
+// without a word; minimising it does not.
+void Contact::hideEvent(QHideEvent *event)
+{
+    if (!isVisible() && site->isBusy()) {
+        site->cancel();
+        endWaiting();
+    }
+    QDialog::hideEvent(event);
+}
+
+// An empty answer tells nothing, and the dialog stays open as it was.
+void Contact::reportSent(const QByteArray &answer)
+{
+    waiting->answerArrived();
+    if (!answer.isEmpty())
+        QMessageBox::information(this, tr("Επιτυχία"),
+                                 tr("Το μήνυμα σας στάλθηκε με επιτυχία.\nΣας ευχαριστώ πολύ."));
+    endWaiting();
+    if (!answer.isEmpty()) {
         // The dialog is shown again for the next message.
         ui->textEdit->clear();
         close();
-        break;
-    case Outcome::NoAnswer:
-    case Outcome::Cancelled: break;
     }
 }
 
-// Sends the message and tells the user how it went; both buttons stay
-// disabled until the outcome has been shown.
-Contact::Outcome Contact::submit()
+void Contact::reportFailure()
 {
-    const WebRequest::DisabledWhileBusy busy({ui->pushButton_3, ui->pushButton_4});
-    const QScopedValueRollback<bool> busySending(sending, true);
+    waiting->answerArrived();
+    showError(tr("Το μήνυμά σας δεν στάλθηκε. Κάτι πήγε στραβά, παρακαλώ ξαναδοκιμάστε.\n"
+                 "Σας ευχαριστώ πολύ."));
+    endWaiting();
+    ui->textEdit->setFocus(Qt::OtherFocusReason);
+}
 
-    const QString message = ui->textEdit->toPlainText();
-    if (message.size() < minMessageLength) {
-        showError(QStringLiteral("Ελάχιστο πλήθος χαρακτήρων 6.\nΠαρακαλώ ξαναδοκιμάστε.\n"
-                                 "Σας ευχαριστώ πολύ."));
-        return Outcome::TryAgain;
-    }
-
-    const QByteArray body = FormEncoding::encode(
-        {{QStringLiteral("message"), message}, {QStringLiteral("version"), currentVersion}});
-    const WebRequest::Reply reply = [&] {
-        const WebRequest::WaitNote note(ui->textEdit, QStringLiteral("Αποστολή… (Esc: ακύρωση)"));
-        return WebRequest::postForm(this, messageUrl, body);
-    }();
-    if (reply.cancelled)
-        return Outcome::Cancelled;
-    if (reply.failed) {
-        showError(QStringLiteral("Το μήνυμά σας δεν στάλθηκε. Κάτι πήγε στραβά, παρακαλώ "
-                                 "ξαναδοκιμάστε.\nΣας ευχαριστώ πολύ."));
-        return Outcome::TryAgain;
-    }
-    if (reply.body.isEmpty())
-        return Outcome::NoAnswer;
-
-    QMessageBox::information(this, QStringLiteral("Επιτυχία"),
-                             QStringLiteral("Το μήνυμα σας στάλθηκε με επιτυχία.\n"
-                                            "Σας ευχαριστώ πολύ."));
-    return Outcome::Sent;
+// The buttons are enabled again, and the limit applied to what was written
+// during the wait.
+void Contact::endWaiting()
+{
+    waiting.reset();
+    applyLengthLimit();
 }
 
 void Contact::on_pushButton_4_clicked()
@@ -152,5 +165,5 @@ void Contact::on_pushButton_4_clicked()
 
 void Contact::showError(const QString &text)
 {
-    QMessageBox::critical(this, QStringLiteral("Σφάλμα"), text);
+    QMessageBox::critical(this, tr("Σφάλμα"), text);
 }

@@ -3,6 +3,11 @@
 #include <QDialog>
 #include <QString>
 
+#include <memory>
+
+class SiteClient;
+class WaitIndicator;
+
 QT_BEGIN_NAMESPACE
 namespace Ui {
 class Contact;
@@ -28,24 +33,27 @@ public:
     // The longest text the message box holds; more pasted is cut off there.
     static constexpr int maxHeldLength = 4000;
 
+protected:
+    void hideEvent(QHideEvent *event) override;
+
 private slots:
     void on_textEdit_textChanged();
     void on_pushButton_3_clicked();
     void on_pushButton_4_clicked();
 
 private:
-    // Cancelled: the dialog was closed while the message was on its way.
-    enum class Outcome { TryAgain, Sent, NoAnswer, Cancelled };
-
     void growForLargerFonts();
     void nameCounter();
-    Outcome submit();
+    void reportSent(const QByteArray &answer);
+    void reportFailure();
+    void endWaiting();
     void applyLengthLimit();
     void showError(const QString &text);
 
     Ui::Contact *ui;
     QString currentVersion;
     QString messageUrl;
-    // True from the press of the send button until its outcome has been shown.
-    bool sending = false;
+    SiteClient *site;
+    // From the press of the send button until its outcome has been shown.
+    std::unique_ptr<WaitIndicator> waiting;
 };

@@ -1,6 +1,6 @@
 #include "about/about.h"
 #include "app/appinfo.h"
-#include "app/webrequest.h"
+#include "app/siteclient.h"
 #include "httptestserver.h"
 #include "linkclicker.h"
 #include "testsupport.h"
@@ -64,7 +64,12 @@ QByteArray deflatedZeros(const QByteArray &start, int megabytes)
 struct AboutDialog {
     About dialog;
 
-    AboutDialog() { dialog.show(); }
+    AboutDialog()
+    {
+        site()->setTransferTimeout(500);
+        site()->setDeadline(1500);
+        dialog.show();
+    }
 
     template <typename T = QWidget>
     T *widget(const char *name) const
@@ -75,6 +80,13 @@ struct AboutDialog {
     QPushButton *checkButton() const
     {
         return widget<QPushButton>("pushButton_checkForNewVersion");
+    }
+    SiteClient *site() const { return TestSupport::child<SiteClient>(&dialog, "siteClient"); }
+    // Presses the check button and waits until the outcome has been shown.
+    void pressCheck()
+    {
+        QTest::mouseClick(checkButton(), Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([this] { return !site()->isBusy(); }, 10000));
     }
     QDialogButtonBox *okBox() const { return widget<QDialogButtonBox>("buttonBox"); }
     bool buttonsEnabled() const { return checkButton()->isEnabled() && okBox()->isEnabled(); }
@@ -133,8 +145,6 @@ void TestAbout::initTestCase()
 
 void TestAbout::init()
 {
-    WebRequest::setTransferTimeout(500);
-    WebRequest::setDeadline(1500);
     browser.opened.clear();
 }
 
@@ -303,7 +313,7 @@ void TestAbout::checkTellsTheOutcome()
             escapeAnswer = box->escapeButton()->text();
     };
 
-    QTest::mouseClick(about.checkButton(), Qt::LeftButton);
+    about.pressCheck();
 
     QCOMPARE(answerer.seen.size(), 1);
     QCOMPARE(answerer.seen[0].title, checkTitle);
@@ -359,7 +369,7 @@ void TestAbout::yesOpensOnlyWebPages()
     AboutDialog about;
     TestSupport::BoxAnswerer answerer({QStringLiteral("&Ναι")});
 
-    QTest::mouseClick(about.checkButton(), Qt::LeftButton);
+    about.pressCheck();
 
     QCOMPARE(answerer.seen.size(), 1); // nothing is reported when nothing opens
     QCOMPARE(answerer.seen[0].text, newVersionText("0.0.4"));
@@ -404,7 +414,7 @@ void TestAbout::versionIsShownAsPlainText()
         }
     };
 
-    QTest::mouseClick(about.checkButton(), Qt::LeftButton);
+    about.pressCheck();
 
     QCOMPARE(answerer.seen.size(), 1);
     QCOMPARE(answerer.seen[0].text, newVersionText(shown));
@@ -419,7 +429,7 @@ void TestAbout::hostileAnswersFailSoon_data()
     QTest::addColumn<QString>("expectedText");
 
     const QByteArray record = "0.0.3@" + downloadPage + '@';
-    const QByteArray atTheCap = record + QByteArray(WebRequest::maxReplyBytes - record.size(), 'x');
+    const QByteArray atTheCap = record + QByteArray(SiteClient::maxReplyBytes - record.size(), 'x');
     QTest::newRow("at the cap") << HttpResponse::text(200, atTheCap) << 1500 << upToDateText;
     QTest::newRow("over the cap") << HttpResponse::text(200, atTheCap + 'x') << 1500 << failureText;
     // Without a length the cap is found only by reading: one byte too many
@@ -456,13 +466,13 @@ void TestAbout::hostileAnswersFailSoon()
     HttpTestServer server;
     server.answer(response);
     AppInfo::setSiteUrl(server.url());
-    WebRequest::setDeadline(limitMs);
-    WebRequest::setTransferTimeout(limitMs);
     AboutDialog about;
+    about.site()->setDeadline(limitMs);
+    about.site()->setTransferTimeout(limitMs);
     TestSupport::BoxAnswerer answerer;
     const qint64 peakBefore = peakMemoryKiB();
 
-    QTest::mouseClick(about.checkButton(), Qt::LeftButton);
+    about.pressCheck();
 
     QCOMPARE(answerer.seen.size(), 1);
     QCOMPARE(answerer.seen[0].text, expectedText);
@@ -487,7 +497,7 @@ void TestAbout::closingWhileWaitingShowsNoBox()
     };
     TestSupport::BoxAnswerer answerer;
 
-    QTest::mouseClick(about.checkButton(), Qt::LeftButton);
+    about.pressCheck();
     QTest::qWait(100);
 
     QCOMPARE(cursorWhileWaiting, Qt::BusyCursor);
