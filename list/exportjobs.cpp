@@ -158,6 +158,11 @@ public:
         run.reset();
     }
     bool open(const ListPrinter &printout) { return begin(printout, printer.get()); }
+    QString refused() const
+    {
+        return QStringLiteral("Η εκτύπωση δεν έγινε: ο εκτυπωτής «%1» δεν τη δέχτηκε.")
+            .arg(printer->printerName());
+    }
 
 protected:
     QString pageFailure() const override { return refused(); }
@@ -177,12 +182,6 @@ protected:
     }
 
 private:
-    QString refused() const
-    {
-        return QStringLiteral("Η εκτύπωση δεν έγινε: ο εκτυπωτής «%1» δεν τη δέχτηκε.")
-            .arg(printer->printerName());
-    }
-
     std::unique_ptr<QPrinter> printer;
 };
 
@@ -265,7 +264,7 @@ LongJob *print(QWidget *window, const QString &title, std::unique_ptr<QPrinter> 
     auto job = std::make_unique<PrintJob>(window, title, std::move(printer));
     if (job->open(printout))
         return job.release();
-    *reason = QStringLiteral("Η εκτύπωση δεν έγινε: ο εκτυπωτής δεν τη δέχτηκε.");
+    *reason = job->refused();
     return nullptr;
 }
 
