@@ -31,7 +31,6 @@ LongJob::LongJob(QWidget *window, const QString &title, const QString &label)
     dialog->setAutoClose(false);
     dialog->setAutoReset(false);
     dialog->setWindowModality(Qt::WindowModal);
-    dialog->hide();
     connect(dialog, &QProgressDialog::canceled, this, &LongJob::cancel);
     connect(dialog, &QDialog::rejected, this, &LongJob::cancel);
 
