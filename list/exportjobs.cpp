@@ -173,8 +173,8 @@ protected:
         *reason = refused();
         return false;
     }
-    // Not every system's printing can take back a job: where the printer
-    // refuses the abort, the pages painted so far still go out.
+    // The toolkit's print engines refuse the abort (none can take back what
+    // it was given): the pages painted so far then still go out.
     void stop() override
     {
         printer->abort();

@@ -13,7 +13,8 @@ class QWidget;
 // meanwhile. Each returns the job, not yet started, or null with the reason
 // (in Greek) where the file cannot be created or the printer refuses; a job
 // that fails tells it by its failed() signal. A stopped export leaves no
-// file, and a file appears only whole; a stopped print is aborted.
+// file, and a file appears only whole; a stopped print is aborted, where the
+// printer takes the abort.
 namespace ExportJobs {
 
 LongJob *csv(QWidget *window, const QString &title, const QString &path,
