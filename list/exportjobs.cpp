@@ -111,9 +111,7 @@ public:
         if (!file.open(reason))
             return false;
         writer = std::make_unique<QPdfWriter>(&file.device());
-        writer->setTitle(printout.title());
-        writer->setCreator(QStringLiteral("Φ.Π.Α. μετρίνο"));
-        ListPrinter::useA4(writer.get());
+        printout.setUp(writer.get());
         if (begin(printout, writer.get()))
             return true;
         file.cancel(reason);

@@ -349,15 +349,20 @@ bool ListPrinter::print(QPagedPaintDevice *device) const
     return run->end();
 }
 
+void ListPrinter::setUp(QPdfWriter *writer) const
+{
+    writer->setTitle(title());
+    writer->setCreator(QStringLiteral("Φ.Π.Α. μετρίνο"));
+    useA4(writer);
+}
+
 bool ListPrinter::writePdf(const QString &path, QString *reason) const
 {
     return ListExport::save(
         path,
         [this](QIODevice &file) {
             QPdfWriter writer(&file);
-            writer.setTitle(title());
-            writer.setCreator(QStringLiteral("Φ.Π.Α. μετρίνο"));
-            useA4(&writer);
+            setUp(&writer);
             return print(&writer);
         },
         reason);

@@ -10,6 +10,7 @@
 #include <memory>
 
 class QPagedPaintDevice;
+class QPdfWriter;
 
 // One tab of the list as a printout: on each page the title and the date,
 // the business whose list it is, the table under its column titles and the
@@ -69,6 +70,10 @@ public:
 
     // The same, all pages at once. False when the device cannot be painted on.
     bool print(QPagedPaintDevice *device) const;
+
+    // A PDF writer made ready for the pages: the document's title and maker,
+    // and A4.
+    void setUp(QPdfWriter *writer) const;
 
     // Writes the pages on A4 as a PDF file, replacing the file only once it is
     // complete; on failure reason gets why, in Greek.
