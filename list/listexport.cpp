@@ -85,39 +85,78 @@ QString reasonFor(const QSaveFile &file)
 
 QByteArray csv(const QStringList &headers, const EntryGroup &rows)
 {
+    return csvHead(headers) + csvLines(rows, 0, rows.size());
+}
+
+QByteArray csvHead(const QStringList &headers)
+{
     QByteArray out = byteOrderMark;
-    out.reserve(64 + rows.size() * 40);
     appendLine(out, headers);
-    for (const Entry &entry : rows)
+    return out;
+}
+
+QByteArray csvLines(const EntryGroup &rows, qsizetype first, qsizetype end)
+{
+    QByteArray out;
+    out.reserve((end - first) * 40);
+    for (qsizetype row = first; row < end; ++row) {
+        const Entry &entry = rows.at(row);
         appendLine(out, {entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso,
                          EntryDate::forSpreadsheet(entry.date)});
+    }
     return out;
+}
+
+ExportFile::ExportFile(const QString &path)
+    : file(path)
+{
+}
+
+bool ExportFile::open(QString *reason)
+{
+    // The same rules as for the list: no folder, FIFO or device is written
+    // to, and no link to nothing is followed to wherever it points.
+    if (!ListFile::mayWriteAt(file.fileName(), reason))
+        return false;
+    if (file.open(QIODevice::WriteOnly))
+        return true;
+    if (reason)
+        *reason = reasonFor(file);
+    return false;
+}
+
+bool ExportFile::commit(QString *reason)
+{
+    // A write that failed while its data sat in the buffer shows only here.
+    const bool written = file.flush() && file.error() == QFileDevice::NoError;
+    if (!written) {
+        cancel(reason);
+        return false;
+    }
+    if (file.commit())
+        return true;
+    if (reason)
+        *reason = reasonFor(file);
+    return false;
+}
+
+void ExportFile::cancel(QString *reason)
+{
+    if (reason)
+        *reason = reasonFor(file);
+    file.cancelWriting();
 }
 
 bool save(const QString &path, const Fill &fill, QString *reason)
 {
-    // The same rules as for the list: no folder, FIFO or device is written
-    // to, and no link to nothing is followed to wherever it points.
-    if (!ListFile::mayWriteAt(path, reason))
+    ExportFile file(path);
+    if (!file.open(reason))
         return false;
-    // QSaveFile writes beside the file and renames it over the old one only
-    // on commit(); a failure on the way removes what it wrote.
-    QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly) && fill(file);
-    // A write that failed while its data sat in the buffer shows only here.
-    written = written && file.flush() && file.error() == QFileDevice::NoError;
-    if (!written) {
-        if (reason)
-            *reason = reasonFor(file);
-        file.cancelWriting();
+    if (!fill(file.device())) {
+        file.cancel(reason);
         return false;
     }
-    if (!file.commit()) {
-        if (reason)
-            *reason = reasonFor(file);
-        return false;
-    }
-    return true;
+    return file.commit(reason);
 }
 
 bool save(const QString &path, const QByteArray &content, QString *reason)

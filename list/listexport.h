@@ -3,6 +3,7 @@
 #include "entry.h"
 
 #include <QByteArray>
+#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +25,29 @@ namespace ListExport {
 // but starts like a formula ("=", "+", "-", "@", a tab or a carriage return)
 // gets a leading "'", so that no spreadsheet runs it.
 QByteArray csv(const QStringList &headers, const EntryGroup &rows);
+// The same in parts, for a long tab: the byte order mark and the header row,
+// then the lines of rows [first, end).
+QByteArray csvHead(const QStringList &headers);
+QByteArray csvLines(const EntryGroup &rows, qsizetype first, qsizetype end);
+
+// A file written in parts, which replaces a previous file only once it is
+// complete: until commit() it is written beside it, and cancel() (or the
+// object's end without a commit) removes what was written.
+class ExportFile
+{
+public:
+    explicit ExportFile(const QString &path);
+    // Whether the file may be written there and can be created; on failure
+    // reason gets why, in Greek.
+    bool open(QString *reason = nullptr);
+    QIODevice &device() { return file; }
+    bool commit(QString *reason = nullptr);
+    // Removes what was written; where the writing failed, reason gets why.
+    void cancel(QString *reason = nullptr);
+
+private:
+    QSaveFile file;
+};
 
 // Writes the content that fill puts into the device (returning whether all of
 // it went in) to the file at path, replacing a previous file only once the

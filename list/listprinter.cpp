@@ -45,6 +45,8 @@ public:
     PagePainter(QPainter &painter, const ListPrinter::Content &content, const QString &title,
                 const QLocale &locale);
 
+    // Takes the sizes of the device that the painter has begun on.
+    void measure();
     QList<PageRows> paginate() const;
     void paintPage(int pageIndex, const QList<PageRows> &pages);
 
@@ -71,10 +73,10 @@ private:
     QFont bodyFont = fontOf(9.5);
     QFont boldFont = fontOf(9.5, true);
     QFont smallFont = fontOf(8);
-    qreal headerHeight;
-    qreal footerHeight;
-    qreal rowHeight;
-    qreal padding;
+    qreal headerHeight = 0;
+    qreal footerHeight = 0;
+    qreal rowHeight = 0;
+    qreal padding = 0;
 };
 
 PagePainter::PagePainter(QPainter &painter, const ListPrinter::Content &content,
@@ -83,6 +85,10 @@ PagePainter::PagePainter(QPainter &painter, const ListPrinter::Content &content,
     , content(content)
     , title(title)
     , locale(locale)
+{
+}
+
+void PagePainter::measure()
 {
     const QPaintDevice *device = painter.device();
     page = QRectF(0, 0, device->width(), device->height());
@@ -267,19 +273,87 @@ void ListPrinter::useA4(QPagedPaintDevice *device)
                                       QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
 }
 
+struct ListPrinter::Run::State {
+    State(const ListPrinter::Content &content, const QString &title, const QLocale &locale)
+        : content(content)
+        , pagePainter(painter, this->content, title, locale)
+    {
+    }
+
+    QPagedPaintDevice *device = nullptr;
+    QPainter painter;
+    const ListPrinter::Content content;
+    PagePainter pagePainter;
+    QList<PageRows> pages;
+    int painted = 0;
+};
+
+ListPrinter::Run::Run(std::unique_ptr<State> state)
+    : state(std::move(state))
+{
+}
+
+ListPrinter::Run::~Run()
+{
+    if (state->painter.isActive())
+        state->painter.end();
+}
+
+int ListPrinter::Run::pageCount() const
+{
+    return int(state->pages.size());
+}
+
+int ListPrinter::Run::pagesPainted() const
+{
+    return state->painted;
+}
+
+bool ListPrinter::Run::paintNextPage()
+{
+    if (atEnd())
+        return true;
+    if (state->painted > 0 && !state->device->newPage())
+        return false;
+    state->pagePainter.paintPage(state->painted++, state->pages);
+    return true;
+}
+
+bool ListPrinter::Run::end()
+{
+    return !state->painter.isActive() || state->painter.end();
+}
+
+std::unique_ptr<ListPrinter::Run> ListPrinter::start(QPagedPaintDevice *device) const
+{
+    auto state = std::make_unique<Run::State>(content, title(), locale);
+    // The painter measures on the device it paints on: it begins before the
+    // page painter takes the page's size.
+    if (!state->painter.begin(device))
+        return nullptr;
+    state->device = device;
+    state->pagePainter.measure();
+    state->pages = state->pagePainter.paginate();
+    return std::unique_ptr<Run>(new Run(std::move(state)));
+}
+
 bool ListPrinter::print(QPagedPaintDevice *device) const
 {
-    QPainter painter;
-    if (!painter.begin(device))
+    const std::unique_ptr<Run> run = start(device);
+    if (!run)
         return false;
-    PagePainter pagePainter(painter, content, title(), locale);
-    const QList<PageRows> pages = pagePainter.paginate();
-    for (int i = 0; i < pages.size(); ++i) {
-        if (i > 0 && !device->newPage())
+    while (!run->atEnd()) {
+        if (!run->paintNextPage())
             return false;
-        pagePainter.paintPage(i, pages);
     }
-    return painter.end();
+    return run->end();
+}
+
+void ListPrinter::setUp(QPdfWriter *writer) const
+{
+    writer->setTitle(title());
+    writer->setCreator(QStringLiteral("Φ.Π.Α. μετρίνο"));
+    useA4(writer);
 }
 
 bool ListPrinter::writePdf(const QString &path, QString *reason) const
@@ -288,9 +362,7 @@ bool ListPrinter::writePdf(const QString &path, QString *reason) const
         path,
         [this](QIODevice &file) {
             QPdfWriter writer(&file);
-            writer.setTitle(title());
-            writer.setCreator(QStringLiteral("Φ.Π.Α. μετρίνο"));
-            useA4(&writer);
+            setUp(&writer);
             return print(&writer);
         },
         reason);

@@ -1,12 +1,9 @@
 #include "tabexport.h"
 
-#include "listexport.h"
-#ifdef METRINO_XLSX
-#include "xlsxexport.h"
-#endif
+#include "exportjobs.h"
+#include "longjob.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -14,11 +11,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QProgressDialog>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QThread>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -88,17 +82,6 @@ QString askForFile(QWidget *parent, const ListPrinter::Content &tab, const QStri
     return path;
 }
 
-// Asks where to write the tab as a file of that kind, then writes it there;
-// a failure is told.
-void exportAs(QWidget *parent, const ListPrinter::Content &tab, const QString &suffix,
-              const QString &filter, const std::function<bool(const QString &, QString *)> &write)
-{
-    const QString path = askForFile(parent, tab, suffix, filter);
-    QString reason;
-    if (!path.isEmpty() && !write(path, &reason))
-        tellFileFailure(parent, path, reason);
-}
-
 // With no printer installed there is nothing to print on (the system's print
 // dialog may not even open): says so, and offers the PDF file instead.
 void offerPdfForNoPrinter(QWidget *parent, const ListPrinter::Content &tab)
@@ -116,49 +99,42 @@ void offerPdfForNoPrinter(QWidget *parent, const ListPrinter::Content &tab)
     if (box.clickedButton() == pdf)
         toPdf(parent, tab);
 }
-#ifdef METRINO_XLSX
-// Runs work on a thread of its own, so that the window keeps painting, and
-// shows that it is busy when it takes longer than a moment; the window takes
-// no input until it is done.
-bool inBackground(QWidget *parent, const std::function<bool()> &work)
+// Starts the job made for the file the user chose; where none could be made,
+// or once it fails, says why.
+void exportAs(QWidget *parent, const ListPrinter::Content &tab, const QString &suffix,
+              const QString &filter,
+              const std::function<LongJob *(const QString &, QString *)> &makeJob)
 {
-    std::unique_ptr<QProgressDialog> progress;
-    QTimer busy;
-    busy.setSingleShot(true);
-    QObject::connect(&busy, &QTimer::timeout, [&] {
-        progress = std::make_unique<QProgressDialog>(QStringLiteral("Το αρχείο γράφεται…"),
-                                                     QString(), 0, 0, parent);
-        progress->setWindowTitle(exportTitle);
-        progress->setWindowModality(Qt::WindowModal);
-        progress->show();
+    const QString path = askForFile(parent, tab, suffix, filter);
+    if (path.isEmpty())
+        return;
+    QString reason;
+    LongJob *job = makeJob(path, &reason);
+    if (!job) {
+        tellFileFailure(parent, path, reason);
+        return;
+    }
+    QObject::connect(job, &LongJob::failed, parent, [parent, path](const QString &why) {
+        tellFileFailure(parent, path, why);
     });
-    busy.start(300);
-    bool done = false;
-    std::unique_ptr<QThread> thread(QThread::create([&] { done = work(); }));
-    QEventLoop waiting;
-    QObject::connect(thread.get(), &QThread::finished, &waiting, &QEventLoop::quit);
-    thread->start();
-    waiting.exec(QEventLoop::ExcludeUserInputEvents);
-    thread->wait();
-    return done;
+    job->start();
 }
-#endif
 
 } // namespace
 
 void toCsv(QWidget *parent, const ListPrinter::Content &tab)
 {
     exportAs(parent, tab, QStringLiteral("csv"), QStringLiteral("Αρχεία CSV (*.csv)"),
-             [&tab](const QString &path, QString *reason) {
-                 return ListExport::save(path, ListExport::csv(tab.headers, tab.rows), reason);
+             [parent, &tab](const QString &path, QString *reason) {
+                 return ExportJobs::csv(parent, exportTitle, path, tab, reason);
              });
 }
 
 void toPdf(QWidget *parent, const ListPrinter::Content &tab)
 {
     exportAs(parent, tab, QStringLiteral("pdf"), QStringLiteral("Αρχεία PDF (*.pdf)"),
-             [&tab](const QString &path, QString *reason) {
-                 return ListPrinter(tab).writePdf(path, reason);
+             [parent, &tab](const QString &path, QString *reason) {
+                 return ExportJobs::pdf(parent, exportTitle, path, ListPrinter(tab), reason);
              });
 }
 
@@ -166,8 +142,8 @@ void toPdf(QWidget *parent, const ListPrinter::Content &tab)
 void toXlsx(QWidget *parent, const ListPrinter::Content &tab)
 {
     exportAs(parent, tab, QStringLiteral("xlsx"), QStringLiteral("Βιβλία εργασίας Excel (*.xlsx)"),
-             [parent, &tab](const QString &path, QString *reason) {
-                 return inBackground(parent, [&] { return XlsxExport::write(path, tab, reason); });
+             [parent, &tab](const QString &path, QString *) {
+                 return ExportJobs::xlsx(parent, exportTitle, path, tab);
              });
 }
 #endif
@@ -178,21 +154,25 @@ void print(QWidget *parent, const ListPrinter::Content &tab)
         offerPdfForNoPrinter(parent, tab);
         return;
     }
-    const ListPrinter printout(tab);
-    QPrinter printer(QPrinter::HighResolution);
-    ListPrinter::useA4(&printer);
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    ListPrinter::useA4(printer.get());
     // The name of the print job, and of the file where the print dialog
     // offers to print into one: it takes the name up to its last "." and adds
     // ".pdf".
-    printer.setDocName(proposedName(tab.tabTitle, tab.date, QStringLiteral("pdf")));
-    QPrintDialog dialog(&printer, parent);
+    printer->setDocName(proposedName(tab.tabTitle, tab.date, QStringLiteral("pdf")));
+    QPrintDialog dialog(printer.get(), parent);
     dialog.setWindowTitle(printTitle);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    if (!printout.print(&printer))
-        tellFailure(parent, printTitle,
-                    QStringLiteral("Η εκτύπωση δεν έγινε: ο εκτυπωτής «%1» δεν τη δέχτηκε.")
-                        .arg(printer.printerName()));
+    QString reason;
+    LongJob *job = ExportJobs::print(parent, printTitle, std::move(printer), ListPrinter(tab), &reason);
+    if (!job) {
+        tellFailure(parent, printTitle, reason);
+        return;
+    }
+    QObject::connect(job, &LongJob::failed, parent,
+                     [parent](const QString &why) { tellFailure(parent, printTitle, why); });
+    job->start();
 }
 
 } // namespace TabExport

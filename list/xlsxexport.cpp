@@ -83,7 +83,7 @@ public:
             workbook_close(book);
     }
 
-    bool write(const ListPrinter::Content &tab, QString *reason);
+    bool write(const ListPrinter::Content &tab, QString *reason, const GoOn &goOn);
 
 private:
     void fitColumns(const ListPrinter::Content &tab);
@@ -105,7 +105,7 @@ private:
     lxw_format *sum = nullptr;
 };
 
-bool Sheet::write(const ListPrinter::Content &tab, QString *reason)
+bool Sheet::write(const ListPrinter::Content &tab, QString *reason, const GoOn &goOn)
 {
     if (!book || !(sheet = workbook_add_worksheet(book, sheetName(tab.tabTitle).constData()))) {
         if (reason)
@@ -125,8 +125,11 @@ bool Sheet::write(const ListPrinter::Content &tab, QString *reason)
     worksheet_freeze_panes(sheet, row + 1, 0);
     const lxw_row_t first = ++row;
     std::array<qint64, ColumnCount> sums{};
-    for (const Entry &entry : tab.rows)
-        writeRow(row++, entry, sums);
+    for (qsizetype i = 0; i < tab.rows.size(); ++i) {
+        if (goOn && i % 512 == 0 && !goOn(int(i)))
+            return false;
+        writeRow(row++, tab.rows.at(i), sums);
+    }
     writeSums(first, row, sums);
 
     const lxw_error closed = workbook_close(book);
@@ -205,7 +208,7 @@ void Sheet::writeSums(lxw_row_t first, lxw_row_t row, const std::array<qint64, C
 
 } // namespace
 
-bool write(const QString &path, const ListPrinter::Content &tab, QString *reason)
+bool write(const QString &path, const ListPrinter::Content &tab, QString *reason, const GoOn &goOn)
 {
     QTemporaryDir work;
     if (!work.isValid()) {
@@ -215,7 +218,7 @@ bool write(const QString &path, const ListPrinter::Content &tab, QString *reason
         return false;
     }
     const QString made = work.filePath(QStringLiteral("tab.xlsx"));
-    if (!Sheet(made, work.path()).write(tab, reason))
+    if (!Sheet(made, work.path()).write(tab, reason, goOn))
         return false;
     // Through the same safe path as every export: the file appears whole or
     // not at all.

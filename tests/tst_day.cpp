@@ -190,6 +190,7 @@ void TestDay::aDayAtTheCounter()
     exported = QDir(folder.path()).filePath("day.csv");
     TestSupport::saveAs(folder.path(), "day", false,
                         [all] { QTest::keyClick(all, Qt::Key_S, Qt::ControlModifier); });
+    QTRY_VERIFY(QFile::exists(exported)); // written after the dialog, and only whole
     QFile csv(exported);
     QVERIFY(csv.open(QIODevice::ReadOnly));
     QList<QByteArray> expected = dayCsv;

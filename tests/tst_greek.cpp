@@ -19,12 +19,14 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QtTest>
@@ -348,8 +350,18 @@ void TestGreek::exportDialogs()
     QVERIFY(propertiesTexts.contains("Περιθώρια"));
     printTexts << propertiesTexts;
 #endif
+    // The progress of a long export, stopped at once.
+    QTemporaryDir folder;
+    TestSupport::saveAs(folder.path(), "day", false, [&] {
+        QTest::keyClick(table, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    });
+    auto *progress = TestSupport::child<QProgressDialog>(&list, "progressDialog");
+    const QStringList progressTexts = visibleTexts(progress);
+    QVERIFY(progressTexts.contains("Φ.Π.Α. μετρίνο: Εξαγωγή"));
+    QVERIFY(progressTexts.contains("Ακύρωση"));
+    progress->findChild<QPushButton *>()->click();
     // Folder names are the user's own.
-    QStringList texts = saveTexts + printTexts;
+    QStringList texts = saveTexts + printTexts + progressTexts;
     texts.removeIf([](const QString &text) { return QDir::isAbsolutePath(text); });
     QCOMPARE(latinWords(texts), QStringList());
 }

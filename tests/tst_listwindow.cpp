@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPrinterInfo>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
@@ -166,27 +168,31 @@ void TestListWindow::exportsTheTabShown_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<bool>("folderPulled");
+    QTest::addColumn<bool>("cancelled"); // as soon as the file is chosen
 
-    QTest::newRow("CSV by Ctrl+S") << "Ctrl+S" << false;
-    QTest::newRow("CSV by the menu") << "Εξαγωγή σε CSV…" << false;
-    QTest::newRow("PDF by the menu") << "Εξαγωγή σε PDF…" << false;
-    QTest::newRow("PDF by Ctrl+Shift+S") << "Ctrl+Shift+S PDF" << false;
+    QTest::newRow("CSV by Ctrl+S") << "Ctrl+S" << false << false;
+    QTest::newRow("CSV by the menu") << "Εξαγωγή σε CSV…" << false << false;
+    QTest::newRow("PDF by the menu") << "Εξαγωγή σε PDF…" << false << false;
+    QTest::newRow("PDF by Ctrl+Shift+S") << "Ctrl+Shift+S PDF" << false << false;
 #ifdef METRINO_XLSX
-    QTest::newRow("Excel by the menu") << "Εξαγωγή σε Excel (.xlsx)…" << false;
+    QTest::newRow("Excel by the menu") << "Εξαγωγή σε Excel (.xlsx)…" << false << false;
 #endif
-    QTest::newRow("CSV that cannot be written") << "Ctrl+S" << true;
+    QTest::newRow("CSV that cannot be written") << "Ctrl+S" << true << false;
     // Where there is no printer, printing offers the PDF file instead.
-    QTest::newRow("PDF by Ctrl+P, no printer") << "Ctrl+P" << false;
-    QTest::newRow("PDF by the print command, no printer") << "Εκτύπωση…" << false;
+    QTest::newRow("PDF by Ctrl+P, no printer") << "Ctrl+P" << false << false;
+    QTest::newRow("PDF by the print command, no printer") << "Εκτύπωση…" << false << false;
+    QTest::newRow("PDF cancelled") << "Ctrl+Shift+S PDF" << false << true;
+    QTest::newRow("CSV cancelled") << "Ctrl+S" << false << true;
 }
 
 // The commands hand on the tab shown, under the name proposed unless the
 // user chooses another; a file that cannot be written is told of, and none is
-// left behind.
+// left behind, nor by an export cancelled on its way.
 void TestListWindow::exportsTheTabShown()
 {
     QFETCH(QString, command);
     QFETCH(bool, folderPulled);
+    QFETCH(bool, cancelled);
     const bool printing = command == "Ctrl+P" || command == "Εκτύπωση…";
     if (printing && !QPrinterInfo::availablePrinterNames().isEmpty())
         QSKIP("a printer is installed");
@@ -248,6 +254,23 @@ void TestListWindow::exportsTheTabShown()
     });
 
     QVERIFY(!printDialogShown);
+    if (cancelled) {
+        auto *progress = TestSupport::child<QProgressDialog>(&list.window, "progressDialog");
+        QCOMPARE(progress->windowTitle(), "Φ.Π.Α. μετρίνο: Εξαγωγή");
+        const QList<QPushButton *> buttons = progress->findChildren<QPushButton *>();
+        QCOMPARE(buttons.size(), 1);
+        QCOMPARE(buttons[0]->text(), "Ακύρωση");
+        buttons[0]->click();
+    }
+    // The work goes on after the dialog, over the window, on the tab as it
+    // was when the file was chosen.
+    const QString added = list.window.savedList()->entries(1).value(0).date;
+    list.window.savedList()->removeAll(1);
+    QTRY_VERIFY(!list.window.findChild<QProgressDialog *>());
+    if (cancelled) {
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        return;
+    }
     // In the documents folder, or the home folder where there is none.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     QCOMPARE(proposed,
@@ -269,7 +292,6 @@ void TestListWindow::exportsTheTabShown()
     } else if (suffix == ".xlsx") {
         QVERIFY(contentOf(written).startsWith("PK\x03\x04")); // a zip, read back elsewhere
     } else {
-        const QString added = list.window.savedList()->entries(1).value(0).date;
         QCOMPARE(contentOf(written),
                  "\xEF\xBB\xBF"
                  "Αρχική Τιμή;Ποσοστό Φ.Π.Α.;Προστιθέμενη Τιμή;Τελική Τιμή;Ημερομηνία\r\n"

@@ -1,7 +1,9 @@
 #include "export_bench.h"
 
+#include "list/exportjobs.h"
 #include "list/listexport.h"
 #include "list/listprinter.h"
+#include "list/longjob.h"
 #include "list/totals.h"
 #ifdef METRINO_XLSX
 #include "list/xlsxexport.h"
@@ -9,9 +11,12 @@
 #include "probe.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
+#include <QWidget>
 
 #include <algorithm>
 #include <functional>
@@ -63,7 +68,72 @@ void line(QTextStream &out, const QString &what, qint64 ms, const QString &note)
     out.flush();
 }
 
+ListPrinter::Content pdfContent(const EntryGroup &rows)
+{
+    ListPrinter::Content content{"Όλα", headers, rows, QString(), QDate::currentDate()};
+    GroupTotals totals(greek);
+    for (const Entry &entry : content.rows)
+        totals.add(entry);
+    content.totals = totals.text();
+    return content;
+}
+
+// Runs the export job over a window until it ends; the time between two
+// turns of the event loop is how long the window stood still.
+struct Stalls {
+    qint64 longestMs = 0;
+    int turns = 0;
+    int overAFrame = 0; // 16 ms
+};
+
+Stalls stallsOf(const ListPrinter &printer, const QString &path, qint64 *totalMs)
+{
+    QWidget window;
+    QString reason;
+    LongJob *job = ExportJobs::pdf(&window, "Εξαγωγή", path, printer, &reason);
+    if (!job)
+        qFatal("no PDF job: %s", qPrintable(reason));
+    QEventLoop loop;
+    QObject::connect(job, &LongJob::finished, &loop, &QEventLoop::quit);
+    QElapsedTimer clock;
+    QElapsedTimer sinceLastTurn;
+    Stalls stalls;
+    QTimer turns;
+    QObject::connect(&turns, &QTimer::timeout, [&] {
+        const qint64 ms = sinceLastTurn.nsecsElapsed() / 1000000;
+        stalls.longestMs = std::max(stalls.longestMs, ms);
+        stalls.overAFrame += ms > 16;
+        ++stalls.turns;
+        sinceLastTurn.restart();
+    });
+    clock.start();
+    sinceLastTurn.start();
+    turns.start(0);
+    job->start();
+    loop.exec();
+    *totalMs = clock.elapsed();
+    return stalls;
+}
+
 } // namespace
+
+void benchmarkPdfStall(QTextStream &out, int rowCount)
+{
+    QTemporaryDir folder;
+    const ListPrinter printer(pdfContent(makeRows(rowCount)), greek);
+    const QString path = folder.filePath("tab.pdf");
+    out << "the window during a PDF export of " << rowCount << " rows, one run:\n";
+    QElapsedTimer clock;
+    clock.start();
+    printer.writePdf(path);
+    const qint64 allAtOnce = clock.elapsed();
+    line(out, "all at once: window still, total", allAtOnce, "the whole time");
+    qint64 total = 0;
+    const Stalls stalls = stallsOf(printer, path, &total);
+    line(out, "as a job: window still at most", stalls.longestMs,
+         QString("%1 of %2 turns over 16 ms").arg(stalls.overAFrame).arg(stalls.turns));
+    line(out, "as a job: total", total, QString("%1 KiB").arg(QFileInfo(path).size() / 1024));
+}
 
 void benchmarkExport(QTextStream &out, int rowCount, int pdfRowCount, int runs)
 {
@@ -84,13 +154,7 @@ void benchmarkExport(QTextStream &out, int rowCount, int pdfRowCount, int runs)
     line(out, QString("CSV of %1 rows, made and written").arg(rowCount), ms,
          QString("%1 KiB").arg(QFileInfo(csvPath).size() / 1024));
 
-    ListPrinter::Content content{"Όλα", headers, rows.first(pdfRowCount), QString(),
-                                 QDate::currentDate()};
-    GroupTotals pdfTotals(greek);
-    for (const Entry &entry : content.rows)
-        pdfTotals.add(entry);
-    content.totals = pdfTotals.text();
-    const ListPrinter printer(content, greek);
+    const ListPrinter printer(pdfContent(rows.first(pdfRowCount)), greek);
     const QString pdfPath = folder.filePath("tab.pdf");
     ms = medianMs(runs, [&] { printer.writePdf(pdfPath); });
     line(out, QString("PDF of %1 rows, written").arg(pdfRowCount), ms,
