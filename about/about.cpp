@@ -1,10 +1,10 @@
 #include "about.h"
 #include "ui_about.h"
 
-#include "app/appinfo.h"
 #include "app/siteclient.h"
 #include "app/waitindicator.h"
-#include "version.h"
+#include "core/appinfo.h"
+#include "core/version.h"
 
 #include <QDesktopServices>
 #include <QFocusEvent>

@@ -1,8 +1,8 @@
-#include "app/appinfo.h"
 #include "app/singleinstance.h"
 #include "app/terminationsignal.h"
 #include "app/toolkittranslator.h"
 #include "calculator/mainwindow.h"
+#include "core/appinfo.h"
 #include "list/list.h"
 
 #include <QApplication>

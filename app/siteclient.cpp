@@ -1,6 +1,6 @@
 #include "siteclient.h"
 
-#include "formencoding.h"
+#include "core/formencoding.h"
 
 #include <QNetworkReply>
 #include <QUrl>

@@ -1,6 +1,6 @@
 #include "decimalspinbox.h"
 
-#include "list/amounttext.h"
+#include "core/amounttext.h"
 
 #include <QFocusEvent>
 #include <QToolTip>

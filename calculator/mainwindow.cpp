@@ -3,13 +3,13 @@
 
 #include "about/about.h"
 #include "contact/contact.h"
-#include "list/amounttext.h"
+#include "core/amounttext.h"
+#include "core/presetrates.h"
+#include "core/savedlist.h"
+#include "core/vat.h"
 #include "list/list.h"
-#include "list/presetrates.h"
-#include "list/savedlist.h"
 #include "numberboxmenu.h"
 #include "rates.h"
-#include "vat.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "list/rateset.h"
+#include "core/rateset.h"
 
 #include <QDialog>
 

@@ -1,9 +1,9 @@
 #include "contact.h"
 #include "ui_contact.h"
 
-#include "app/appinfo.h"
 #include "app/siteclient.h"
 #include "app/waitindicator.h"
+#include "core/appinfo.h"
 
 #include <QMessageBox>
 

@@ -1,7 +1,7 @@
 #include "businessdialog.h"
 #include "ui_businessdialog.h"
 
-#include "business.h"
+#include "core/business.h"
 
 BusinessDialog::BusinessDialog(QWidget *parent)
     : QDialog(parent)

@@ -1,6 +1,6 @@
 #include "exportjobs.h"
 
-#include "listexport.h"
+#include "core/listexport.h"
 #include "longjob.h"
 #ifdef METRINO_XLSX
 #include "xlsxexport.h"
@@ -30,10 +30,7 @@ public:
         , rows(tab.rows)
     {
     }
-    bool open(QString *reason)
-    {
-        return file.open(reason) && write(ListExport::csvHead(headers));
-    }
+    bool open(QString *reason) { return file.open(reason) && write(ListExport::csvHead(headers)); }
 
 protected:
     Step step(QString *reason) override
@@ -54,10 +51,7 @@ protected:
 
 private:
     static constexpr qsizetype linesAtATime = 500;
-    bool write(const QByteArray &lines)
-    {
-        return file.device().write(lines) == lines.size();
-    }
+    bool write(const QByteArray &lines) { return file.device().write(lines) == lines.size(); }
 
     ListExport::ExportFile file;
     const QStringList headers;

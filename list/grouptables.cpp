@@ -1,7 +1,7 @@
 #include "grouptables.h"
 
-#include "entrydate.h"
-#include "savedlist.h"
+#include "core/entrydate.h"
+#include "core/savedlist.h"
 
 #include <QHelpEvent>
 #include <QToolTip>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "entry.h"
+#include "core/entry.h"
 
 #include <QList>
 #include <QObject>

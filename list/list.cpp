@@ -2,13 +2,13 @@
 #include "ui_list.h"
 
 #include "columnfit.h"
+#include "core/listplacement.h"
+#include "core/presetrates.h"
+#include "core/ratetabs.h"
+#include "core/savedlist.h"
 #include "elidedheaders.h"
 #include "grouptables.h"
 #include "listcommands.h"
-#include "listplacement.h"
-#include "presetrates.h"
-#include "ratetabs.h"
-#include "savedlist.h"
 #include "savefailurebox.h"
 
 #include <QCloseEvent>

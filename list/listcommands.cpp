@@ -1,9 +1,9 @@
 #include "listcommands.h"
 
-#include "business.h"
 #include "businessdialog.h"
+#include "core/business.h"
+#include "core/savedlist.h"
 #include "periodchoice.h"
-#include "savedlist.h"
 #include "tabexport.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "listprinter.h"
 
-#include "entrydate.h"
-#include "listexport.h"
+#include "core/entrydate.h"
+#include "core/listexport.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>

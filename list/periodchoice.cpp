@@ -1,7 +1,7 @@
 #include "periodchoice.h"
 #include "ui_periodchoice.h"
 
-#include "totals.h"
+#include "core/totals.h"
 
 PeriodChoice::PeriodChoice(const EntryGroup &rows, const QDate &today, QWidget *parent)
     : QDialog(parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "entrydate.h"
+#include "core/entrydate.h"
 #include "listprinter.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "savefailurebox.h"
 
-#include "savedlist.h"
+#include "core/savedlist.h"
 
 #include <QDir>
 #include <QMessageBox>

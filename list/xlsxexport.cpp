@@ -1,9 +1,9 @@
 #include "xlsxexport.h"
 
-#include "entrydate.h"
-#include "listexport.h"
-#include "listfile.h"
-#include "totals.h"
+#include "core/entrydate.h"
+#include "core/listexport.h"
+#include "core/listfile.h"
+#include "core/totals.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/appinfo.h"
 #include "app/toolkittranslator.h"
+#include "core/appinfo.h"
 
 #include <QApplication>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "about/about.h"
-#include "app/appinfo.h"
 #include "app/siteclient.h"
+#include "core/appinfo.h"
 #include "httptestserver.h"
 #include "linkclicker.h"
 #include "testsupport.h"

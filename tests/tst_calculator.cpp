@@ -1,9 +1,9 @@
 #include "calculator/mainwindow.h"
 #include "calculatordriver.h"
+#include "core/presetrates.h"
+#include "core/rateset.h"
+#include "core/ratetabs.h"
 #include "list/list.h"
-#include "list/presetrates.h"
-#include "list/rateset.h"
-#include "list/ratetabs.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>

@@ -1,6 +1,6 @@
-#include "app/appinfo.h"
 #include "app/siteclient.h"
 #include "contact/contact.h"
+#include "core/appinfo.h"
 #include "httptestserver.h"
 #include "testsupport.h"
 

@@ -1,6 +1,6 @@
-#include "about/version.h"
-#include "app/formencoding.h"
-#include "list/ratetabs.h"
+#include "core/formencoding.h"
+#include "core/ratetabs.h"
+#include "core/version.h"
 
 #include <QtTest>
 

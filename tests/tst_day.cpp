@@ -4,9 +4,9 @@
 // tests of its own; these are the figures that come out where they meet.
 
 #include "calculatordriver.h"
+#include "core/ratetabs.h"
+#include "core/savedlist.h"
 #include "list/list.h"
-#include "list/ratetabs.h"
-#include "list/savedlist.h"
 #include "testsupport.h"
 
 #include <QClipboard>
@@ -25,12 +25,11 @@ namespace {
 
 // The rows of the "Όλα" tab at the end of the day, as the CSV holds them.
 // The day's CSV but for each row's date, which is when the test ran.
-const QList<QByteArray> dayCsv = {"\xEF\xBB\xBF"
-                                  "Αρχική Τιμή;Ποσοστό Φ.Π.Α.;Προστιθέμενη Τιμή;Τελική Τιμή;Ημερομηνία",
-                                  "\"100,00\";\"24,00\";\"24,00\";\"124,00\";",
-                                  "\"61,00\";\"24,00\";\"14,64\";\"75,64\";",
-                                  "\"250,00\";\"13,00\";\"32,50\";\"282,50\";",
-                                  "\"250,00\";\"10,00\";\"25,00\";\"275,00\";"};
+const QList<QByteArray> dayCsv = {
+    "\xEF\xBB\xBF"
+    "Αρχική Τιμή;Ποσοστό Φ.Π.Α.;Προστιθέμενη Τιμή;Τελική Τιμή;Ημερομηνία",
+    "\"100,00\";\"24,00\";\"24,00\";\"124,00\";", "\"61,00\";\"24,00\";\"14,64\";\"75,64\";",
+    "\"250,00\";\"13,00\";\"32,50\";\"282,50\";", "\"250,00\";\"10,00\";\"25,00\";\"275,00\";"};
 const QString dayTotals = "4 εγγραφές · Αρχική 661,00 · Φ.Π.Α. 96,14 · Τελική 757,14";
 
 QTabWidget *tabsOf(const Calculator &calc)

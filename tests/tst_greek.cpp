@@ -1,8 +1,8 @@
 #include "about/about.h"
-#include "app/appinfo.h"
 #include "calculator/mainwindow.h"
 #include "calculator/rates.h"
 #include "contact/contact.h"
+#include "core/appinfo.h"
 #include "list/list.h"
 #include "testsupport.h"
 

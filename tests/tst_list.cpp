@@ -1,7 +1,7 @@
 #include "calculator/mainwindow.h"
+#include "core/listfile.h"
+#include "core/savedlist.h"
 #include "list/list.h"
-#include "list/listfile.h"
-#include "list/savedlist.h"
 #include "testsupport.h"
 
 #include <QAccessible>

@@ -1,5 +1,5 @@
-#include "list/listexport.h"
-#include "list/listfile.h"
+#include "core/listexport.h"
+#include "core/listfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -319,9 +319,8 @@ void TestListFile::stopsAtItsLimits_data()
             tag += " a" + QByteArray::number(i) + "=\"1\"";
         return tag + "/>";
     };
-    QTest::newRow("40 attributes") << "<fpa><fpa-tab>" + item + withAttributes(40)
-                                          + "</fpa-tab></fpa>"
-                                   << true << 2 << 1;
+    QTest::newRow("40 attributes")
+        << "<fpa><fpa-tab>" + item + withAttributes(40) + "</fpa-tab></fpa>" << true << 2 << 1;
     QTest::newRow("41 attributes after a comment")
         << "<fpa><fpa-tab>" + item + "<!-- a - comment -->" + withAttributes(41)
                + "</fpa-tab></fpa>"
@@ -593,8 +592,8 @@ void TestListFile::leavesSpecialFilesAlone()
 #endif
 
     // Opening a FIFO to read from it would wait for ever.
-    QCOMPARE(load(path).status, kind == "dangling" ? ListFile::ReadStatus::Missing
-                                                   : ListFile::ReadStatus::Unreadable);
+    QCOMPARE(load(path).status,
+             kind == "dangling" ? ListFile::ReadStatus::Missing : ListFile::ReadStatus::Unreadable);
     QVERIFY(ListFile::keepCopy(path).isEmpty());
     QString reason;
     QVERIFY(!ListFile::write(path, "<fpa/>", &reason));

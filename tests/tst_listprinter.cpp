@@ -1,5 +1,5 @@
+#include "core/totals.h"
 #include "list/listprinter.h"
-#include "list/totals.h"
 #ifdef METRINO_XLSX
 #include "list/xlsxexport.h"
 #endif

@@ -1,6 +1,6 @@
+#include "core/listplacement.h"
+#include "core/savedlist.h"
 #include "list/list.h"
-#include "list/listplacement.h"
-#include "list/savedlist.h"
 #include "testsupport.h"
 
 #include <QAbstractPrintDialog>
@@ -209,15 +209,16 @@ void TestListWindow::exportsTheTabShown()
     list.currentTable()->setFocus();
     if (!folderPulled) { // and the row tells when it was added
         QWidget *rows = list.currentTable()->viewport();
-        const QPoint at = list.currentTable()->visualItemRect(list.currentTable()->item(0, 3)).center();
+        const QPoint at =
+            list.currentTable()->visualItemRect(list.currentTable()->item(0, 3)).center();
         QHelpEvent help(QEvent::ToolTip, at, rows->mapToGlobal(at));
         QApplication::sendEvent(rows, &help);
         QCOMPARE(QToolTip::text(),
                  "Καταχωρίστηκε "
-                     + QLocale().toString(QDateTime::fromString(
-                                              list.window.savedList()->entries(1).value(0).date,
-                                              "yyyyMMddTHHmm"),
-                                          "d/M/yyyy HH:mm"));
+                     + QLocale().toString(
+                         QDateTime::fromString(list.window.savedList()->entries(1).value(0).date,
+                                               "yyyyMMddTHHmm"),
+                         "d/M/yyyy HH:mm"));
     }
     TestSupport::BoxAnswerer boxes;
     // A print dialog where there is no printer fails the test rather than

@@ -2,7 +2,7 @@
 // folder, and the list kept when the program is told to end.
 
 #include "app/singleinstance.h"
-#include "list/listfile.h"
+#include "core/listfile.h"
 #include "testsupport.h"
 
 #include <QDir>

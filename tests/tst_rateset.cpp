@@ -1,4 +1,4 @@
-#include "list/rateset.h"
+#include "core/rateset.h"
 
 #include <QFile>
 #include <QSettings>

@@ -1,10 +1,10 @@
 // The saved list's rules and its file, without a window.
 
-#include "list/entrydate.h"
-#include "list/listfile.h"
-#include "list/presetrates.h"
-#include "list/rateset.h"
-#include "list/savedlist.h"
+#include "core/entrydate.h"
+#include "core/listfile.h"
+#include "core/presetrates.h"
+#include "core/rateset.h"
+#include "core/savedlist.h"
 
 #include <QDir>
 #include <QFile>
@@ -220,7 +220,8 @@ void TestSavedList::followsTheRules_data()
     QTest::newRow("6.5") << QStringList{"add e"} << "0:e 3:e"
                          << "3 0 new";
     QTest::newRow("6.500, with a mark that groups digits in Greek")
-        << QStringList{"add n"} << "0:n 3:n" << "3 0 new";
+        << QStringList{"add n"} << "0:n 3:n"
+        << "3 0 new";
     QTest::newRow("24 goes to Λοιπά") << QStringList{"add f"} << "0:f 7:f"
                                       << "7 0 new";
     QTest::newRow("the same entry again") << QStringList{"add a", "add b", "add a"} << "0:ab 1:ab"
@@ -533,7 +534,8 @@ void TestSavedList::keepsACopyOfWhatItCannotShow()
     if (tag.contains("earlier copy"))
         writeFile(dir->filePath("list.unreadable-1.xml"), "an earlier copy");
     else if (tag.contains("link to nothing"))
-        QVERIFY(QFile::link(dir->filePath("gone/list.xml"), dir->filePath("list.unreadable-1.xml")));
+        QVERIFY(
+            QFile::link(dir->filePath("gone/list.xml"), dir->filePath("list.unreadable-1.xml")));
     if (content == "folder")
         QVERIFY(QDir(dir->path()).mkdir("list.xml"));
 #ifndef Q_OS_WIN

@@ -1,6 +1,6 @@
-#include "list/entrydate.h"
-#include "list/listexport.h"
-#include "list/totals.h"
+#include "core/entrydate.h"
+#include "core/listexport.h"
+#include "core/totals.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "calculator/vat.h"
+#include "core/vat.h"
 
 #include <QtTest>
 

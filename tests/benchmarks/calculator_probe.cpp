@@ -6,9 +6,9 @@
 // longest time the event loop was held up while that change was written in
 // the background, then quits.
 
-#include "app/appinfo.h"
 #include "app/toolkittranslator.h"
 #include "calculator/mainwindow.h"
+#include "core/appinfo.h"
 #include "list/list.h"
 #include "probe.h"
 

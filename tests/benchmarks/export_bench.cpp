@@ -1,10 +1,10 @@
 #include "export_bench.h"
 
+#include "core/listexport.h"
+#include "core/totals.h"
 #include "list/exportjobs.h"
-#include "list/listexport.h"
 #include "list/listprinter.h"
 #include "list/longjob.h"
-#include "list/totals.h"
 #ifdef METRINO_XLSX
 #include "list/xlsxexport.h"
 #endif

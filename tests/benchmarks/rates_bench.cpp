@@ -9,12 +9,12 @@
 // time, and prints the median time the GUI thread takes to re-file the rows
 // and update the tables, and to count the moves as the rates dialog does.
 
-#include "app/appinfo.h"
+#include "core/appinfo.h"
+#include "core/listfile.h"
+#include "core/presetrates.h"
+#include "core/ratetabs.h"
+#include "core/savedlist.h"
 #include "list/list.h"
-#include "list/listfile.h"
-#include "list/presetrates.h"
-#include "list/ratetabs.h"
-#include "list/savedlist.h"
 #include "testsupport.h"
 
 #include <QApplication>

@@ -21,9 +21,9 @@
 // once and as the list window's job. The list's entries have dates; the reader is timed
 // on the same list without them too.
 
-#include "app/appinfo.h"
+#include "core/appinfo.h"
+#include "core/listfile.h"
 #include "export_bench.h"
-#include "list/listfile.h"
 #include "testsupport.h"
 
 #include <QApplication>

@@ -51,9 +51,9 @@ constexpr int maxTextLength = 1000;              // characters of one cell
 // What a file held when it was read: enough to tell later that it has been
 // changed or replaced since.
 struct Signature {
-    qint64 size = -1;  // bytes; -1: no regular file
+    qint64 size = -1;    // bytes; -1: no regular file
     qint64 modified = 0; // the time of its last change, in nanoseconds
-    size_t hash = 0;   // of the content
+    size_t hash = 0;     // of the content
 
     friend bool operator==(const Signature &a, const Signature &b)
     {
@@ -82,8 +82,7 @@ struct ReadInfo {
     QStringList groupNames;
 };
 ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead,
-                const std::function<bool()> &stopRequested = nullptr,
-                ReadInfo *info = nullptr);
+                const std::function<bool()> &stopRequested = nullptr, ReadInfo *info = nullptr);
 
 // The file's content for the given groups, exactly as write() stores it.
 QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &groups);

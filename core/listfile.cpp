@@ -272,7 +272,8 @@ bool scannableByteByByte(QByteArray head)
         QStringLiteral("\\sencoding\\s*=\\s*[\"']([^\"']*)[\"']"));
     const QRegularExpressionMatch encoding = named.match(QString::fromLatin1(head.left(end)));
     static const QRegularExpression oneByte(
-        QStringLiteral("^(utf-?8|(us-)?ascii|iso[-_]?8859-[0-9]+|latin-?1|windows-125[0-9]|cp125[0-9])$"),
+        QStringLiteral(
+            "^(utf-?8|(us-)?ascii|iso[-_]?8859-[0-9]+|latin-?1|windows-125[0-9]|cp125[0-9])$"),
         QRegularExpression::CaseInsensitiveOption);
     return !encoding.hasMatch() || oneByte.match(encoding.captured(1)).hasMatch();
 }
@@ -367,7 +368,8 @@ public:
 #ifdef Q_OS_UNIX
         struct stat status;
         if (::fstat(file.handle(), &status) == 0)
-            signature.modified = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+            signature.modified =
+                qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
 #else
         signature.modified =
             QFileInfo(file.fileName()).lastModified().toMSecsSinceEpoch() * 1000000;
