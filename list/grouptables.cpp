@@ -2,10 +2,18 @@
 
 #include "savedlist.h"
 
+#include <utility>
+
+#include <QElapsedTimer>
 #include <QTabWidget>
 #include <QTableWidget>
 
 namespace {
+
+// A table not in view takes a change of more rows than this from the event
+// loop, in slices of about this many milliseconds.
+const int mostRowsAtOnce = 1000;
+const int catchUpSliceMs = 8;
 
 enum Column { PosoColumn, FpaColumn, ExtraPosoColumn, FinalPosoColumn, ColumnCount };
 
@@ -53,9 +61,18 @@ GroupTables::GroupTables(const SavedList *list, QTabWidget *tabs,
     connect(list, &SavedList::groupReset, this, &GroupTables::showGroupAgain);
     connect(list, &SavedList::entryFiled, this, &GroupTables::showFiledEntry);
     connect(list, &SavedList::deletionUndone, this, &GroupTables::showUndoneDeletion);
+    connect(tabs, &QTabWidget::currentChanged, this, &GroupTables::catchUp);
+    catchUpTimer.setInterval(0);
+    connect(&catchUpTimer, &QTimer::timeout, this, &GroupTables::catchUpSome);
 }
 
 void GroupTables::showInsertedRows(int group, int first, int count)
+{
+    if (!fallsBehind(group, count))
+        putRows(group, first, count);
+}
+
+void GroupTables::putRows(int group, int first, int count)
 {
     QTableWidget *table = tables.at(group);
     const EntryGroup &entries = list->entries(group);
@@ -73,13 +90,59 @@ void GroupTables::showInsertedRows(int group, int first, int count)
 
 void GroupTables::showRemovedRows(int group, int first, const EntryGroup &removed)
 {
-    tables.at(group)->model()->removeRows(first, int(removed.size()));
+    if (!fallsBehind(group, int(removed.size())))
+        tables.at(group)->model()->removeRows(first, int(removed.size()));
 }
 
 void GroupTables::showGroupAgain(int group)
 {
-    tables.at(group)->setRowCount(0);
-    showInsertedRows(group, 0, int(list->entries(group).size()));
+    if (!fallsBehind(group, int(list->entries(group).size())))
+        fillAgain(group, int(list->entries(group).size()));
+}
+
+// Whether the table leaves the change to be filled in later: when it is
+// being filled again already, whose start the change may have moved, or
+// when a large change comes while its tab is not shown.
+bool GroupTables::fallsBehind(int group, int changedRows)
+{
+    const bool large =
+        changedRows > mostRowsAtOnce && group != tabs->currentIndex() && list->isLoaded();
+    if (!behind.contains(group) && !large)
+        return false;
+    behind.insert(group, 0);
+    catchUpTimer.start();
+    return true;
+}
+
+// Puts up to that many more of the group's rows into its table, after those
+// it has caught up with; a table that starts again is emptied first.
+void GroupTables::fillAgain(int group, int rows)
+{
+    QTableWidget *table = tables.at(group);
+    int &filled = behind[group];
+    if (filled == 0)
+        table->setRowCount(0);
+    const int count = qMin(rows, int(list->entries(group).size()) - filled);
+    const int first = std::exchange(filled, filled + count);
+    if (filled == list->entries(group).size())
+        behind.remove(group);
+    putRows(group, first, count);
+}
+
+void GroupTables::catchUpSome()
+{
+    QElapsedTimer slice;
+    slice.start();
+    while (!behind.isEmpty() && slice.elapsed() < catchUpSliceMs)
+        fillAgain(behind.firstKey(), mostRowsAtOnce);
+    if (behind.isEmpty())
+        catchUpTimer.stop();
+}
+
+void GroupTables::catchUp(int group)
+{
+    if (behind.contains(group))
+        fillAgain(group, int(list->entries(group).size()));
 }
 
 // The rate tab of an entry just added comes to the front, with its row

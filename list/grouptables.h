@@ -3,7 +3,9 @@
 #include "entry.h"
 
 #include <QList>
+#include <QMap>
 #include <QObject>
+#include <QTimer>
 
 class QTabWidget;
 class QTableWidget;
@@ -12,6 +14,11 @@ class SavedList;
 // The list window's eight tables, each showing one group of the saved list
 // row for row: every cell centred, the final amount in bold. After an entry
 // is added, or a deletion undone, its tab comes to the front with its rows.
+//
+// Once the list is loaded, a table whose tab is not shown does not take a
+// large change at once, as when new rates file many rows anew: it is filled
+// again a slice at a time while the program waits for the user, and whatever
+// is left when its tab comes to the front is filled then.
 class GroupTables : public QObject
 {
     Q_OBJECT
@@ -23,12 +30,20 @@ public:
 
 private:
     void showInsertedRows(int group, int first, int count);
+    void putRows(int group, int first, int count);
     void showRemovedRows(int group, int first, const EntryGroup &removed);
     void showGroupAgain(int group);
+    bool fallsBehind(int group, int changedRows);
+    void fillAgain(int group, int rows);
+    void catchUpSome();
+    void catchUp(int group);
     void showFiledEntry(int group, int row, bool isNew);
     void showUndoneDeletion(int group, int row, int count);
 
     const SavedList *list;
     QTabWidget *tabs;
     QList<QTableWidget *> tables;
+    // The tables being filled again, and how many of their rows are in.
+    QMap<int, int> behind;
+    QTimer catchUpTimer;
 };
