@@ -10,8 +10,8 @@
 
 namespace {
 
-// A table not in view takes a change of more rows than this from the event
-// loop, in slices of about this many milliseconds.
+// A table takes a change of more rows than this from the event loop, in
+// slices of about this many milliseconds.
 const int mostRowsAtOnce = 1000;
 const int catchUpSliceMs = 8;
 
@@ -61,14 +61,13 @@ GroupTables::GroupTables(const SavedList *list, QTabWidget *tabs,
     connect(list, &SavedList::groupReset, this, &GroupTables::showGroupAgain);
     connect(list, &SavedList::entryFiled, this, &GroupTables::showFiledEntry);
     connect(list, &SavedList::deletionUndone, this, &GroupTables::showUndoneDeletion);
-    connect(tabs, &QTabWidget::currentChanged, this, &GroupTables::catchUp);
     catchUpTimer.setInterval(0);
     connect(&catchUpTimer, &QTimer::timeout, this, &GroupTables::catchUpSome);
 }
 
 void GroupTables::showInsertedRows(int group, int first, int count)
 {
-    if (!fallsBehind(group, count))
+    if (!fallsBehind(group, first, count))
         putRows(group, first, count);
 }
 
@@ -90,59 +89,64 @@ void GroupTables::putRows(int group, int first, int count)
 
 void GroupTables::showRemovedRows(int group, int first, const EntryGroup &removed)
 {
-    if (!fallsBehind(group, int(removed.size())))
+    if (!fallsBehind(group, first, int(removed.size())))
         tables.at(group)->model()->removeRows(first, int(removed.size()));
 }
 
 void GroupTables::showGroupAgain(int group)
 {
-    if (!fallsBehind(group, int(list->entries(group).size())))
-        fillAgain(group, int(list->entries(group).size()));
+    if (!fallsBehind(group, 0, int(list->entries(group).size()))) {
+        tables.at(group)->setRowCount(0);
+        putRows(group, 0, int(list->entries(group).size()));
+    }
 }
 
-// Whether the table leaves the change to be filled in later: when it is
-// being filled again already, whose start the change may have moved, or
-// when a large change comes while its tab is not shown.
-bool GroupTables::fallsBehind(int group, int changedRows)
+// Whether the table leaves a change from that row on to be filled in later:
+// when it has rows still to fill, or when the change is large.
+bool GroupTables::fallsBehind(int group, int first, int changedRows)
 {
-    const bool large =
-        changedRows > mostRowsAtOnce && group != tabs->currentIndex() && list->isLoaded();
-    if (!behind.contains(group) && !large)
+    if (!behind.contains(group) && changedRows <= mostRowsAtOnce)
         return false;
-    behind.insert(group, 0);
+    // Its rows from the first changed one on are filled again.
+    behind[group] = qMin(behind.value(group, first), first);
     catchUpTimer.start();
     return true;
 }
 
-// Puts up to that many more of the group's rows into its table, after those
-// it has caught up with; a table that starts again is emptied first.
-void GroupTables::fillAgain(int group, int rows)
+// Fills up to that many more rows of the group into its table, after the
+// rows that it has caught up with, whose rows after them are given up.
+void GroupTables::fillMore(int group, int rows)
 {
     QTableWidget *table = tables.at(group);
-    int &filled = behind[group];
-    if (filled == 0)
-        table->setRowCount(0);
+    const int filled = behind.value(group);
+    if (table->rowCount() > filled)
+        table->setRowCount(filled);
     const int count = qMin(rows, int(list->entries(group).size()) - filled);
-    const int first = std::exchange(filled, filled + count);
-    if (filled == list->entries(group).size())
+    if (filled + count == list->entries(group).size())
         behind.remove(group);
-    putRows(group, first, count);
+    else
+        behind.insert(group, filled + count);
+    putRows(group, filled, count);
 }
 
+// The tab shown first, then the others.
 void GroupTables::catchUpSome()
 {
     QElapsedTimer slice;
     slice.start();
-    while (!behind.isEmpty() && slice.elapsed() < catchUpSliceMs)
-        fillAgain(behind.firstKey(), mostRowsAtOnce);
+    while (!behind.isEmpty() && slice.elapsed() < catchUpSliceMs) {
+        const int shown = tabs->currentIndex();
+        fillMore(behind.contains(shown) ? shown : behind.firstKey(), mostRowsAtOnce);
+    }
     if (behind.isEmpty())
         catchUpTimer.stop();
 }
 
+// Before a row of the table is chosen.
 void GroupTables::catchUp(int group)
 {
     if (behind.contains(group))
-        fillAgain(group, int(list->entries(group).size()));
+        fillMore(group, int(list->entries(group).size()));
 }
 
 // The rate tab of an entry just added comes to the front, with its row
@@ -151,6 +155,7 @@ void GroupTables::showFiledEntry(int group, int row, bool isNew)
 {
     QTableWidget *table = tables.at(group);
     tabs->setCurrentIndex(group);
+    catchUp(group);
     if (isNew)
         table->setCurrentItem(table->item(row, PosoColumn));
     else
@@ -163,6 +168,7 @@ void GroupTables::showUndoneDeletion(int group, int row, int count)
 {
     QTableWidget *table = tables.at(group);
     tabs->setCurrentIndex(group);
+    catchUp(group);
     if (count == 1) {
         table->selectRow(row);
     } else if (count > 1) {

@@ -15,10 +15,9 @@ class SavedList;
 // row for row: every cell centred, the final amount in bold. After an entry
 // is added, or a deletion undone, its tab comes to the front with its rows.
 //
-// Once the list is loaded, a table whose tab is not shown does not take a
-// large change at once, as when new rates file many rows anew: it is filled
-// again a slice at a time while the program waits for the user, and whatever
-// is left when its tab comes to the front is filled then.
+// A large change, as when new rates file many rows anew, is filled into the
+// tables a slice at a time while the program waits for the user, the tab
+// shown first; a table whose row is to be chosen catches up at once.
 class GroupTables : public QObject
 {
     Q_OBJECT
@@ -33,8 +32,8 @@ private:
     void putRows(int group, int first, int count);
     void showRemovedRows(int group, int first, const EntryGroup &removed);
     void showGroupAgain(int group);
-    bool fallsBehind(int group, int changedRows);
-    void fillAgain(int group, int rows);
+    bool fallsBehind(int group, int first, int changedRows);
+    void fillMore(int group, int rows);
     void catchUpSome();
     void catchUp(int group);
     void showFiledEntry(int group, int row, bool isNew);
@@ -43,7 +42,7 @@ private:
     const SavedList *list;
     QTabWidget *tabs;
     QList<QTableWidget *> tables;
-    // The tables being filled again, and how many of their rows are in.
+    // The tables being filled, and how many of their first rows they show.
     QMap<int, int> behind;
     QTimer catchUpTimer;
 };
