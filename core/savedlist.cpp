@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSet>
 
 #include <algorithm>
 #include <climits>
@@ -20,9 +21,9 @@ namespace {
 
 // Rows are put in for about this long at a time while the list is loading;
 // then the event loop gets its turn to repaint and take input.
-const int fillSliceMs = 20;
+const int fillSliceMs = 10;
 // And at most this many at once, so that a view never takes long over them.
-const int rowsPerStep = 1024;
+const int rowsPerStep = 512;
 
 // At most the bytes that the row of the entry takes in the file: its texts
 // in UTF-8, escaped, and the rest of the element.
@@ -192,6 +193,7 @@ void SavedList::removeAll(int group)
             return;
         deletions << Deletion{group, 0, std::exchange(g.rows, {})};
         g.hashes.clear();
+        g.rateTexts.clear();
         g.totals.clear();
         for (const Entry &entry : deletions.constLast().entries) {
             --rowCount;
@@ -239,12 +241,8 @@ void SavedList::insertRows(int group, int row, const EntryGroup &entries)
         rows << g.rows.mid(0, row) << entries << g.rows.mid(row);
         g.rows = std::move(rows);
     }
-    for (const Entry &entry : entries) {
-        ++g.hashes[hashOf(entry)];
-        g.totals.add(entry);
-        fileBytes += bytesOf(entry);
-    }
-    rowCount += int(entries.size());
+    for (const Entry &entry : entries)
+        remember(g, entry);
     emit rowsInserted(group, row, int(entries.size()));
     emit totalsChanged(group);
 }
@@ -264,6 +262,15 @@ bool SavedList::hasRoomFor(const EntryGroup &entries) const
            && bytes + fileFrame <= ListFile::maxFileSize;
 }
 
+void SavedList::remember(Group &group, const Entry &entry)
+{
+    ++rowCount;
+    fileBytes += bytesOf(entry);
+    group.totals.add(entry);
+    ++group.hashes[hashOf(entry)];
+    ++group.rateTexts[entry.fpa];
+}
+
 void SavedList::forget(Group &group, const Entry &entry)
 {
     --rowCount;
@@ -272,6 +279,9 @@ void SavedList::forget(Group &group, const Entry &entry)
     const auto found = group.hashes.find(hashOf(entry));
     if (found != group.hashes.end() && --*found == 0)
         group.hashes.erase(found);
+    const auto rate = group.rateTexts.find(entry.fpa);
+    if (rate != group.rateTexts.end() && --*rate == 0)
+        group.rateTexts.erase(rate);
 }
 
 // The reader hands the rows over in parts; they are put in from the event
@@ -394,10 +404,11 @@ void SavedList::followRates(const RateSet &rates, const QStringList &groupNames)
             names = groupNames;
             anyChange = true;
         }
+        Routing routing;
         QList<QList<int>> leaving(groups.size());
         for (int group = 0; group < groupCount(); ++group)
-            leaving[group] = rowsLeaving(group, rates);
-        const QList<EntryGroup> coming = rowsComing(leaving, rates);
+            leaving[group] = rowsLeaving(group, rates, routing);
+        const QList<EntryGroup> coming = rowsComing(leaving, rates, routing);
         for (int group = 0; group < groupCount(); ++group) {
             if (leaving.at(group).isEmpty() && coming.at(group).isEmpty())
                 continue;
@@ -412,22 +423,44 @@ void SavedList::followRates(const RateSet &rates, const QStringList &groupNames)
 
 int SavedList::countMoves(const RateSet &rates) const
 {
+    Routing routing;
     int moves = 0;
-    for (int group = 0; group < groupCount(); ++group)
-        moves += int(rowsLeaving(group, rates).size());
+    for (int group = 0; group < groupCount(); ++group) {
+        if (group == RateTabs::all)
+            continue;
+        const QHash<QString, int> &texts = groups.at(group).rateTexts;
+        for (auto text = texts.cbegin(); text != texts.cend(); ++text) {
+            if (groupFor(text.key(), rates, routing) != group)
+                moves += text.value();
+        }
+    }
     return moves;
+}
+
+int SavedList::groupFor(const QString &fpa, const RateSet &rates, Routing &routing)
+{
+    const auto known = routing.constFind(fpa);
+    return known != routing.cend() ? *known
+                                   : *routing.insert(fpa, RateTabs::forRate(fpa, rates));
 }
 
 // The rows of a group, in order, that the rates file elsewhere. "Όλα" keeps
 // every row.
-QList<int> SavedList::rowsLeaving(int group, const RateSet &rates) const
+QList<int> SavedList::rowsLeaving(int group, const RateSet &rates, Routing &routing) const
 {
     QList<int> rows;
     if (group == RateTabs::all)
         return rows;
-    const EntryGroup &entries = groups.at(group).rows;
-    for (int row = 0; row < entries.size(); ++row) {
-        if (RateTabs::forRate(entries.at(row).fpa, rates) != group)
+    const Group &g = groups.at(group);
+    QSet<QString> leavingTexts;
+    for (auto text = g.rateTexts.cbegin(); text != g.rateTexts.cend(); ++text) {
+        if (groupFor(text.key(), rates, routing) != group)
+            leavingTexts.insert(text.key());
+    }
+    if (leavingTexts.isEmpty())
+        return rows;
+    for (int row = 0; row < g.rows.size(); ++row) {
+        if (leavingTexts.contains(g.rows.at(row).fpa))
             rows << row;
     }
     return rows;
@@ -436,7 +469,7 @@ QList<int> SavedList::rowsLeaving(int group, const RateSet &rates) const
 // The rows that each group takes in, in their order in "Όλα", leaving out
 // those that it holds already or takes from another group too.
 QList<EntryGroup> SavedList::rowsComing(const QList<QList<int>> &leaving,
-                                        const RateSet &rates) const
+                                        const RateSet &rates, Routing &routing) const
 {
     QList<EntryGroup> coming(groups.size());
     if (std::all_of(leaving.cbegin(), leaving.cend(),
@@ -461,7 +494,7 @@ QList<EntryGroup> SavedList::rowsComing(const QList<QList<int>> &leaving,
             const Entry &entry = groups.at(group).rows.at(row);
             const auto found = placeInAll.find(entry);
             const int place = found == placeInAll.end() ? INT_MAX : found->second;
-            moves[RateTabs::forRate(entry.fpa, rates)] << Move{place, order++, &entry};
+            moves[groupFor(entry.fpa, rates, routing)] << Move{place, order++, &entry};
         }
     }
     for (int group = 0; group < groupCount(); ++group) {
@@ -519,12 +552,8 @@ void SavedList::refileGroup(int group, const QList<int> &leaving, const EntryGro
             kept << g.rows.at(row);
         }
     }
-    for (const Entry &entry : coming) {
-        ++g.hashes[hashOf(entry)];
-        g.totals.add(entry);
-        fileBytes += bytesOf(entry);
-    }
-    rowCount += int(coming.size());
+    for (const Entry &entry : coming)
+        remember(g, entry);
     kept << coming;
     g.rows = std::move(kept);
     emit groupReset(group);

@@ -121,8 +121,13 @@ private:
     struct Group {
         EntryGroup rows;
         QHash<size_t, int> hashes;
+        // How many rows have each rate text: a handful of texts, so that new
+        // rates are judged text by text rather than row by row.
+        QHash<QString, int> rateTexts;
         GroupTotals totals;
     };
+    // The group of each rate text under the rates being followed, as found.
+    using Routing = QHash<QString, int>;
     struct Deletion {
         int group;
         int row;
@@ -130,8 +135,10 @@ private:
     };
 
     void whenLoaded(std::function<void()> command);
-    QList<int> rowsLeaving(int group, const RateSet &rates) const;
-    QList<EntryGroup> rowsComing(const QList<QList<int>> &leaving, const RateSet &rates) const;
+    static int groupFor(const QString &fpa, const RateSet &rates, Routing &routing);
+    QList<int> rowsLeaving(int group, const RateSet &rates, Routing &routing) const;
+    QList<EntryGroup> rowsComing(const QList<QList<int>> &leaving, const RateSet &rates,
+                                 Routing &routing) const;
     void refileGroup(int group, const QList<int> &leaving, const EntryGroup &coming);
     void fillSomeRows();
     bool takeRows(bool wait, QDeadlineTimer deadline);
@@ -139,6 +146,7 @@ private:
     void endLoading();
     void insertRows(int group, int row, const EntryGroup &entries);
     bool hasRoomFor(const EntryGroup &entries) const;
+    void remember(Group &group, const Entry &entry);
     void forget(Group &group, const Entry &entry);
     int findRow(int group, const Entry &entry) const;
     void changed();

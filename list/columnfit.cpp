@@ -55,7 +55,15 @@ void fitByCuttingHeaders(QTableView *table, const QList<int> &needed, int shortf
     }
 }
 
+// Enough for every row that a window as tall as a screen shows.
+const int rowsMeasured = 100;
+
 } // namespace
+
+void measureRowsNearView(QTableView *table)
+{
+    table->horizontalHeader()->setResizeContentsPrecision(rowsMeasured);
+}
 
 int leastWidth(const QTableView *table)
 {

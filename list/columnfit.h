@@ -8,6 +8,10 @@ class QTableView;
 // before its rows, and only narrower still scrolls sideways.
 namespace ColumnFit {
 
+// Makes the table measure, for its columns' size hints, the rows in view and
+// a few around them rather than the first thousand rows: a long list's
+// columns are fitted on every change, within a frame.
+void measureRowsNearView(QTableView *table);
 // The width that the columns need side by side.
 int neededWidth(const QTableView *table);
 // The width that the columns need with their headers cut short.

@@ -6,10 +6,18 @@
 #include <QHelpEvent>
 #include <QToolTip>
 
+#include <utility>
+
+#include <QElapsedTimer>
 #include <QTabWidget>
 #include <QTableWidget>
 
 namespace {
+
+// A table takes a change of more rows than this from the event loop, in
+// slices of about this many milliseconds.
+const int mostRowsAtOnce = 1000;
+const int catchUpSliceMs = 8;
 
 enum Column { PosoColumn, FpaColumn, ExtraPosoColumn, FinalPosoColumn, ColumnCount };
 
@@ -59,6 +67,8 @@ GroupTables::GroupTables(const SavedList *list, QTabWidget *tabs,
     connect(list, &SavedList::deletionUndone, this, &GroupTables::showUndoneDeletion);
     for (QTableWidget *table : tables)
         table->viewport()->installEventFilter(this);
+    catchUpTimer.setInterval(0);
+    connect(&catchUpTimer, &QTimer::timeout, this, &GroupTables::catchUpSome);
 }
 
 // The tool tip is made when asked for, from the row's entry: a tool tip set
@@ -84,6 +94,12 @@ bool GroupTables::eventFilter(QObject *watched, QEvent *event)
 
 void GroupTables::showInsertedRows(int group, int first, int count)
 {
+    if (!fallsBehind(group, first, count))
+        putRows(group, first, count);
+}
+
+void GroupTables::putRows(int group, int first, int count)
+{
     QTableWidget *table = tables.at(group);
     const EntryGroup &entries = list->entries(group);
     table->model()->insertRows(first, count);
@@ -100,13 +116,64 @@ void GroupTables::showInsertedRows(int group, int first, int count)
 
 void GroupTables::showRemovedRows(int group, int first, const EntryGroup &removed)
 {
-    tables.at(group)->model()->removeRows(first, int(removed.size()));
+    if (!fallsBehind(group, first, int(removed.size())))
+        tables.at(group)->model()->removeRows(first, int(removed.size()));
 }
 
 void GroupTables::showGroupAgain(int group)
 {
-    tables.at(group)->setRowCount(0);
-    showInsertedRows(group, 0, int(list->entries(group).size()));
+    if (!fallsBehind(group, 0, int(list->entries(group).size()))) {
+        tables.at(group)->setRowCount(0);
+        putRows(group, 0, int(list->entries(group).size()));
+    }
+}
+
+// Whether the table leaves a change from that row on to be filled in later:
+// when it has rows still to fill, or when the change is large.
+bool GroupTables::fallsBehind(int group, int first, int changedRows)
+{
+    if (!behind.contains(group) && changedRows <= mostRowsAtOnce)
+        return false;
+    // Its rows from the first changed one on are filled again.
+    behind[group] = qMin(behind.value(group, first), first);
+    catchUpTimer.start();
+    return true;
+}
+
+// Fills up to that many more rows of the group into its table, after the
+// rows that it has caught up with, whose rows after them are given up.
+void GroupTables::fillMore(int group, int rows)
+{
+    QTableWidget *table = tables.at(group);
+    const int filled = behind.value(group);
+    if (table->rowCount() > filled)
+        table->setRowCount(filled);
+    const int count = qMin(rows, int(list->entries(group).size()) - filled);
+    if (filled + count == list->entries(group).size())
+        behind.remove(group);
+    else
+        behind.insert(group, filled + count);
+    putRows(group, filled, count);
+}
+
+// The tab shown first, then the others.
+void GroupTables::catchUpSome()
+{
+    QElapsedTimer slice;
+    slice.start();
+    while (!behind.isEmpty() && slice.elapsed() < catchUpSliceMs) {
+        const int shown = tabs->currentIndex();
+        fillMore(behind.contains(shown) ? shown : behind.firstKey(), mostRowsAtOnce);
+    }
+    if (behind.isEmpty())
+        catchUpTimer.stop();
+}
+
+// Before a row of the table is chosen.
+void GroupTables::catchUp(int group)
+{
+    if (behind.contains(group))
+        fillMore(group, int(list->entries(group).size()));
 }
 
 // The rate tab of an entry just added comes to the front, with its row
@@ -115,6 +182,7 @@ void GroupTables::showFiledEntry(int group, int row, bool isNew)
 {
     QTableWidget *table = tables.at(group);
     tabs->setCurrentIndex(group);
+    catchUp(group);
     if (isNew)
         table->setCurrentItem(table->item(row, PosoColumn));
     else
@@ -127,6 +195,7 @@ void GroupTables::showUndoneDeletion(int group, int row, int count)
 {
     QTableWidget *table = tables.at(group);
     tabs->setCurrentIndex(group);
+    catchUp(group);
     if (count == 1) {
         table->selectRow(row);
     } else if (count > 1) {

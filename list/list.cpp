@@ -117,6 +117,7 @@ void List::prepareDataLocation()
 void List::setUpTable(QTableWidget *table)
 {
     table->viewport()->installEventFilter(this);
+    ColumnFit::measureRowsNearView(table);
     fitColumnsWhenTheyChange(table);
     table->setTabKeyNavigation(false);
     ElidedHeaders::apply(table->horizontalHeader());
@@ -130,14 +131,17 @@ void List::setUpTable(QTableWidget *table)
 // rows came while it was hidden or the font changed.
 void List::fitColumnsWhenTheyChange(QTableWidget *table)
 {
-    const auto fitSoon = [table] {
-        QTimer::singleShot(0, table, [table] {
-            if (table->isVisible())
-                ColumnFit::fitToWidth(table);
-        });
-    };
-    connect(table->model(), &QAbstractItemModel::rowsInserted, table, fitSoon);
-    connect(table->verticalHeader(), &QHeaderView::geometriesChanged, table, fitSoon);
+    // Once for all the changes that come together, as while a list loads.
+    auto *fitSoon = new QTimer(table);
+    fitSoon->setSingleShot(true);
+    fitSoon->setInterval(0);
+    connect(fitSoon, &QTimer::timeout, table, [table] {
+        if (table->isVisible())
+            ColumnFit::fitToWidth(table);
+    });
+    const auto start = qOverload<>(&QTimer::start);
+    connect(table->model(), &QAbstractItemModel::rowsInserted, fitSoon, start);
+    connect(table->verticalHeader(), &QHeaderView::geometriesChanged, fitSoon, start);
     table->installEventFilter(this);
 }
 

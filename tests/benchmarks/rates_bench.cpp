@@ -1,14 +1,21 @@
-// How long the list window takes to follow new preset rates.
+// What a user of a long list waits for, in the real windows on the offscreen
+// platform, with the bare list model's share beside it.
 //
-//   metrino-rates-bench [entries] [runs]     (defaults: 50000 entries, 5 runs)
+//   metrino-rates-bench [runs]     (default: 5 runs)
 //
-// Reads a list of the given number of entries (each in its rate tab and in
-// "Όλα"), at ten rates of which four are preset only until 2015 and four only
-// from 2016, into the list window on the offscreen platform. Then switches
-// the rates between the two sets, so that four entries in five move each
-// time, and prints the median time the GUI thread takes to re-file the rows
-// and update the tables, and to count the moves as the rates dialog does.
+// - Loading: the longest time the GUI thread is held up while a list of
+//   50,000 entries, and a file of 200,000 nested items, is read in.
+// - A press of the add button with 60,000 entries saved, from the press until
+//   the events it causes have been handled and the windows repainted: seven
+//   new entries at different rates, the same entry again, and deleting a row.
+// - New preset rates with 170,000 entries: re-filing the rows and updating
+//   the tables, with "Λοιπά" shown, and counting the moves as the rates
+//   dialog does per keystroke.
+//
+// Every figure is the median of the runs, as wall time and as the GUI
+// thread's CPU time; on a busy machine the latter tells more.
 
+#include "calculator/mainwindow.h"
 #include "core/appinfo.h"
 #include "core/listfile.h"
 #include "core/presetrates.h"
@@ -19,16 +26,40 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QTextStream>
+#include <QTimer>
 
 #include <algorithm>
+
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <time.h>
+#endif
 
 namespace {
 
 const QStringList groupNames = {"Όλα", "23%", "13%", "6.5%", "9%", "16%", "5%", "Λοιπά"};
 
+QString listPath()
+{
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(dir);
+    return dir + "/list.xml";
+}
+
+// Each entry in its rate tab and in "Όλα", at ten rates of which four are
+// preset only until 2015 and four only from 2016.
 void writeList(int entries)
 {
     const QLocale greek(QLocale::Greek, QLocale::Greece);
@@ -43,16 +74,220 @@ void writeList(int entries)
         groups[RateTabs::all] << entry;
         groups[RateTabs::forRate(entry.fpa, RateSet::until2015(), greek)] << entry;
     }
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(dir);
-    if (!ListFile::write(dir + "/list.xml", groupNames, groups))
+    if (!ListFile::write(listPath(), groupNames, groups))
         qFatal("cannot write the list");
 }
 
-qint64 median(QList<qint64> values)
+void writeNestedItems(int depth)
 {
+    const QByteArray item =
+        "<fpa-item poso=\"100,00\" fpa=\"23,00\" extraPoso=\"23,00\" finalPoso=\"123,00\">";
+    QFile file(listPath());
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write the list");
+    file.write("<fpa><fpa-tab>" + item.repeated(depth) + QByteArray("</fpa-item>").repeated(depth)
+               + "</fpa-tab></fpa>");
+}
+
+double threadCpuMs()
+{
+#ifdef Q_OS_WIN
+    FILETIME created, ended, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user);
+    const auto ms = [](FILETIME t) {
+        return (quint64(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e4;
+    };
+    return ms(kernel) + ms(user);
+#else
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+#endif
+}
+
+// Wall and GUI-thread CPU milliseconds of one measurement.
+struct Time {
+    double wall = 0;
+    double cpu = 0;
+};
+
+class Stopwatch
+{
+public:
+    Stopwatch() { wall.start(), cpu = threadCpuMs(); }
+    Time elapsed() const { return {wall.nsecsElapsed() / 1e6, threadCpuMs() - cpu}; }
+
+private:
+    QElapsedTimer wall;
+    double cpu;
+};
+
+double median(QList<double> values)
+{
+    if (values.isEmpty())
+        return -1;
     std::sort(values.begin(), values.end());
     return values.at(values.size() / 2);
+}
+
+struct Figure {
+    QList<double> wall, cpu;
+    void operator<<(Time t) { wall << t.wall, cpu << t.cpu; }
+};
+
+QString cell(double ms)
+{
+    return (ms < 0 ? QString("-") : QString::number(ms, 'f', ms < 10 ? 2 : 0)).rightJustified(10);
+}
+
+void report(QTextStream &out, const QString &what, const Figure &window, const Figure &model = {})
+{
+    out << "  " << what.leftJustified(44) << cell(median(window.wall)) << cell(median(window.cpu))
+        << cell(median(model.wall)) << cell(median(model.cpu)) << '\n';
+    out.flush();
+    fflush(stdout);
+}
+
+// Handles whatever the last command left for the event loop: views catching
+// up, columns fitted, windows repainted.
+void settle()
+{
+    for (int i = 0; i < 4; ++i)
+        QCoreApplication::processEvents();
+}
+
+// The longest time the GUI thread could not react, wall and CPU, while the
+// calculator starts and reads its list, with the list window open or not.
+Time longestLoadStall(bool listShown)
+{
+    Time longest;
+    Stopwatch sinceTick;
+    QTimer ticker;
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const Time gap = sinceTick.elapsed();
+        longest = {std::max(longest.wall, gap.wall), std::max(longest.cpu, gap.cpu)};
+        sinceTick = Stopwatch();
+    });
+    MainWindow window;
+    window.show();
+    if (listShown)
+        window.listWindow()->show();
+    ticker.start();
+    sinceTick = Stopwatch();
+    while (!window.findChild<List *>() || !window.listWindow()->isLoaded())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    settle();
+    window.listWindow()->savedList()->giveUpUnsavedChanges();
+    return longest;
+}
+
+// The bare model: the same list, read with no window to show it.
+SavedList *loadedModel()
+{
+    auto *model = new SavedList(listPath(), groupNames);
+    model->load();
+    while (!model->isLoaded())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    model->giveUpUnsavedChanges();
+    return model;
+}
+
+void benchmarkPresses(QTextStream &out, int entries, int runs)
+{
+    writeList(entries);
+    Figure add, again, remove, modelAdd, modelAgain, modelRemove;
+    MainWindow window;
+    window.show();
+    settle();
+    List *list = window.listWindow();
+    while (!list->isLoaded())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    auto *price = window.findChild<QDoubleSpinBox *>("doubleSpinBox_poso");
+    auto *rate = window.findChild<QDoubleSpinBox *>("doubleSpinBox_fpa");
+    auto *addButton = window.findChild<QPushButton *>("pushButton_add_to_list");
+    const double rates[] = {23, 13, 6.5, 9, 16, 5, 24};
+    // Shown, as after the first add of the day.
+    price->setValue(0.01), rate->setValue(23), addButton->click();
+    settle();
+    list->savedList()->giveUpUnsavedChanges();
+    SavedList *model = loadedModel();
+    int pressed = 0;
+    for (int run = 0; run < runs; ++run) {
+        for (const double r : rates) {
+            price->setValue(90000 + ++pressed), rate->setValue(r);
+            Stopwatch press;
+            addButton->click();
+            settle();
+            add << press.elapsed();
+            Stopwatch pressAgain;
+            addButton->click();
+            settle();
+            again << pressAgain.elapsed();
+        }
+        Stopwatch deletion;
+        QMetaObject::invokeMethod(list, "removeSelectedItem");
+        settle();
+        remove << deletion.elapsed();
+
+        const Entry entry{QString::number(run), "23,00", "1,00", "2,00"};
+        Stopwatch modelPress;
+        model->addEntry(entry);
+        modelAdd << modelPress.elapsed();
+        Stopwatch modelPressAgain;
+        model->addEntry(entry);
+        modelAgain << modelPressAgain.elapsed();
+        Stopwatch modelDeletion;
+        model->removeRow(1, int(model->entries(1).size()) - 1);
+        modelRemove << modelDeletion.elapsed();
+    }
+    delete model;
+    report(out, QString("add a new entry (%1 rates)").arg(std::size(rates)), add, modelAdd);
+    report(out, "add the same entry again", again, modelAgain);
+    report(out, "delete the selected row", remove, modelRemove);
+}
+
+void benchmarkRates(QTextStream &out, int entries, int runs)
+{
+    writeList(entries);
+    List list;
+    list.show();
+    while (!list.isLoaded())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    // "Λοιπά" is shown, whose rows come and go with either set of rates.
+    list.findChild<QTabWidget *>("tabWidget")->setCurrentIndex(RateTabs::otherRates);
+    settle();
+    SavedList *model = list.savedList();
+    model->giveUpUnsavedChanges();
+    SavedList *bare = loadedModel();
+
+    Figure refileAlone, refile, count, bareRefile;
+    int moves = 0;
+    for (int run = 0; run < runs * 2; ++run) {
+        const RateSet rates = run % 2 == 0 ? RateSet::from2016() : RateSet::until2015();
+        Stopwatch counting;
+        moves = model->countMoves(rates);
+        count << counting.elapsed();
+
+        Stopwatch refiling;
+        PresetRates::setInForce(rates);
+        list.followRates();
+        refileAlone << refiling.elapsed();
+        settle();
+        refile << refiling.elapsed();
+
+        Stopwatch bareRefiling;
+        bare->followRates(rates, list.savedList()->groupNames());
+        bareRefile << bareRefiling.elapsed();
+    }
+    delete bare;
+    out << QString("new preset rates, %1 entries (%2 rows, %3 moving):\n")
+               .arg(entries)
+               .arg(entries * 2)
+               .arg(moves);
+    report(out, "re-file the rows, until the event loop's turn", refileAlone, bareRefile);
+    report(out, "  and the events that follow, repainted", refile);
+    report(out, "count the moves (per keystroke in the dialog)", count, count);
 }
 
 } // namespace
@@ -64,42 +299,32 @@ int main(int argc, char **argv)
     AppInfo::applyIdentity();
     TestSupport::useThrowAwayDataAndSettings();
     TestSupport::useGreekLocale();
-
     const QStringList args = app.arguments();
-    const int entries = args.size() > 1 ? args[1].toInt() : 50000;
-    const int runs = args.size() > 2 ? args[2].toInt() : 5;
-    writeList(entries);
-
-    List list;
-    list.show();
-    while (!list.isLoaded())
-        QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    SavedList *model = list.savedList();
-
-    QList<qint64> refileMs;
-    QList<qint64> countMs;
-    int moves = 0;
-    QElapsedTimer clock;
-    for (int run = 0; run < runs * 2; ++run) {
-        const RateSet rates = run % 2 == 0 ? RateSet::from2016() : RateSet::until2015();
-        clock.start();
-        moves = model->countMoves(rates);
-        countMs << clock.elapsed();
-
-        clock.start();
-        PresetRates::setInForce(rates);
-        list.followRates();
-        // With whatever the tables left for the event loop.
-        QCoreApplication::processEvents();
-        refileMs << clock.elapsed();
-    }
-    model->giveUpUnsavedChanges();
+    const int runs = std::max(1, args.size() > 1 ? args[1].toInt() : 5);
 
     QTextStream out(stdout);
-    out << "re-filing " << entries << " entries (" << entries * 2 << " rows, " << moves
-        << " moving) on changing the rates, median of " << runs * 2 << " runs, GUI thread:\n"
-        << "  re-file and update the tables   " << median(refileMs) << " ms\n"
-        << "  count the moves (rates dialog)  " << median(countMs) << " ms\n";
+    out << "median of " << runs << " runs, offscreen platform, milliseconds\n"
+        << QString().leftJustified(46) << "   the windows       bare model\n"
+        << QString().leftJustified(46) << "      wall       CPU      wall       CPU\n";
+
+    out << "loading, the longest time the GUI thread is held up:\n";
+    Figure listStall, nestedStall, listStallShown, nestedStallShown;
+    for (int run = 0; run < runs; ++run) {
+        writeList(50000);
+        listStall << longestLoadStall(false);
+        listStallShown << longestLoadStall(true);
+        writeNestedItems(200000);
+        nestedStall << longestLoadStall(false);
+        nestedStallShown << longestLoadStall(true);
+    }
+    report(out, "a list of 50,000 entries", listStall);
+    report(out, "  the same, the list window open", listStallShown);
+    report(out, "a file of 200,000 nested items", nestedStall);
+    report(out, "  the same, the list window open", nestedStallShown);
+
+    const int pressEntries = 60000;
+    out << QString("a press, %1 entries saved, until handled and repainted:\n").arg(pressEntries);
+    benchmarkPresses(out, pressEntries, runs);
+    benchmarkRates(out, 170000, runs);
     return 0;
 }
