@@ -12,6 +12,13 @@ PeriodChoice::PeriodChoice(const EntryGroup &rows, const QDate &today, QWidget *
         const auto count = Period::rowsOf(rows, kind, today).size();
         buttonOf(kind)->setText(QStringLiteral("%1 (%2)").arg(Period::name(kind)).arg(count));
     }
+    // Wide enough for its title, which a window manager would cut short
+    // beside its buttons (the form keeps the dialog at its layout's size).
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    const QFontMetrics title(titleFont);
+    ui->label_question->setMinimumWidth(title.horizontalAdvance(windowTitle())
+                                        + 9 * title.height());
 }
 
 PeriodChoice::~PeriodChoice()
