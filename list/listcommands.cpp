@@ -239,9 +239,13 @@ ListPrinter::Content ListCommands::currentTab() const
 
 // The file commands hand on the tab, or the part of it that the user picks:
 // not before it is all read.
-void ListCommands::handOn(void (*how)(QWidget *, const ListPrinter::Content &))
+void ListCommands::handOn(TabExport::HandOn how)
 {
     if (!model->isLoaded())
+        return;
+    if (how == TabExport::print)
+        how = TabExport::printOrOfferPdf(window);
+    if (!how)
         return;
     ListPrinter::Content tab = currentTab();
     if (PeriodChoice::narrow(window, tab))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "listprinter.h"
+#include "tabexport.h"
 
 #include <QList>
 #include <QObject>
@@ -43,7 +44,7 @@ private:
     void removeSelectedRowByKey();
     void copyRows() const;
     // Writes or prints the tab shown, once the whole list is read.
-    void handOn(void (*how)(QWidget *, const ListPrinter::Content &));
+    void handOn(TabExport::HandOn how);
     // The tab shown, as it is handed on; the list must be loaded.
     ListPrinter::Content currentTab() const;
     QTableWidget *currentTable() const;

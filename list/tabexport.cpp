@@ -82,23 +82,6 @@ QString askForFile(QWidget *parent, const ListPrinter::Content &tab, const QStri
     return path;
 }
 
-// With no printer installed there is nothing to print on (the system's print
-// dialog may not even open): says so, and offers the PDF file instead.
-void offerPdfForNoPrinter(QWidget *parent, const ListPrinter::Content &tab)
-{
-    QMessageBox box(QMessageBox::Information, printTitle,
-                    QStringLiteral("Δεν υπάρχει εκτυπωτής σε αυτόν τον υπολογιστή.\n\n"
-                                   "Μπορείτε να αποθηκεύσετε τον πίνακα ως αρχείο PDF και "
-                                   "να το εκτυπώσετε αργότερα."),
-                    QMessageBox::NoButton, parent);
-    box.setTextFormat(Qt::PlainText);
-    QPushButton *pdf = box.addButton(QStringLiteral("Εξαγωγή σε PDF…"), QMessageBox::AcceptRole);
-    box.addButton(QStringLiteral("Άκυρο"), QMessageBox::RejectRole);
-    box.setDefaultButton(pdf);
-    box.exec();
-    if (box.clickedButton() == pdf)
-        toPdf(parent, tab);
-}
 // Starts the job made for the file the user chose; where none could be made,
 // or once it fails, says why.
 void exportAs(QWidget *parent, const ListPrinter::Content &tab, const QString &suffix,
@@ -114,9 +97,8 @@ void exportAs(QWidget *parent, const ListPrinter::Content &tab, const QString &s
         tellFileFailure(parent, path, reason);
         return;
     }
-    QObject::connect(job, &LongJob::failed, parent, [parent, path](const QString &why) {
-        tellFileFailure(parent, path, why);
-    });
+    QObject::connect(job, &LongJob::failed, parent,
+                     [parent, path](const QString &why) { tellFileFailure(parent, path, why); });
     job->start();
 }
 
@@ -148,12 +130,25 @@ void toXlsx(QWidget *parent, const ListPrinter::Content &tab)
 }
 #endif
 
+HandOn printOrOfferPdf(QWidget *parent)
+{
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        return print;
+    QMessageBox box(QMessageBox::Information, printTitle,
+                    QStringLiteral("Δεν υπάρχει εκτυπωτής σε αυτόν τον υπολογιστή.\n\n"
+                                   "Μπορείτε να αποθηκεύσετε τον πίνακα ως αρχείο PDF και "
+                                   "να το εκτυπώσετε αργότερα."),
+                    QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *pdf = box.addButton(QStringLiteral("Εξαγωγή σε PDF…"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("Άκυρο"), QMessageBox::RejectRole);
+    box.setDefaultButton(pdf);
+    box.exec();
+    return box.clickedButton() == pdf ? toPdf : nullptr;
+}
+
 void print(QWidget *parent, const ListPrinter::Content &tab)
 {
-    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
-        offerPdfForNoPrinter(parent, tab);
-        return;
-    }
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     ListPrinter::useA4(printer.get());
     // The name of the print job, and of the file where the print dialog
@@ -165,7 +160,8 @@ void print(QWidget *parent, const ListPrinter::Content &tab)
     if (dialog.exec() != QDialog::Accepted)
         return;
     QString reason;
-    LongJob *job = ExportJobs::print(parent, printTitle, std::move(printer), ListPrinter(tab), &reason);
+    LongJob *job =
+        ExportJobs::print(parent, printTitle, std::move(printer), ListPrinter(tab), &reason);
     if (!job) {
         tellFailure(parent, printTitle, reason);
         return;

@@ -22,4 +22,11 @@ void toXlsx(QWidget *parent, const ListPrinter::Content &tab);
 #endif
 void print(QWidget *parent, const ListPrinter::Content &tab);
 
+// How a print command hands the tab on: by print() where a printer is
+// installed; where there is none (the system's print dialog may not even
+// open), says so and offers toPdf() instead, or nothing when the user
+// cancels. Asked before anything else, so that nothing is asked in vain.
+using HandOn = void (*)(QWidget *, const ListPrinter::Content &);
+HandOn printOrOfferPdf(QWidget *parent);
+
 } // namespace TabExport
