@@ -2,13 +2,13 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
-#include <QSysInfo>
-#include <QThread>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <QSysInfo>
+#include <QThread>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -57,8 +57,8 @@ SingleInstance::SingleInstance(const QString &dataFolder, QObject *parent)
     connect(&server, &QLocalServer::newConnection, this, &SingleInstance::answerLaterStarts);
     connect(&freshness, &QTimer::timeout, this, [this] {
         if (lock.isLocked())
-            QFile(lock.fileName()).setFileTime(QDateTime::currentDateTimeUtc(),
-                                               QFileDevice::FileModificationTime);
+            QFile(lock.fileName())
+                .setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
     });
 }
 
@@ -144,8 +144,8 @@ SingleInstance::FolderLock SingleInstance::lockFolder()
 {
 #ifdef Q_OS_UNIX
     if (folderHandle < 0) {
-        folderHandle = ::open(QFile::encodeName(folder).constData(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        folderHandle =
+            ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     }
     if (folderHandle < 0)
         return FolderLock::Unsupported;

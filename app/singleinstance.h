@@ -20,9 +20,9 @@ public:
     ~SingleInstance() override;
 
     enum class Claim {
-        Claimed,   // no other copy runs: this one now answers later starts
-        Shown,     // another copy runs and has been asked to show itself
-        Blocked    // the list cannot be locked: blockedReason() tells why
+        Claimed, // no other copy runs: this one now answers later starts
+        Shown,   // another copy runs and has been asked to show itself
+        Blocked  // the list cannot be locked: blockedReason() tells why
     };
     Claim claim();
     // Why the list could not be locked, in the user's language.

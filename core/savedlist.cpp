@@ -440,8 +440,7 @@ int SavedList::countMoves(const RateSet &rates) const
 int SavedList::groupFor(const QString &fpa, const RateSet &rates, Routing &routing)
 {
     const auto known = routing.constFind(fpa);
-    return known != routing.cend() ? *known
-                                   : *routing.insert(fpa, RateTabs::forRate(fpa, rates));
+    return known != routing.cend() ? *known : *routing.insert(fpa, RateTabs::forRate(fpa, rates));
 }
 
 // The rows of a group, in order, that the rates file elsewhere. "Όλα" keeps
@@ -468,8 +467,8 @@ QList<int> SavedList::rowsLeaving(int group, const RateSet &rates, Routing &rout
 
 // The rows that each group takes in, in their order in "Όλα", leaving out
 // those that it holds already or takes from another group too.
-QList<EntryGroup> SavedList::rowsComing(const QList<QList<int>> &leaving,
-                                        const RateSet &rates, Routing &routing) const
+QList<EntryGroup> SavedList::rowsComing(const QList<QList<int>> &leaving, const RateSet &rates,
+                                        Routing &routing) const
 {
     QList<EntryGroup> coming(groups.size());
     if (std::all_of(leaving.cbegin(), leaving.cend(),
