@@ -3,6 +3,8 @@
 
 #include "core/totals.h"
 
+#include <QPushButton>
+
 PeriodChoice::PeriodChoice(const EntryGroup &rows, const QDate &today, QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::PeriodChoice)
@@ -19,6 +21,10 @@ PeriodChoice::PeriodChoice(const EntryGroup &rows, const QDate &today, QWidget *
     const QFontMetrics title(titleFont);
     ui->label_question->setMinimumWidth(title.horizontalAdvance(windowTitle())
                                         + 9 * title.height());
+    // Enter takes the period checked: where the desktop's theme lets Enter
+    // press the focused button, a first radio button with the focus would
+    // otherwise be chosen instead.
+    ui->buttonBox->button(QDialogButtonBox::Ok)->setFocus();
 }
 
 PeriodChoice::~PeriodChoice()
