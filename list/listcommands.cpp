@@ -3,8 +3,8 @@
 #include "businessdialog.h"
 #include "core/business.h"
 #include "core/savedlist.h"
+#include "exportmodule.h"
 #include "periodchoice.h"
-#include "tabexport.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -89,14 +89,14 @@ void ListCommands::openMenuAt(const QPoint &globalPos)
 
     QAction *chosen = menu.exec(globalPos);
     if (chosen == csv)
-        handOn(TabExport::toCsv);
+        handOn(&TabExportCommands::toCsv);
     else if (chosen == printout)
-        handOn(TabExport::print);
+        handOn(&TabExportCommands::print);
     else if (chosen == pdf)
-        handOn(TabExport::toPdf);
+        handOn(&TabExportCommands::toPdf);
 #ifdef METRINO_XLSX
     else if (chosen == xlsx)
-        handOn(TabExport::toXlsx);
+        handOn(&TabExportCommands::toXlsx);
 #endif
     else if (chosen == business)
         BusinessDialog(window).exec();
@@ -130,11 +130,11 @@ bool ListCommands::handleKey(const QKeyEvent *key)
     else if (key->matches(QKeySequence::Undo))
         model->undo();
     else if (key->matches(QKeySequence::Save))
-        handOn(TabExport::toCsv);
+        handOn(&TabExportCommands::toCsv);
     else if (key->matches(QKeySequence::Print))
-        handOn(TabExport::print);
+        handOn(&TabExportCommands::print);
     else if (QKeySequence(key->keyCombination()) == pdfKey())
-        handOn(TabExport::toPdf);
+        handOn(&TabExportCommands::toPdf);
     else if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier)
         removeSelectedRowByKey();
     else if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)
@@ -239,12 +239,16 @@ ListPrinter::Content ListCommands::currentTab() const
 
 // The file commands hand on the tab, or the part of it that the user picks:
 // not before it is all read.
-void ListCommands::handOn(TabExport::HandOn how)
+void ListCommands::handOn(TabExport::HandOn TabExportCommands::*command)
 {
     if (!model->isLoaded())
         return;
-    if (how == TabExport::print)
-        how = TabExport::printOrOfferPdf(window);
+    const TabExportCommands *commands = ExportModule::load(window);
+    if (!commands)
+        return;
+    TabExport::HandOn how = commands->*command;
+    if (command == &TabExportCommands::print)
+        how = commands->printOrOfferPdf(window);
     if (!how)
         return;
     ListPrinter::Content tab = currentTab();

@@ -21,14 +21,17 @@
 #include "core/presetrates.h"
 #include "core/ratetabs.h"
 #include "core/savedlist.h"
+#include "export_bench.h"
 #include "list/list.h"
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -37,6 +40,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 
 #ifdef Q_OS_WIN
 #ifndef NOMINMAX
@@ -156,28 +160,45 @@ void settle()
         QCoreApplication::processEvents();
 }
 
-// The longest time the GUI thread could not react, wall and CPU, while the
-// calculator starts and reads its list, with the list window open or not.
-Time longestLoadStall(bool listShown)
+// The longest time the GUI thread could not react, wall and CPU, over the
+// whole of an operation: from start() until done() holds, with the events
+// that follow handled. Whatever goes on in the background meanwhile counts
+// only where it holds up the event loop.
+Time longestStall(const std::function<void()> &start, const std::function<bool()> &done)
 {
     Time longest;
     Stopwatch sinceTick;
-    QTimer ticker;
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
+    const auto tick = [&] {
         const Time gap = sinceTick.elapsed();
         longest = {std::max(longest.wall, gap.wall), std::max(longest.cpu, gap.cpu)};
         sinceTick = Stopwatch();
-    });
-    MainWindow window;
-    window.show();
-    if (listShown)
-        window.listWindow()->show();
+    };
+    QTimer ticker;
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, tick);
     ticker.start();
     sinceTick = Stopwatch();
-    while (!window.findChild<List *>() || !window.listWindow()->isLoaded())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    start();
+    const QDeadlineTimer limit(600000);
+    while (!done() && !limit.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     settle();
+    tick();
+    return longest;
+}
+
+// The same while the calculator starts and reads its list, with the list
+// window open or not.
+Time longestLoadStall(bool listShown)
+{
+    MainWindow window;
+    const Time longest = longestStall(
+        [&] {
+            window.show();
+            if (listShown)
+                window.listWindow()->show();
+        },
+        [&] { return window.findChild<List *>() && window.listWindow()->isLoaded(); });
     window.listWindow()->savedList()->giveUpUnsavedChanges();
     return longest;
 }
@@ -261,7 +282,7 @@ void benchmarkRates(QTextStream &out, int entries, int runs)
     model->giveUpUnsavedChanges();
     SavedList *bare = loadedModel();
 
-    Figure refileAlone, refile, count, bareRefile;
+    Figure refileStall, refile, count, bareRefile;
     int moves = 0;
     for (int run = 0; run < runs * 2; ++run) {
         const RateSet rates = run % 2 == 0 ? RateSet::from2016() : RateSet::until2015();
@@ -269,25 +290,126 @@ void benchmarkRates(QTextStream &out, int entries, int runs)
         moves = model->countMoves(rates);
         count << counting.elapsed();
 
-        Stopwatch refiling;
-        PresetRates::setInForce(rates);
-        list.followRates();
-        refileAlone << refiling.elapsed();
-        settle();
-        refile << refiling.elapsed();
-
         Stopwatch bareRefiling;
-        bare->followRates(rates, list.savedList()->groupNames());
+        bare->followRates(rates, bare->groupNames());
         bareRefile << bareRefiling.elapsed();
+        // Done once every group holds what the bare model's holds.
+        const auto filed = [&] {
+            for (int group = 0; group < model->groupCount(); ++group) {
+                if (model->entries(group).size() != bare->entries(group).size())
+                    return false;
+            }
+            return true;
+        };
+        Stopwatch refiling;
+        refileStall << longestStall(
+            [&] {
+                PresetRates::setInForce(rates);
+                list.followRates();
+            },
+            filed);
+        refile << refiling.elapsed();
     }
     delete bare;
     out << QString("new preset rates, %1 entries (%2 rows, %3 moving):\n")
                .arg(entries)
                .arg(entries * 2)
                .arg(moves);
-    report(out, "re-file the rows, until the event loop's turn", refileAlone, bareRefile);
-    report(out, "  and the events that follow, repainted", refile);
+    report(out, "re-file the rows: GUI thread held up at most", refileStall, bareRefile);
+    report(out, "  the whole, until filed and repainted", refile);
     report(out, "count the moves (per keystroke in the dialog)", count, count);
+}
+
+// Closing the calculator with a changed list of that many entries (twice as
+// many rows), until the list is written; beside it, the bare model writing
+// the same list.
+void benchmarkClose(QTextStream &out, int entries, int runs)
+{
+    writeList(entries);
+    Figure close, bareSave;
+    for (int run = 0; run < runs; ++run) {
+        MainWindow window;
+        window.show();
+        List *list = window.listWindow();
+        while (!list->isLoaded())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        settle();
+        list->addEntry(QString::number(run), "23,00", "1,00", "2,00");
+        SavedList *model = list->savedList();
+        close << longestStall([&] { window.close(); }, [&] { return !model->hasUnsavedChanges(); });
+
+        SavedList *bare = loadedModel();
+        bare->addEntry({QString::number(run), "23,00", "1,00", "2,00"});
+        Stopwatch saving;
+        bare->save();
+        bareSave << saving.elapsed();
+        delete bare;
+    }
+    report(out, QString("close, %1 rows changed, until written").arg(entries * 2), close, bareSave);
+}
+
+// A PDF of that many rows as the list window's job, and all at once.
+void benchmarkPdf(QTextStream &out, int rows)
+{
+    const PdfFigures pdf = measurePdf(rows);
+    Figure job, alone;
+    job << Time{double(pdf.longestStallMs), -1};
+    alone << Time{double(pdf.allAtOnceMs), -1};
+    report(out, QString("PDF of %1 rows (%2 ms in all)").arg(rows).arg(pdf.jobMs), job, alone);
+}
+
+// The time from a process's start until its first window is painted, and its
+// peak memory then, as the start-up probe tells.
+Time firstWindow(const QString &program)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    Stopwatch clock;
+    child.start(program, {"--first-window"});
+    while (child.waitForReadyRead(60000) || child.canReadLine()) {
+        const QStringList fields = QString::fromUtf8(child.readLine()).simplified().split(' ');
+        if (fields.value(0) == "shown") {
+            const double ms = clock.elapsed().wall;
+            child.waitForFinished();
+            return {ms, fields.value(1).toDouble()};
+        }
+    }
+    child.kill();
+    child.waitForFinished();
+    return {-1, -1};
+}
+
+// The calculator and a bare Qt Widgets window started in turn, a pair per
+// run after one pair not counted, so that the machine's ups and downs fall on
+// both alike: first window and peak memory, with the median ratio of the pairs.
+void benchmarkStart(QTextStream &out, int runs)
+{
+    const QDir here(QCoreApplication::applicationDirPath());
+    const QString calculator = here.filePath("calculator-probe");
+    const QString bare = here.filePath("minimal-widgets-probe");
+    QList<double> shown, bareShown, memory, bareMemory, shownRatio, memoryRatio;
+    firstWindow(calculator), firstWindow(bare);
+    for (int run = 0; run < runs * 2; ++run) {
+        const Time a = firstWindow(calculator), b = firstWindow(bare);
+        shown << a.wall, bareShown << b.wall, memory << a.cpu, bareMemory << b.cpu;
+        shownRatio << a.wall / b.wall, memoryRatio << a.cpu / b.cpu;
+    }
+    const auto figure = [](double value, int decimals) {
+        return QString::number(value, 'f', decimals).rightJustified(10);
+    };
+    out << "  "
+        << QString("first window shown, ms (ratio %1)")
+               .arg(median(shownRatio), 0, 'f', 2)
+               .leftJustified(44)
+        << figure(median(shown), 0) << QString().rightJustified(10) << figure(median(bareShown), 0)
+        << '\n';
+    out << "  "
+        << QString("  peak memory then, MiB (ratio %1)")
+               .arg(median(memoryRatio), 0, 'f', 2)
+               .leftJustified(44)
+        << figure(median(memory), 1) << QString().rightJustified(10)
+        << figure(median(bareMemory), 1) << '\n';
+    out.flush();
 }
 
 } // namespace
@@ -306,6 +428,9 @@ int main(int argc, char **argv)
     out << "median of " << runs << " runs, offscreen platform, milliseconds\n"
         << QString().leftJustified(46) << "   the windows       bare model\n"
         << QString().leftJustified(46) << "      wall       CPU      wall       CPU\n";
+
+    out << "start-up against a bare Qt Widgets window, " << runs * 2 << " pairs in turn:\n";
+    benchmarkStart(out, runs);
 
     out << "loading, the longest time the GUI thread is held up:\n";
     Figure listStall, nestedStall, listStallShown, nestedStallShown;
@@ -326,5 +451,8 @@ int main(int argc, char **argv)
     out << QString("a press, %1 entries saved, until handled and repainted:\n").arg(pressEntries);
     benchmarkPresses(out, pressEntries, runs);
     benchmarkRates(out, 170000, runs);
+    out << "long jobs, the longest time the GUI thread is held up (bare: the work alone):\n";
+    benchmarkClose(out, 250000, std::min(runs, 3));
+    benchmarkPdf(out, 100000);
     return 0;
 }
