@@ -120,8 +120,8 @@ Entry entryFrom(const QXmlStreamAttributes &attributes)
             entry.extraPoso = text(attribute);
         else if (name == QLatin1String("finalPoso"))
             entry.finalPoso = text(attribute);
-        else if (name == QLatin1String("date") && EntryDate::isValid(attribute.value()))
-            entry.date = attribute.value().toString(); // a malformed date counts as none
+        else if (name == QLatin1String("date"))
+            entry.date = EntryStamp(attribute.value()); // a malformed date counts as none
     }
     return entry;
 }
