@@ -322,7 +322,7 @@ void benchmarkRates(QTextStream &out, int entries, int runs)
 
 // Closing the calculator with a changed list of that many entries (twice as
 // many rows), until the list is written; beside it, the bare model writing
-// the same list.
+// the same list. Each run loads the whole list into the windows first.
 void benchmarkClose(QTextStream &out, int entries, int runs)
 {
     writeList(entries);
@@ -334,12 +334,13 @@ void benchmarkClose(QTextStream &out, int entries, int runs)
         while (!list->isLoaded())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         settle();
-        list->addEntry(QString::number(run), "23,00", "1,00", "2,00");
+        // A change that the file can take: it holds as many rows as it may.
         SavedList *model = list->savedList();
+        model->removeRow(0, 0);
         close << longestStall([&] { window.close(); }, [&] { return !model->hasUnsavedChanges(); });
 
         SavedList *bare = loadedModel();
-        bare->addEntry({QString::number(run), "23,00", "1,00", "2,00"});
+        bare->removeRow(0, 0);
         Stopwatch saving;
         bare->save();
         bareSave << saving.elapsed();
@@ -452,7 +453,7 @@ int main(int argc, char **argv)
     benchmarkPresses(out, pressEntries, runs);
     benchmarkRates(out, 170000, runs);
     out << "long jobs, the longest time the GUI thread is held up (bare: the work alone):\n";
-    benchmarkClose(out, 250000, std::min(runs, 3));
+    benchmarkClose(out, 250000, 1);
     benchmarkPdf(out, 100000);
     return 0;
 }
