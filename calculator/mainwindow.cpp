@@ -8,6 +8,7 @@
 #include "core/savedlist.h"
 #include "core/vat.h"
 #include "list/list.h"
+#include "list/runend.h"
 #include "numberboxmenu.h"
 #include "rates.h"
 
@@ -114,9 +115,13 @@ void reportResultBoxesReadOnly()
 
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent)
+MainWindow::MainWindow(ListFileKeeper &keeper, QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
+    , keeper(keeper)
+    , ending(new RunEnd(keeper, this, [this]() -> QWidget * {
+        return list && list->isVisible() ? static_cast<QWidget *>(list) : this;
+    }))
 {
     // Before the boxes exist: screen readers' view of a widget is made once.
     reportResultBoxesReadOnly();
@@ -153,8 +158,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
     settings->setValue(stateKey, saveState(stateVersion));
     keepListPlace();
     settings->sync();
-    if (list)
-        list->saveBeforeClosing();
+    // A long list is written on, and the window closed once it is in its
+    // file.
+    if (!ending->end(RunEnd::Ending::WindowClosed)) {
+        event->ignore();
+        return;
+    }
     // The list is a window of its own: left open, it would keep the program
     // running without its calculator.
     if (list)
@@ -177,7 +186,7 @@ bool MainWindow::event(QEvent *event)
 List *MainWindow::listWindow()
 {
     if (!list) {
-        list = new List(this);
+        list = new List(keeper, this);
         // Adding shows the list without taking the keyboard from the calculator.
         list->setAttribute(Qt::WA_ShowWithoutActivating);
         list->setKeptPlace(listPlace);

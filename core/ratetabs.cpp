@@ -2,6 +2,8 @@
 
 #include "presetrates.h"
 
+#include <QCoreApplication>
+
 namespace RateTabs {
 
 namespace {
@@ -34,6 +36,16 @@ int forRate(const QString &fpa, const RateSet &rates, const QLocale &locale)
         return otherRates;
     const int position = rates.indexOf(rate);
     return position < 0 ? otherRates : PresetRates::all.at(position).tabIndex;
+}
+
+QStringList names(const RateSet &rates)
+{
+    QStringList names(count);
+    names[all] = QCoreApplication::translate("List", "Όλα");
+    for (const PresetRates::Rate &rate : PresetRates::all)
+        names[rate.tabIndex] = rates.text(rate.position);
+    names[otherRates] = QCoreApplication::translate("List", "Λοιπά");
+    return names;
 }
 
 } // namespace RateTabs

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 class RateSet;
 
@@ -19,5 +20,8 @@ constexpr int count = 8;
 int forRate(const QString &fpa, const QLocale &locale = QLocale());
 // The same under those preset rates.
 int forRate(const QString &fpa, const RateSet &rates, const QLocale &locale = QLocale());
+// The tabs' titles under those preset rates, in tab order: "Όλα", the six
+// rates, "Λοιπά".
+QStringList names(const RateSet &rates);
 
 } // namespace RateTabs

@@ -2,8 +2,11 @@
 #include "ui_list.h"
 
 #include "columnfit.h"
+#include "core/entrydate.h"
+#include "core/listfilekeeper.h"
 #include "core/listplacement.h"
 #include "core/presetrates.h"
+#include "core/rateset.h"
 #include "core/ratetabs.h"
 #include "core/savedlist.h"
 #include "elidedheaders.h"
@@ -13,14 +16,9 @@
 
 #include <QCloseEvent>
 #include <QCursor>
-#include <QDir>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSessionManager>
-#include <QSignalBlocker>
-#include <QStandardPaths>
 #include <QTabBar>
 #include <QTimer>
 #include <QWindow>
@@ -32,16 +30,17 @@ const char hoverStyle[] =
 
 } // namespace
 
-List::List(QWidget *parent)
+List::List(ListFileKeeper &keeper, QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::List)
+    , keeper(keeper)
+    , model(&keeper.list())
 {
     ui->setupUi(this);
     standApartFromTheCalculator();
     // Until an entry is added or the user picks a tab, the list shows all of
     // it rather than one rate's tab, likely empty.
     ui->tabWidget->setCurrentIndex(RateTabs::all);
-    prepareDataLocation();
 
     // Tab i holds table i.
     for (int tab = 0; tab < ui->tabWidget->count(); ++tab) {
@@ -57,26 +56,18 @@ List::List(QWidget *parent)
     removeAllAction = new QAction(QStringLiteral("Διαγραφή όλων των τιμών της καρτέλας"), this);
     connect(removeAllAction, &QAction::triggered, this, &List::removeItems);
 
-    model = new SavedList(listFilePath(), tabNames(), this);
-    new GroupTables(model, ui->tabWidget, tables, model);
-    commands =
-        new ListCommands(model, ui->tabWidget, tables, removeSelectedAction, removeAllAction, this);
+    new GroupTables(model, ui->tabWidget, tables, this);
+    commands = new ListCommands(keeper, ui->tabWidget, tables, removeSelectedAction,
+                                removeAllAction, this);
     connect(model, &SavedList::totalsChanged, this, [this](int group) {
         if (group == ui->tabWidget->currentIndex())
             showTotals();
     });
     connect(ui->tabWidget, &QTabWidget::currentChanged, this, &List::showTotals);
-    connect(model, &SavedList::loaded, this, &List::showTotals);
-    connect(model, &SavedList::saveFailed, this, &List::tellFailure);
+    connect(&keeper, &ListFileKeeper::loaded, this, &List::showTotals);
+    connect(&keeper, &ListFileKeeper::saveFailed, this, &List::tellFailure);
     connect(model, &SavedList::full, this,
             [this] { SaveFailureBox::tellFull(isVisible() ? this : parentWidget()); });
-
-    // The desktop's log-out asks before the changes are given up.
-    if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &session) {
-            saveAtSessionEnd(session.allowsInteraction());
-        });
-    }
 
     loadList();
     showTotals();
@@ -84,7 +75,6 @@ List::List(QWidget *parent)
 
 List::~List()
 {
-    delete model; // before the tables that show it
     delete ui;
 }
 
@@ -92,7 +82,7 @@ List::~List()
 // written in the background and a failure is told as for any change.
 void List::closeEvent(QCloseEvent *event)
 {
-    model->saveSoon();
+    keeper.saveSoon();
     event->accept();
 }
 
@@ -102,13 +92,6 @@ void List::standApartFromTheCalculator()
 {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-}
-
-// The list file lives in the per-user data folder; make sure it exists before
-// the file is read.
-void List::prepareDataLocation()
-{
-    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
 // The four columns share the table's width, however large the font, so that
@@ -145,12 +128,6 @@ void List::fitColumnsWhenTheyChange(QTableWidget *table)
     table->installEventFilter(this);
 }
 
-QString List::listFilePath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-           + QLatin1String("/list.xml");
-}
-
 QStringList List::tabNames() const
 {
     QStringList names;
@@ -171,7 +148,9 @@ void List::followRates()
 {
     const QString titleBefore = ui->tabWidget->tabText(ui->tabWidget->currentIndex());
     retitleRateTabs();
-    model->followRates(PresetRates::inForce(), tabNames());
+    keeper.whenLoaded([list = model, rates = PresetRates::inForce(), names = tabNames()] {
+        list->followRates(rates, names);
+    });
     showChosenTabAfterNewRates(titleBefore);
 }
 
@@ -194,7 +173,9 @@ void List::addEntry(const QString &poso, const QString &fpa, const QString &extr
                     const QString &finalPoso)
 {
     lastAddedRate = fpa;
-    model->addEntry({poso, fpa, extraPoso, finalPoso});
+    // Dated now, also when it waits for the list to be read.
+    const Entry entry{poso, fpa, extraPoso, finalPoso, EntryDate::now()};
+    keeper.whenLoaded([list = model, entry] { list->addEntry(entry); });
 }
 
 // A right click opens the menu where the mouse is.
@@ -205,14 +186,24 @@ void List::ShowContextMenu(const QPoint &)
 
 void List::removeSelectedItem()
 {
+    const int group = ui->tabWidget->currentIndex();
     const int row = currentTable()->currentRow();
-    if (row >= 0)
-        model->removeRow(ui->tabWidget->currentIndex(), row);
+    if (row < 0)
+        return;
+    // The row as it is now: a removal that waits for the loading takes only
+    // that entry, also when asked for twice.
+    const Entry expected = model->entries(group).value(row);
+    keeper.whenLoaded([list = model, group, row, expected] {
+        if (list->entries(group).value(row) == expected)
+            list->removeRow(group, row);
+    });
 }
 
 void List::removeItems()
 {
-    model->removeAll(ui->tabWidget->currentIndex());
+    keeper.whenLoaded([list = model, group = ui->tabWidget->currentIndex()] {
+        list->removeAll(group);
+    });
 }
 
 // The tab bar marks its current tab clearly while it has the focus; each
@@ -320,52 +311,28 @@ void List::placeBesideParent()
 
 void List::loadList()
 {
-    model->load();
+    keeper.load();
 }
 
 // The count and sums of the tab shown, under the tabs, once they are whole.
 void List::showTotals()
 {
-    ui->label_totals->setText(model->isLoaded()
+    ui->label_totals->setText(keeper.isLoaded()
                                   ? model->totals(ui->tabWidget->currentIndex()).text()
                                   : QStringLiteral("Ανάγνωση λίστας…"));
 }
 
 bool List::isLoaded() const
 {
-    return model->isLoaded();
+    return keeper.isLoaded();
 }
 
 void List::saveList()
 {
-    model->save();
-}
-
-void List::saveBeforeClosing()
-{
-    SaveFailureBox::saveBeforeClosing(*model, parentWidget() ? parentWidget() : this);
-}
-
-void List::saveAtSessionEnd(bool mayAsk)
-{
-    SaveFailureBox::saveAtSessionEnd(*model, isVisible() ? this : parentWidget(), mayAsk);
-}
-
-void List::saveBeforeEnding()
-{
-    const QSignalBlocker viewsLeftBehind(model);
-    if (!model->isLoaded()) {
-        // Unchanged, a list still being read is in its file already. With
-        // changes, the rest of the file is read first: without the tables,
-        // a moment even for the longest list.
-        const int readRestMs = 5000;
-        if (!model->hasUnsavedChanges() || model->save(nullptr, QDeadlineTimer(readRestMs)))
-            return;
-    }
-    saveAtSessionEnd();
+    keeper.saveNow(QDeadlineTimer::Forever);
 }
 
 void List::tellFailure(const QString &reason)
 {
-    SaveFailureBox::tell(isVisible() ? this : parentWidget(), model->path(), reason);
+    SaveFailureBox::tell(isVisible() ? this : parentWidget(), keeper.path(), reason);
 }

@@ -2,6 +2,7 @@
 
 #include "businessdialog.h"
 #include "core/business.h"
+#include "core/listfilekeeper.h"
 #include "core/savedlist.h"
 #include "periodchoice.h"
 #include "tabexport.h"
@@ -29,10 +30,12 @@ QKeySequence pdfKey()
 
 } // namespace
 
-ListCommands::ListCommands(SavedList *model, QTabWidget *tabs, const QList<QTableWidget *> &tables,
-                           QAction *removeSelected, QAction *removeAll, QWidget *window)
+ListCommands::ListCommands(ListFileKeeper &keeper, QTabWidget *tabs,
+                           const QList<QTableWidget *> &tables, QAction *removeSelected,
+                           QAction *removeAll, QWidget *window)
     : QObject(window)
-    , model(model)
+    , keeper(keeper)
+    , model(&keeper.list())
     , tabs(tabs)
     , tables(tables)
     , removeSelected(removeSelected)
@@ -79,7 +82,7 @@ void ListCommands::openMenuAt(const QPoint &globalPos)
 #endif
     for (QAction *action : {csv, printout, pdf, xlsx}) {
         if (action)
-            action->setEnabled(model->isLoaded());
+            action->setEnabled(keeper.isLoaded());
     }
     QAction *business = addCommand(QStringLiteral("Στοιχεία επιχείρησης…"));
     menu.addSeparator();
@@ -103,7 +106,7 @@ void ListCommands::openMenuAt(const QPoint &globalPos)
     else if (chosen == copy)
         copyRows();
     else if (chosen == undo)
-        model->undo();
+        keeper.whenLoaded([list = model] { list->undo(); });
 }
 
 bool ListCommands::eventFilter(QObject *watched, QEvent *event)
@@ -128,7 +131,7 @@ bool ListCommands::handleKey(const QKeyEvent *key)
     if (key->matches(QKeySequence::Copy))
         copyRows();
     else if (key->matches(QKeySequence::Undo))
-        model->undo();
+        keeper.whenLoaded([list = model] { list->undo(); });
     else if (key->matches(QKeySequence::Save))
         handOn(TabExport::toCsv);
     else if (key->matches(QKeySequence::Print))
@@ -241,7 +244,7 @@ ListPrinter::Content ListCommands::currentTab() const
 // not before it is all read.
 void ListCommands::handOn(TabExport::HandOn how)
 {
-    if (!model->isLoaded())
+    if (!keeper.isLoaded())
         return;
     if (how == TabExport::print)
         how = TabExport::printOrOfferPdf(window);

@@ -1,5 +1,8 @@
 #include "testsupport.h"
 
+#include "core/presetrates.h"
+#include "core/ratetabs.h"
+
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
@@ -85,6 +88,12 @@ void useGreekLocale()
 QString dataDirectory()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+ListOfTheRun::ListOfTheRun()
+    : list(RateTabs::names(PresetRates::inForce()))
+    , keeper(ListFileKeeper::standardPath(), list)
+{
 }
 
 BoxAnswerer::BoxAnswerer(QStringList answers)

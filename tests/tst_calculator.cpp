@@ -431,7 +431,8 @@ void TestCalculator::decimalCommaShowsWhole()
     font.setPointSize(pointSize);
     QApplication::setFont(font);
     {
-        MainWindow window;
+        TestSupport::ListOfTheRun run;
+        MainWindow window(run.keeper);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         for (const char *name : {"doubleSpinBox_poso", "doubleSpinBox_fpa",
@@ -1028,7 +1029,8 @@ void TestCalculator::showsBeforeTheListIsMade()
 
     // Closed before it was ever painted: the saved list is left as it was.
     {
-        MainWindow window;
+        TestSupport::ListOfTheRun run;
+        MainWindow window(run.keeper);
         window.show();
         QVERIFY(!window.findChild<QDialog *>("List"));
         window.close();
@@ -1039,7 +1041,8 @@ void TestCalculator::showsBeforeTheListIsMade()
 
     // A command that needs the list before then makes it on the spot; the
     // entry joins the rows read once they are all in.
-    MainWindow window;
+    TestSupport::ListOfTheRun run;
+    MainWindow window(run.keeper);
     window.show();
     window.findChild<QDoubleSpinBox *>("doubleSpinBox_poso")->setValue(5);
     window.findChild<QPushButton *>("pushButton_add_to_list")->click();
@@ -1070,7 +1073,8 @@ void TestCalculator::ctrlLShowsTheListBesideTheCalculator()
     QFETCH(QString, side);
     QSettings().remove("listGeometry");
 
-    MainWindow window;
+    TestSupport::ListOfTheRun run;
+    MainWindow window(run.keeper);
     window.move(calculatorAt);
     window.show();
     pressCtrlL(&window);

@@ -66,7 +66,8 @@ const QStringList groupNames = {"Όλα", "23%", "13%", "6.5%", "9%", "16%", "5%
 // The list window reached through its object names, with the saved list
 // loaded into it.
 struct ListWindow {
-    List window;
+    TestSupport::ListOfTheRun run;
+    List window{run.keeper};
 
     ListWindow()
     {
@@ -556,7 +557,8 @@ void TestList::neverOverwritesADamagedFileItCannotCopy()
     damaged.replace("</fpa>", " <fpa-tab>" + QByteArray(8000, ' ') + "</fpa-tab>\n</fpa>");
     writeFile(listPath(), damaged);
     {
-        MainWindow calculator;
+        TestSupport::ListOfTheRun run;
+        MainWindow calculator(run.keeper);
         List *list = calculator.listWindow();
         QVERIFY(QTest::qWaitFor([list] { return list->isLoaded(); }));
         list->addEntry("1,00", "5,00", "0,05", "1,05");
@@ -614,7 +616,8 @@ void TestList::asksOnCloseWhenTheListCannotBeSaved()
     QFETCH(QString, answer);
     QFETCH(bool, saved);
 
-    MainWindow calculator;
+    TestSupport::ListOfTheRun run;
+    MainWindow calculator(run.keeper);
     calculator.show();
     List *list = calculator.listWindow();
     QVERIFY(QTest::qWaitFor([list] { return list->isLoaded(); }));

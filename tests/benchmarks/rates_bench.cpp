@@ -18,6 +18,7 @@
 #include "calculator/mainwindow.h"
 #include "core/appinfo.h"
 #include "core/listfile.h"
+#include "core/listfilekeeper.h"
 #include "core/presetrates.h"
 #include "core/ratetabs.h"
 #include "core/savedlist.h"
@@ -169,7 +170,8 @@ Time longestLoadStall(bool listShown)
         longest = {std::max(longest.wall, gap.wall), std::max(longest.cpu, gap.cpu)};
         sinceTick = Stopwatch();
     });
-    MainWindow window;
+    TestSupport::ListOfTheRun saved;
+    MainWindow window(saved.keeper);
     window.show();
     if (listShown)
         window.listWindow()->show();
@@ -178,18 +180,18 @@ Time longestLoadStall(bool listShown)
     while (!window.findChild<List *>() || !window.listWindow()->isLoaded())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     settle();
-    window.listWindow()->savedList()->giveUpUnsavedChanges();
+    saved.keeper.giveUp();
     return longest;
 }
 
 // The bare model: the same list, read with no window to show it.
 SavedList *loadedModel()
 {
-    auto *model = new SavedList(listPath(), groupNames);
-    model->load();
-    while (!model->isLoaded())
+    auto *model = new SavedList(groupNames);
+    ListFileKeeper keeper(listPath(), *model);
+    keeper.load();
+    while (!keeper.isLoaded())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    model->giveUpUnsavedChanges();
     return model;
 }
 
@@ -197,7 +199,8 @@ void benchmarkPresses(QTextStream &out, int entries, int runs)
 {
     writeList(entries);
     Figure add, again, remove, modelAdd, modelAgain, modelRemove;
-    MainWindow window;
+    TestSupport::ListOfTheRun saved;
+    MainWindow window(saved.keeper);
     window.show();
     settle();
     List *list = window.listWindow();
@@ -210,7 +213,7 @@ void benchmarkPresses(QTextStream &out, int entries, int runs)
     // Shown, as after the first add of the day.
     price->setValue(0.01), rate->setValue(23), addButton->click();
     settle();
-    list->savedList()->giveUpUnsavedChanges();
+    saved.keeper.giveUp();
     SavedList *model = loadedModel();
     int pressed = 0;
     for (int run = 0; run < runs; ++run) {
@@ -250,7 +253,8 @@ void benchmarkPresses(QTextStream &out, int entries, int runs)
 void benchmarkRates(QTextStream &out, int entries, int runs)
 {
     writeList(entries);
-    List list;
+    TestSupport::ListOfTheRun saved;
+    List list(saved.keeper);
     list.show();
     while (!list.isLoaded())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -258,7 +262,7 @@ void benchmarkRates(QTextStream &out, int entries, int runs)
     list.findChild<QTabWidget *>("tabWidget")->setCurrentIndex(RateTabs::otherRates);
     settle();
     SavedList *model = list.savedList();
-    model->giveUpUnsavedChanges();
+    saved.keeper.giveUp();
     SavedList *bare = loadedModel();
 
     Figure refileAlone, refile, count, bareRefile;
