@@ -12,9 +12,9 @@
 namespace {
 
 // How long closing holds the window for the write before it lets it go on in
-// the background, and how long after that the note comes.
-const int closingWaitMs = 100;
-const int noteAfterMs = 400;
+// the background: a frame. A write that lasts half a second shows a note.
+const int closingWaitMs = 16;
+const int noteAfterMs = 500;
 // How long the end of the session, quitting and an ending signal wait for the
 // rest of the file to be read and the list written: a program told to end is
 // gone within that.

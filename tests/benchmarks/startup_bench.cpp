@@ -208,14 +208,18 @@ void benchmarkClose(QTextStream &out, int rows)
     window->close();
     while (window->isVisible())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    const qint64 closedMs = clock.elapsed();
+    const qint64 stallWhileOpen = std::max(longestStall, sinceTick.elapsed());
     window.reset();
     ticker.stop();
     const qint64 total = clock.elapsed();
-    longestStall = std::max(longestStall, sinceTick.elapsed());
+    longestStall = std::max(stallWhileOpen, sinceTick.elapsed());
     out << "closing with a list of " << rows << " rows, "
         << QFileInfo(listPath()).size() / 1024 << " KiB, one run:\n"
         << "  window still at most " << longestStall << " ms, closed and written in " << total
-        << " ms\n";
+        << " ms\n"
+        << "  until the window is gone: still at most " << stallWhileOpen << " ms, "
+        << closedMs << " ms\n";
 }
 
 } // namespace
