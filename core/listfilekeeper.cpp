@@ -5,12 +5,12 @@
 #include "savedlist.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QMutex>
+#include <QStandardPaths>
 #include <QThread>
 #include <QWaitCondition>
 
@@ -119,8 +119,8 @@ void ListFileKeeper::Shared::push(int group, EntryGroup &&rows)
     // Only the first waiting part needs a call: the keeper takes what it
     // finds, and calls again itself while parts are left.
     if (wasEmpty && receiver)
-        QMetaObject::invokeMethod(receiver, [k = receiver] { k->fillTimer.start(); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            receiver, [k = receiver] { k->fillTimer.start(); }, Qt::QueuedConnection);
 }
 
 void ListFileKeeper::Shared::finish(ListFile::ReadStatus result, bool holds)
@@ -131,15 +131,15 @@ void ListFileKeeper::Shared::finish(ListFile::ReadStatus result, bool holds)
     readingDone = true;
     partReady.wakeAll();
     if (receiver)
-        QMetaObject::invokeMethod(receiver, [k = receiver] { k->fillTimer.start(); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            receiver, [k = receiver] { k->fillTimer.start(); }, Qt::QueuedConnection);
 }
 
 // Before every write the data folder is made again when it has gone; a
 // list.xml that is not a plain file is never written to; and a file that held
 // more than was read from it is first copied aside.
 bool ListFileKeeper::Shared::write(const QString &path, const ListContent &content, int number,
-                              QString *reason)
+                                   QString *reason)
 {
     const QMutexLocker lock(&writing);
     if (number != newestWrite) // a newer write has been asked for: older rows never win
@@ -283,8 +283,7 @@ void ListFileKeeper::load()
         shared->reading = true;
     }
     QMetaObject::invokeMethod(
-        worker,
-        [s = shared, path = filePath, names = saved.groupNames()] { s->read(path, names); },
+        worker, [s = shared, path = filePath, names = saved.groupNames()] { s->read(path, names); },
         Qt::QueuedConnection);
 }
 
@@ -470,7 +469,9 @@ bool ListFileKeeper::saveNow(QDeadlineTimer deadline, QString *reason)
     }
     autosaveTimer.stop();
     const bool lacking = hasUnsavedChanges();
-    const auto told = [](State state) { return state == State::Failed || state == State::Retrying; };
+    const auto told = [](State state) {
+        return state == State::Failed || state == State::Retrying;
+    };
     const bool toldBefore = told(current) || (current != State::Changed && told(beforeWrite));
     const int number = startWrite();
     if (!shared->waitForWrite(number, deadline)) {

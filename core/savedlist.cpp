@@ -110,9 +110,9 @@ void SavedList::appendRows(int group, const EntryGroup &rows)
     changed();
 }
 
-void SavedList::addEntry(const Entry &added)
+void SavedList::addEntry(const Entry &given)
 {
-    Entry entry = added;
+    Entry entry = given;
     if (entry.date.isEmpty())
         entry.date = EntryDate::now();
     [&] {

@@ -39,7 +39,9 @@ public:
     QList<EntryGroup> content() const;
 
     // Puts rows, as they come, at the end of a group: those of a file being
-    // read, or of an import. One rowsInserted() tells of them.
+    // read, or of an import. One rowsInserted() tells of them. Neither
+    // duplicates nor the room in the file are looked at: a file's reader
+    // hands over no more than the file may hold.
     void appendRows(int group, const EntryGroup &rows);
 
     // The commands.

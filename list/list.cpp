@@ -201,9 +201,8 @@ void List::removeSelectedItem()
 
 void List::removeItems()
 {
-    keeper.whenLoaded([list = model, group = ui->tabWidget->currentIndex()] {
-        list->removeAll(group);
-    });
+    keeper.whenLoaded(
+        [list = model, group = ui->tabWidget->currentIndex()] { list->removeAll(group); });
 }
 
 // The tab bar marks its current tab clearly while it has the focus; each

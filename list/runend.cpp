@@ -34,9 +34,9 @@ RunEnd::RunEnd(ListFileKeeper &keeper, QWidget *window, std::function<QWidget *(
         note = std::make_unique<WaitIndicator>(std::initializer_list<QWidget *>{}, this->window,
                                                tr("Αποθήκευση της λίστας…"));
     });
-    connect(&keeper, &ListFileKeeper::writeEnded, this,
-            [this](bool, const QString &reason) { writtenInBackground(reason); },
-            Qt::QueuedConnection);
+    connect(
+        &keeper, &ListFileKeeper::writeEnded, this,
+        [this](bool, const QString &reason) { writtenInBackground(reason); }, Qt::QueuedConnection);
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         // The desktop's log-out asks before the changes are given up.
         connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &session) {

@@ -12,7 +12,6 @@
 #include <QStringList>
 #include <QtGlobal>
 
-
 const QStringList groupNames = {"Όλα", "23%", "13%", "6.5%", "9%", "16%", "5%", "Λοιπά"};
 
 // Entries by letter, for the tables below.
@@ -113,4 +112,3 @@ inline bool totalsFollowRows(const SavedList &list)
     }
     return true;
 }
-

@@ -177,7 +177,7 @@ void TestListFileKeeper::readsBackWhatItWrote()
     QStringList dates;
     {
         const auto kept = open();
-    SavedList *list = &kept->list;
+        SavedList *list = &kept->list;
         list->addEntry(letters.value('a'));
         list->addEntry({"1,00", "6,50", "0,07", "1,07"});
         list->addEntry({"2,00", "7,00", "0,14", "2,14"});
@@ -491,7 +491,8 @@ void TestListFileKeeper::staysWithinWhatTheReaderTakes()
     QString reason;
     if (file == "full") {
         for (int i = 0; i < 50; ++i)
-            kept->keeper.whenLoaded([list, i, &longEntry] { list->addEntry(longEntry(10000 + i)); });
+            kept->keeper.whenLoaded(
+                [list, i, &longEntry] { list->addEntry(longEntry(10000 + i)); });
         QVERIFY(save(*kept, &reason));
         QVERIFY(!full.isEmpty());
         QVERIFY(QFileInfo(path()).size() <= ListFile::maxFileSize);

@@ -1,6 +1,5 @@
 // The saved list's rules, without a file.
 
-#include "core/listfile.h"
 #include "core/rateset.h"
 #include "core/savedlist.h"
 #include "listsamples.h"
