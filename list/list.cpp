@@ -328,7 +328,9 @@ bool List::isLoaded() const
 
 void List::saveList()
 {
-    keeper.saveNow(QDeadlineTimer::Forever);
+    // A reader held up by a hostile file is not waited for without end.
+    const int waitMs = 10000;
+    keeper.saveNow(QDeadlineTimer(waitMs));
 }
 
 void List::tellFailure(const QString &reason)
