@@ -41,7 +41,6 @@ List::List(QWidget *parent)
     // Until an entry is added or the user picks a tab, the list shows all of
     // it rather than one rate's tab, likely empty.
     ui->tabWidget->setCurrentIndex(RateTabs::all);
-    prepareDataLocation();
 
     // Tab i holds table i.
     for (int tab = 0; tab < ui->tabWidget->count(); ++tab) {
@@ -102,13 +101,6 @@ void List::standApartFromTheCalculator()
 {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-}
-
-// The list file lives in the per-user data folder; make sure it exists before
-// the file is read.
-void List::prepareDataLocation()
-{
-    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
 // The four columns share the table's width, however large the font, so that
