@@ -51,9 +51,9 @@ List::List(QWidget *parent)
     nameTablesAndMarkTheFocusedTab();
     retitleRateTabs();
 
-    removeSelectedAction = new QAction(QStringLiteral("Διαγραφή επιλεγμένων τιμών"), this);
+    removeSelectedAction = new QAction(tr("Διαγραφή επιλεγμένων τιμών"), this);
     connect(removeSelectedAction, &QAction::triggered, this, &List::removeSelectedItem);
-    removeAllAction = new QAction(QStringLiteral("Διαγραφή όλων των τιμών της καρτέλας"), this);
+    removeAllAction = new QAction(tr("Διαγραφή όλων των τιμών της καρτέλας"), this);
     connect(removeAllAction, &QAction::triggered, this, &List::removeItems);
 
     model = new SavedList(listFilePath(), tabNames(), this);
@@ -320,7 +320,7 @@ void List::showTotals()
 {
     ui->label_totals->setText(model->isLoaded()
                                   ? model->totals(ui->tabWidget->currentIndex()).text()
-                                  : QStringLiteral("Ανάγνωση λίστας…"));
+                                  : tr("Ανάγνωση λίστας…"));
 }
 
 bool List::isLoaded() const
