@@ -2,6 +2,7 @@
 #include "ui_list.h"
 
 #include "columnfit.h"
+#include "core/appinfo.h"
 #include "core/listplacement.h"
 #include "core/presetrates.h"
 #include "core/ratetabs.h"
@@ -139,8 +140,7 @@ void List::fitColumnsWhenTheyChange(QTableWidget *table)
 
 QString List::listFilePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-           + QLatin1String("/list.xml");
+    return AppInfo::dataFolder() + QLatin1String("/list.xml");
 }
 
 QStringList List::tabNames() const
