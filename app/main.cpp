@@ -58,7 +58,7 @@ int main(int argc, char *argv[])
     QCoreApplication::installTranslator(&greekToolkitTexts);
 
     // A second start shows the running calculator and ends.
-    SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    SingleInstance instance(AppInfo::dataFolder());
     switch (instance.claim()) {
     case SingleInstance::Claim::Claimed: break;
     case SingleInstance::Claim::Shown: return 0;

@@ -113,7 +113,7 @@ void ListStore::Shared::finish(Outcome result, bool holds)
         QMetaObject::invokeMethod(receiver, &ListStore::partsWaiting, Qt::QueuedConnection);
 }
 
-// Before every write the data folder is made again when it has gone; a
+// The list's writer makes the data folder again when it has gone; a
 // list.xml that is not a plain file is never written to; and a file that held
 // more than was read from it is first copied aside.
 bool ListStore::Shared::write(const QString &path, const ListContent &content, int number,
@@ -123,7 +123,6 @@ bool ListStore::Shared::write(const QString &path, const ListContent &content, i
     if (number != newestWrite) // a newer write has been asked for: older rows never win
         return false;
     const QFileInfo file(path);
-    QDir().mkpath(file.path());
 
     // A symbolic link to a plain file counts as that file.
     if (file.exists() && !file.isFile()) {
@@ -142,8 +141,12 @@ bool ListStore::Shared::write(const QString &path, const ListContent &content, i
         }
     }
     copyKind.clear();
-    if (!ListFile::write(path, content.groupNames, content.groups, reason))
+    WriteFailure failure;
+    if (!ListFile::write(path, content.groupNames, content.groups, &failure)) {
+        if (reason)
+            *reason = failure.text();
         return false;
+    }
     known = ListFile::signatureOf(path);
     return true;
 }

@@ -2,6 +2,7 @@
 #include "ui_list.h"
 
 #include "columnfit.h"
+#include "core/appinfo.h"
 #include "core/listplacement.h"
 #include "core/presetrates.h"
 #include "core/ratetabs.h"
@@ -41,7 +42,6 @@ List::List(QWidget *parent)
     // Until an entry is added or the user picks a tab, the list shows all of
     // it rather than one rate's tab, likely empty.
     ui->tabWidget->setCurrentIndex(RateTabs::all);
-    prepareDataLocation();
 
     // Tab i holds table i.
     for (int tab = 0; tab < ui->tabWidget->count(); ++tab) {
@@ -52,9 +52,9 @@ List::List(QWidget *parent)
     nameTablesAndMarkTheFocusedTab();
     retitleRateTabs();
 
-    removeSelectedAction = new QAction(QStringLiteral("Διαγραφή επιλεγμένων τιμών"), this);
+    removeSelectedAction = new QAction(tr("Διαγραφή επιλεγμένων τιμών"), this);
     connect(removeSelectedAction, &QAction::triggered, this, &List::removeSelectedItem);
-    removeAllAction = new QAction(QStringLiteral("Διαγραφή όλων των τιμών της καρτέλας"), this);
+    removeAllAction = new QAction(tr("Διαγραφή όλων των τιμών της καρτέλας"), this);
     connect(removeAllAction, &QAction::triggered, this, &List::removeItems);
 
     model = new SavedList(listFilePath(), tabNames(), this);
@@ -104,13 +104,6 @@ void List::standApartFromTheCalculator()
                    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
 }
 
-// The list file lives in the per-user data folder; make sure it exists before
-// the file is read.
-void List::prepareDataLocation()
-{
-    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-}
-
 // The four columns share the table's width, however large the font, so that
 // the final amount always shows; only a window narrower than the four headers
 // scrolls sideways. Tab leaves the table rather than walking its cells.
@@ -147,8 +140,7 @@ void List::fitColumnsWhenTheyChange(QTableWidget *table)
 
 QString List::listFilePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-           + QLatin1String("/list.xml");
+    return AppInfo::dataFolder() + QLatin1String("/list.xml");
 }
 
 QStringList List::tabNames() const
@@ -328,7 +320,7 @@ void List::showTotals()
 {
     ui->label_totals->setText(model->isLoaded()
                                   ? model->totals(ui->tabWidget->currentIndex()).text()
-                                  : QStringLiteral("Ανάγνωση λίστας…"));
+                                  : tr("Ανάγνωση λίστας…"));
 }
 
 bool List::isLoaded() const

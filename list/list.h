@@ -73,7 +73,6 @@ private slots:
 
 private:
     void standApartFromTheCalculator();
-    void prepareDataLocation();
     void setUpTable(QTableWidget *table);
     void fitColumnsWhenTheyChange(QTableWidget *table);
     QStringList tabNames() const;
