@@ -1,6 +1,6 @@
 #include "calculator/mainwindow.h"
 #include "core/listfile.h"
-#include "core/presetrates.h"
+#include "core/rateset.h"
 #include "core/savedlist.h"
 #include "list/list.h"
 #include "testsupport.h"
@@ -68,7 +68,8 @@ const QStringList groupNames = {"Όλα", "23%", "13%", "6.5%", "9%", "16%", "5%
 struct ListWindow {
     List window;
 
-    ListWindow()
+    explicit ListWindow(const RateSet &rates = RateSet())
+        : window(rates)
     {
         if (!QTest::qWaitFor([this] { return window.isLoaded(); }))
             qFatal("the saved list never finished loading");
@@ -511,9 +512,7 @@ void TestList::tablesMirrorTheSavedList()
         groups[i % 3 ? 7 : 1] << entry;
     }
     QVERIFY(ListFile::write(listPath(), groupNames, groups));
-    PresetRates::setInForce(RateSet::from2016());
-    const auto restore = qScopeGuard([] { PresetRates::setInForce(RateSet::until2015()); });
-    ListWindow moved;
+    ListWindow moved(RateSet::from2016());
     moved.window.show();
     QCOMPARE(moved.tabs()->currentIndex(), 0);
     moved.window.savedList()->removeRow(7, 0);
