@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSemaphore>
 #include <QSet>
 #include <QThread>
 
@@ -84,6 +85,10 @@ struct SavedList::Refiling {
     std::atomic<bool> cancelled{false};
     std::atomic<int> stepsDone{0};
     QList<Result> changed;
+    // The groups as they were, let go of on the thread once the list has
+    // taken the new ones in (or given them up): long groups take a while.
+    QList<Group> discarded;
+    QSemaphore taken;
 
     void workOut();
     QList<int> rowsLeaving(int group) const;
@@ -122,10 +127,14 @@ SavedList::SavedList(const QString &path, const RateSet &rates, const QStringLis
 
 SavedList::~SavedList()
 {
-    if (refilingThread) {
+    if (refiling) {
         refiling->cancelled = true;
-        refilingThread->wait();
-        delete refilingThread;
+        refiling->taken.release();
+    }
+    for (QThread *thread : {refilingThread, lettingGoThread}) {
+        if (thread)
+            thread->wait();
+        delete thread;
     }
     delete store; // before the rows that it may ask for
 }
@@ -525,20 +534,29 @@ std::shared_ptr<SavedList::Refiling> SavedList::prepareRefiling(const RateSet &r
 void SavedList::refileOnAThread(std::shared_ptr<Refiling> job)
 {
     refiling = job;
-    refilingThread = QThread::create([job] { job->workOut(); });
-    connect(refilingThread, &QThread::finished, this, &SavedList::endRefiling);
+    refilingThread = QThread::create([this, job] {
+        job->workOut();
+        QMetaObject::invokeMethod(this, &SavedList::endRefiling, Qt::QueuedConnection);
+        job->taken.acquire();
+        job->changed.clear();
+        job->discarded.clear();
+    });
     refilingThread->start();
 }
 
 void SavedList::endRefiling()
 {
     const std::shared_ptr<Refiling> job = std::exchange(refiling, {});
-    refilingThread->wait();
-    delete std::exchange(refilingThread, nullptr);
-    if (!job->cancelled) {
+    // The thread of the re-filing before has long let go of its groups.
+    if (lettingGoThread)
+        lettingGoThread->wait();
+    delete std::exchange(lettingGoThread, std::exchange(refilingThread, nullptr));
+    const bool followed = !job->cancelled;
+    if (followed)
         takeRefiled(*job);
+    job->taken.release();
+    if (followed)
         emit refiled(true);
-    }
     runWaitingCommands();
 }
 
@@ -552,7 +570,8 @@ void SavedList::takeRefiled(Refiling &job)
     }
     filingRates = job.rates;
     for (Refiling::Result &result : job.changed) {
-        const Group before = std::exchange(groups[result.group], std::move(result.filed));
+        job.discarded << std::exchange(groups[result.group], std::move(result.filed));
+        const Group &before = job.discarded.constLast();
         rowCount += int(groups.at(result.group).rows.size() - before.rows.size());
         fileBytes += result.bytes;
         tellRefiled(result.group, before, groups.at(result.group), result.runs);

@@ -203,4 +203,6 @@ private:
     // The re-filing under way on its thread, if any.
     std::shared_ptr<Refiling> refiling;
     QThread *refilingThread = nullptr;
+    // The thread of the latest re-filing, letting go of the old groups.
+    QThread *lettingGoThread = nullptr;
 };

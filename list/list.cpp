@@ -200,7 +200,9 @@ void List::titleTabs()
 void List::followRates(const RateSet &rates)
 {
     model->followRates(rates, RateTabs::groupNames(rates));
-    (new RefilingJob(this, model))->start();
+    // Over the window that the user sees: the calculator, when this is hidden.
+    QWidget *window = isVisible() || !parentWidget() ? this : parentWidget();
+    (new RefilingJob(window, model))->start();
 }
 
 void List::showRefiled(bool followed)
