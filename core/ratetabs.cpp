@@ -1,6 +1,5 @@
 #include "ratetabs.h"
 
-
 namespace RateTabs {
 
 namespace {

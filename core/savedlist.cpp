@@ -647,9 +647,9 @@ QList<int> SavedList::Refiling::rowsLeaving(int group) const
 QList<EntryGroup> SavedList::Refiling::rowsComing(const QList<QList<int>> &leaving) const
 {
     QList<EntryGroup> coming(groups.size());
-    if (cancelled
-        || std::all_of(leaving.cbegin(), leaving.cend(),
-                       [](const QList<int> &rows) { return rows.isEmpty(); }))
+    if (cancelled || std::all_of(leaving.cbegin(), leaving.cend(), [](const QList<int> &rows) {
+            return rows.isEmpty();
+        }))
         return coming;
 
     std::unordered_map<Entry, int, EntryHash> placeInAll;
@@ -705,7 +705,8 @@ SavedList::Refiling::Result SavedList::Refiling::refiled(int group, const QList<
         }
         g.uncount(entry);
         result.bytes -= bytesOf(entry);
-        if (!result.runs.isEmpty() && result.runs.constLast().first + result.runs.constLast().second == row)
+        if (!result.runs.isEmpty()
+            && result.runs.constLast().first + result.runs.constLast().second == row)
             ++result.runs.last().second;
         else
             result.runs.append({row, 1});

@@ -221,9 +221,8 @@ void List::showChosenTabAfterNewRates(const QString &titleBefore)
 {
     if (ui->tabWidget->tabText(ui->tabWidget->currentIndex()) == titleBefore)
         return;
-    ui->tabWidget->setCurrentIndex(lastAddedRate.isEmpty()
-                                       ? RateTabs::all
-                                       : RateTabs::forRate(lastAddedRate, model->rates()));
+    ui->tabWidget->setCurrentIndex(
+        lastAddedRate.isEmpty() ? RateTabs::all : RateTabs::forRate(lastAddedRate, model->rates()));
 }
 
 QTableWidget *List::currentTable() const

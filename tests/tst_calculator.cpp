@@ -282,7 +282,7 @@ void TestCalculator::rateButtonsWriteTheRateBox()
 void TestCalculator::followsTheRatesTheUserSets_data()
 {
     QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<QString>("rate"); // as the rate box shows 24
+    QTest::addColumn<QString>("rate");           // as the rate box shows 24
     QTest::addColumn<QString>("typedFirstRate"); // none: "Από 2016"
     QTest::addColumn<QStringList>("buttonTexts");
     QTest::addColumn<QStringList>("tabTitles");
@@ -294,7 +294,8 @@ void TestCalculator::followsTheRatesTheUserSets_data()
     QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << "24.00"
                              << QString() << buttons2016 << tabs2016;
     QTest::newRow("the first rate typed")
-        << greek << "24,00" << "24" << QStringList{"24%", "13%", "6.5%", "16%", "9%", "5%"}
+        << greek << "24,00"
+        << "24" << QStringList{"24%", "13%", "6.5%", "16%", "9%", "5%"}
         << QStringList{"Όλα", "24%", "13%", "6.5%", "9%", "16%", "5%", "Λοιπά"};
 }
 

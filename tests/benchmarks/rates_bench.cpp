@@ -318,8 +318,8 @@ void benchmarkRates(QTextStream &out, int entries, int runs)
         QObject context;
         QObject::connect(&list, &List::ratesFollowed, &context,
                          [&followed](const RateSet &r) { followed = r; });
-        const auto [took, held] = timeAndLongestHold([&] { list.followRates(rates); },
-                                                     [&] { return followed == rates; });
+        const auto [took, held] =
+            timeAndLongestHold([&] { list.followRates(rates); }, [&] { return followed == rates; });
         refile << took;
         const auto [caughtUp, heldUntilCaughtUp] =
             timeAndLongestHold([] {}, [&] { return tablesCaughtUp(list); });
@@ -327,9 +327,9 @@ void benchmarkRates(QTextStream &out, int entries, int runs)
         hold << Time{std::max(held.wall, heldUntilCaughtUp.wall),
                      std::max(held.cpu, heldUntilCaughtUp.cpu)};
 
-        const auto [bareTook, bareHeld] = timeAndLongestHold(
-            [&] { bare->followRates(rates, RateTabs::groupNames(rates)); },
-            [&] { return !bare->isRefiling(); });
+        const auto [bareTook, bareHeld] =
+            timeAndLongestHold([&] { bare->followRates(rates, RateTabs::groupNames(rates)); },
+                               [&] { return !bare->isRefiling(); });
         bareRefile << bareTook;
         bareHold << bareHeld;
     }
