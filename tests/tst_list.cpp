@@ -1,6 +1,7 @@
 #include "calculator/mainwindow.h"
 #include "core/listfile.h"
 #include "core/rateset.h"
+#include "core/ratetabs.h"
 #include "core/savedlist.h"
 #include "list/list.h"
 #include "testsupport.h"
@@ -12,6 +13,9 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QtTest>
@@ -522,6 +526,26 @@ void TestList::tablesMirrorTheSavedList()
     QCOMPARE(moved.table(1)->currentRow(), 2000);
     QTRY_VERIFY(mirrors(moved));
     QCOMPARE(moved.rows(7).size(), 999);
+
+    // Back to the rates until 2015, given up from the progress dialog: the
+    // tabs and rows stay, and no new rates are told; an entry added
+    // meanwhile goes by the rates kept. Then followed for good.
+    QSignalSpy followed(&moved.window, &List::ratesFollowed);
+    moved.window.followRates(RateSet::until2015());
+    auto *progress = moved.window.findChild<QProgressDialog *>("progressDialog");
+    auto *cancel = progress->findChild<QPushButton *>();
+    QCOMPARE(cancel->text(), "Ακύρωση");
+    cancel->click();
+    moved.add("6,00", "24,00", "1,44", "7,44");
+    QTRY_COMPARE(moved.window.savedList()->entries(1).size(), 2002);
+    QCOMPARE(moved.tabs()->tabText(1), "24%");
+    QCOMPARE(followed.count(), 0);
+    moved.window.followRates(RateSet::until2015());
+    QTRY_COMPARE(followed.count(), 1);
+    QVERIFY(followed.at(0).at(0).value<RateSet>() == RateSet::until2015());
+    QCOMPARE(moved.tabs()->tabText(1), "23%");
+    QCOMPARE(moved.tabs()->currentIndex(), RateTabs::otherRates); // where the 24% rows went
+    QTRY_VERIFY(mirrors(moved));
 }
 
 void TestList::firstCloseWritesEightEmptyGroups()

@@ -357,6 +357,8 @@ void TestSavedList::followsNewRates_data()
                                                               << "0:af 1:f 7:a" << 2;
     QTest::newRow("the same row from two groups comes once") << "0:a 1:a 6:a"
                                                              << "0:a 7:a" << 2;
+    QTest::newRow("two runs leaving one group") << "0:AbCm 7:AbCm"
+                                                << "0:AbCm 1:AC 7:bm" << 2;
     QTest::newRow("rows leaving from all over a group")
         << "0:ABCDEFGHIJKLMNOPQRSTm 7:ABCDEFGHIJKLMNOPQRSTm"
         << "0:ABCDEFGHIJKLMNOPQRSTm 1:ACEGIKMOQS 7:BDFHJLNPRTm" << 10;
