@@ -24,6 +24,8 @@
 #include <QTextDocumentFragment>
 #include <QTimer>
 
+#include <iterator>
+
 namespace {
 const char geometryKey[] = "geometry";
 const char stateKey[] = "state";
