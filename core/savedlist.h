@@ -2,6 +2,7 @@
 
 #include "entry.h"
 #include "liststore.h"
+#include "rateset.h"
 #include "totals.h"
 
 #include <QDeadlineTimer>
@@ -10,11 +11,12 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
-class RateSet;
+class QThread;
 
 // The saved calculations, in eight groups: "Όλα" holds every entry, one group
-// each of the six preset rates, and "Λοιπά" the others. It keeps the rules of
+// each of the six preset rates it is given, and "Λοιπά" the others. It keeps the rules of
 // the list (where an entry goes, that no group holds an entry twice, what a
 // deletion removes and Ctrl+Z brings back) and keeps the list in list.xml,
 // read a part at a time at start and written within a second or two of every
@@ -27,12 +29,16 @@ class SavedList : public QObject
     Q_OBJECT
 
 public:
-    SavedList(const QString &path, const QStringList &groupNames, QObject *parent = nullptr);
+    // The rows are filed under those rates, in groups of those names.
+    SavedList(const QString &path, const RateSet &rates, const QStringList &groupNames,
+              QObject *parent = nullptr);
     ~SavedList() override;
 
     QString path() const { return store->location(); }
     int groupCount() const { return int(groups.size()); }
     QStringList groupNames() const { return names; }
+    // The preset rates that the rows are filed under.
+    const RateSet &rates() const { return filingRates; }
     const EntryGroup &entries(int group) const { return groups.at(group).rows; }
     bool contains(int group, const Entry &entry) const;
     // The running sums of a group, up to date with every change and every
@@ -74,7 +80,18 @@ public:
     // holds already is not put in twice. "Όλα" stays as it is. The removals
     // kept for undo() are given up: they were made in the groups as they
     // were.
+    //
+    // The new groups are worked out on a thread of their own, from a copy,
+    // and taken in all at once; refiled() tells when. Until then the rows,
+    // the rates and the names are as they were, and the commands wait.
     void followRates(const RateSet &rates, const QStringList &groupNames);
+    // Gives up the re-filing under way: the list keeps its rows, rates and
+    // names, and refiled(false) follows at once.
+    void cancelRefiling();
+    bool isRefiling() const;
+    // How far the re-filing under way is, of refilingSteps().
+    int refilingStepsDone() const;
+    int refilingSteps() const { return 2 * groupCount(); }
     // How many rows followRates() would take out of their group now.
     int countMoves(const RateSet &rates) const;
 
@@ -113,6 +130,9 @@ signals:
     // An entry, or the rows of an undo, were left out: the file could not
     // hold them.
     void full();
+    // A re-filing ended: the groups follow the new rates, or, when it was
+    // given up, the old ones still.
+    void refiled(bool followed);
 
 private:
     // The rows of a group, and how many of them have each hash, so that a
@@ -125,6 +145,11 @@ private:
         // rates are judged text by text rather than row by row.
         QHash<QString, int> rateTexts;
         GroupTotals totals;
+
+        // What is known of the rows, for an entry that comes or goes.
+        void count(const Entry &entry);
+        void uncount(const Entry &entry);
+        bool holds(const Entry &entry) const;
     };
     // The group of each rate text under the rates being followed, as found.
     using Routing = QHash<QString, int>;
@@ -134,12 +159,19 @@ private:
         EntryGroup entries;
     };
 
+    struct Refiling;
+
     void whenLoaded(std::function<void()> command);
+    void runWaitingCommands();
     static int groupFor(const QString &fpa, const RateSet &rates, Routing &routing);
-    QList<int> rowsLeaving(int group, const RateSet &rates, Routing &routing) const;
-    QList<EntryGroup> rowsComing(const QList<QList<int>> &leaving, const RateSet &rates,
-                                 Routing &routing) const;
-    void refileGroup(int group, const QList<int> &leaving, const EntryGroup &coming);
+    Routing routingFor(const RateSet &rates) const;
+    std::shared_ptr<Refiling> prepareRefiling(const RateSet &rates,
+                                              const QStringList &groupNames) const;
+    void refileOnAThread(std::shared_ptr<Refiling> job);
+    void endRefiling();
+    void takeRefiled(Refiling &job);
+    void tellRefiled(int group, const Group &before, const Group &after,
+                     const QList<std::pair<int, int>> &runs);
     void fillSomeRows();
     bool takeRows(bool wait, QDeadlineTimer deadline);
     bool finishLoading(QDeadlineTimer deadline);
@@ -167,4 +199,10 @@ private:
     int partDone = 0;
     QTimer fillTimer;
     QList<std::function<void()>> waitingCommands;
+    RateSet filingRates;
+    // The re-filing under way on its thread, if any.
+    std::shared_ptr<Refiling> refiling;
+    QThread *refilingThread = nullptr;
+    // The thread of the latest re-filing, letting go of the old groups.
+    QThread *lettingGoThread = nullptr;
 };

@@ -2,8 +2,8 @@
 
 #include "core/entrydate.h"
 #include "core/listfile.h"
-#include "core/presetrates.h"
 #include "core/rateset.h"
+#include "core/ratetabs.h"
 #include "core/savedlist.h"
 
 #include <QDir>
@@ -46,6 +46,7 @@ const QHash<QChar, Entry> letters = [] {
         {'l', {"100,00", "4,00", "4,00", "104,00"}},
         {'m', {"1,00", "7,00", "0,07", "1,07"}},
         {'n', {"10,00", "6.500", "0,65", "10,65"}},
+        {'o', {"1,00", "17,00", "0,17", "1,17"}},
     };
     // And A to T, at 24 % and 7 % by turns.
     for (int i = 0; i < 20; ++i)
@@ -200,7 +201,7 @@ void TestSavedList::cleanup()
 
 std::unique_ptr<SavedList> TestSavedList::open() const
 {
-    auto list = std::make_unique<SavedList>(path(), groupNames);
+    auto list = std::make_unique<SavedList>(path(), RateSet(), groupNames);
     list->load();
     if (!QTest::qWaitFor([&list] { return list->isLoaded(); }, asLongAsItTakes))
         qFatal("the saved list never finished loading");
@@ -356,6 +357,8 @@ void TestSavedList::followsNewRates_data()
                                                               << "0:af 1:f 7:a" << 2;
     QTest::newRow("the same row from two groups comes once") << "0:a 1:a 6:a"
                                                              << "0:a 7:a" << 2;
+    QTest::newRow("two runs leaving one group") << "0:AbCm 7:AbCm"
+                                                << "0:AbCm 1:AC 7:bm" << 2;
     QTest::newRow("rows leaving from all over a group")
         << "0:ABCDEFGHIJKLMNOPQRSTm 7:ABCDEFGHIJKLMNOPQRSTm"
         << "0:ABCDEFGHIJKLMNOPQRSTm 1:ACEGIKMOQS 7:BDFHJLNPRTm" << 10;
@@ -388,7 +391,45 @@ void TestSavedList::followsNewRates()
 
     QCOMPARE(list->countMoves(RateSet::from2016()), moves);
     QCOMPARE(groupsOf(*list), before);
-    list->followRates(RateSet::from2016(), groupNames);
+    const QStringList names2016 = {"Όλα", "24%", "13%", "6%", "9%", "17%", "4%", "Λοιπά"};
+    QSignalSpy refiled(list.get(), &SavedList::refiled);
+    QString filed;
+    connect(list.get(), &SavedList::entryFiled, this, [&](int group, int row, bool isNew) {
+        filed = QStringLiteral("%1 %2 %3").arg(group).arg(row).arg(isNew ? "new" : "old");
+    });
+
+    // Given up, the list stays as it was; an entry added meanwhile waits,
+    // then follows the rates the list kept (17 % to "Λοιπά").
+    const auto lastRowOf = [&](int group) { return int(list->entries(group).size()) - 1; };
+    list->followRates(RateSet::from2016(), RateTabs::groupNames(RateSet::from2016()));
+    QVERIFY(list->isRefiling());
+    list->addEntry(letters.value('o'));
+    list->cancelRefiling();
+    QCOMPARE(refiled.count(), 1);
+    QCOMPARE(refiled.at(0).at(0).toBool(), false);
+    QVERIFY(!list->isRefiling());
+    QTRY_VERIFY(!filed.isEmpty());
+    QCOMPARE(filed, QString("7 %1 new").arg(lastRowOf(7)));
+    QCOMPARE(list->groupNames(), groupNames);
+    QVERIFY(list->rates() == RateSet::until2015());
+    list->removeRow(7, lastRowOf(7));
+    list->removeRow(0, lastRowOf(0));
+    QCOMPARE(groupsOf(*list), before);
+
+    // Worked out on a thread, while the rows stay as they were and commands
+    // wait; then taken in at once, and the entry goes to 17 %.
+    list->followRates(RateSet::from2016(), RateTabs::groupNames(RateSet::from2016()));
+    list->addEntry(letters.value('o'));
+    QCOMPARE(groupsOf(*list), before);
+    QVERIFY(QTest::qWaitFor([&] { return !list->isRefiling(); }));
+    QCOMPARE(refiled.count(), 2);
+    QCOMPARE(refiled.at(1).at(0).toBool(), true);
+    QCOMPARE(list->groupNames(), names2016);
+    QVERIFY(list->rates() == RateSet::from2016());
+    QVERIFY(!list->canUndo());
+    QCOMPARE(filed, QString("5 %1 new").arg(lastRowOf(5)));
+    list->removeRow(5, lastRowOf(5));
+    list->removeRow(0, lastRowOf(0));
     QCOMPARE(groupsOf(*list), after);
     for (int group = 0; group < list->groupCount(); ++group) {
         QCOMPARE(followed[group], list->entries(group));
@@ -396,16 +437,12 @@ void TestSavedList::followsNewRates()
             QVERIFY(list->contains(group, entry));
     }
     QVERIFY(totalsFollowRows(*list));
-    QVERIFY(!list->canUndo());
-    QCOMPARE(list->hasUnsavedChanges(), moves > 0);
+    QVERIFY(list->save());
 
     // The rates changed in the settings between two runs: the file read at
     // the next start is filed the same way, and kept in no copy.
     QVERIFY(ListFile::write(path(), groupNames, groupsFrom(before)));
-    PresetRates::setInForce(RateSet::from2016());
-    const auto restore = qScopeGuard([] { PresetRates::setInForce(RateSet::until2015()); });
-    const QStringList names2016 = {"Όλα", "24%", "13%", "6%", "9%", "17%", "4%", "Λοιπά"};
-    SavedList later(path(), names2016);
+    SavedList later(path(), RateSet::from2016(), names2016);
     later.load();
     QVERIFY(QTest::qWaitFor([&later] { return later.isLoaded(); }));
     QCOMPARE(groupsOf(later), after);
@@ -590,7 +627,7 @@ void TestSavedList::savingWaitsForTheWholeList()
     const QByteArray content = ListFile::serialize(groupNames, groups);
     writeFile(path(), content);
 
-    SavedList list(path(), groupNames);
+    SavedList list(path(), RateSet(), groupNames);
     list.load();
     QVERIFY(!list.isLoaded());
     QCOMPARE(list.fileState(), ListStore::State::Loading);
@@ -609,7 +646,7 @@ void TestSavedList::changesWhileLoadingWaitForTheRows()
     groups[0] << letters.value('a');
     writeFile(path(), ListFile::serialize(groupNames, groups));
 
-    SavedList list(path(), groupNames);
+    SavedList list(path(), RateSet(), groupNames);
     list.load();
     list.addEntry(letters.value('a')); // in Όλα already, at its end
     list.removeAll(7);
@@ -731,7 +768,7 @@ void TestSavedList::staysWithinWhatTheReaderTakes()
     }
     writeFile(path(), content);
 
-    auto list = std::make_unique<SavedList>(path(), groupNames);
+    auto list = std::make_unique<SavedList>(path(), RateSet(), groupNames);
     QSignalSpy full(list.get(), &SavedList::full);
     list->load();
     QString reason;
