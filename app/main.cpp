@@ -64,7 +64,7 @@ int main(int argc, char *argv[])
     QCoreApplication::installTranslator(&greekToolkitTexts);
 
     // A second start shows the running calculator and ends.
-    SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    SingleInstance instance(AppInfo::dataFolder());
     switch (instance.claim()) {
     case SingleInstance::Claim::Claimed: break;
     case SingleInstance::Claim::Shown: return 0;
@@ -77,7 +77,8 @@ int main(int argc, char *argv[])
 
     // The saved list and the keeper of its file live for the whole run; the
     // windows are given them.
-    SavedList list(RateTabs::names(RateSet::load(QSettings())));
+    const RateSet rates = RateSet::load(QSettings());
+    SavedList list(rates, RateTabs::groupNames(rates));
     ListFileKeeper keeper(ListFileKeeper::standardPath(), list);
     MainWindow window(keeper);
     QObject::connect(&instance, &SingleInstance::shownAgain, &window,

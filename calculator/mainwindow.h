@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/rateset.h"
+
 #include <QMainWindow>
 
 class About;
@@ -10,7 +12,6 @@ class QDoubleSpinBox;
 class QSettings;
 class List;
 class ListFileKeeper;
-class RateSet;
 class RunEnd;
 
 QT_BEGIN_NAMESPACE
@@ -41,7 +42,7 @@ protected:
 private slots:
     void on_doubleSpinBox_poso_valueChanged(double arg1);
     void on_doubleSpinBox_fpa_valueChanged(double arg1);
-    void radioClicked(QAbstractButton *id);
+    void rateClicked(int position);
     void on_pushButton_toggle_ontop_toggled(bool checked);
     void on_pushButton_add_to_list_clicked();
     void on_pushButton_about_clicked();
@@ -51,6 +52,7 @@ private slots:
 
 private:
     void makeCommandButtonsAccessible();
+    void numberRateButtons();
     void offerListShortcut();
     void offerCommandKeys();
     void offerRatesCommand();
@@ -58,7 +60,7 @@ private:
     void offerRatesInNumberBoxMenus(QAction *ratesCommand);
     void describeRateButtons();
     void editRates();
-    void changeRates(const RateSet &rates);
+    void takeRates(const RateSet &followed);
     void showRateTexts();
     void workAtCheckedRate();
     void readyForNextPrice();
@@ -80,6 +82,9 @@ private:
     About *about = nullptr;
     Contact *contact = nullptr;
     QSettings *settings;
+    // The preset rates in force, kept in the settings; the list is filed
+    // under them, and takes new ones before the calculator does.
+    RateSet rates;
     // The list window's place from the last run, until the window is made.
     QByteArray listPlace;
 };

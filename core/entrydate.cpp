@@ -1,11 +1,16 @@
 #include "entrydate.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
 
 namespace EntryDate {
 
 namespace {
+
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(EntryDate)
+};
 
 const QString format = QStringLiteral("yyyyMMddTHHmm");
 constexpr int length = 13; // "20261209T1432"
@@ -78,7 +83,7 @@ QString forSpreadsheet(const QString &text)
 QString toolTip(const QString &text)
 {
     const QString when = shown(text);
-    return when.isEmpty() ? QString() : QStringLiteral("Καταχωρίστηκε ") + when;
+    return when.isEmpty() ? QString() : Text::tr("Καταχωρίστηκε %1").arg(when);
 }
 
 } // namespace EntryDate
@@ -86,6 +91,10 @@ QString toolTip(const QString &text)
 namespace Period {
 
 namespace {
+
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(Period)
+};
 
 // What the dates of the period start with: "20261209", "202612"; nothing
 // for All.
@@ -105,12 +114,12 @@ QString prefixOf(Kind kind, const QDate &today)
 QString name(Kind kind)
 {
     switch (kind) {
-    case Today: return QStringLiteral("Σήμερα");
-    case ThisMonth: return QStringLiteral("Αυτός ο μήνας");
-    case LastMonth: return QStringLiteral("Ο προηγούμενος μήνας");
+    case Today: return Text::tr("Σήμερα");
+    case ThisMonth: return Text::tr("Αυτός ο μήνας");
+    case LastMonth: return Text::tr("Ο προηγούμενος μήνας");
     case All: break;
     }
-    return QStringLiteral("Όλες");
+    return Text::tr("Όλες");
 }
 
 QString describe(Kind kind, const QDate &today)

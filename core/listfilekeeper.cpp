@@ -1,7 +1,7 @@
 #include "listfilekeeper.h"
 
+#include "appinfo.h"
 #include "listfile.h"
-#include "presetrates.h"
 #include "savedlist.h"
 
 #include <QDateTime>
@@ -145,7 +145,6 @@ bool ListFileKeeper::Shared::write(const QString &path, const ListContent &conte
     if (number != newestWrite) // a newer write has been asked for: older rows never win
         return false;
     const QFileInfo file(path);
-    QDir().mkpath(file.path());
 
     // A symbolic link to a plain file counts as that file.
     if (file.exists() && !file.isFile()) {
@@ -164,8 +163,12 @@ bool ListFileKeeper::Shared::write(const QString &path, const ListContent &conte
         }
     }
     copyKind.clear();
-    if (!ListFile::write(path, content.groupNames, content.groups, reason))
+    WriteFailure failure;
+    if (!ListFile::write(path, content.groupNames, content.groups, &failure)) {
+        if (reason)
+            *reason = failure.text();
         return false;
+    }
     known = ListFile::signatureOf(path);
     return true;
 }
@@ -237,8 +240,7 @@ ListFileKeeper::~ListFileKeeper()
 
 QString ListFileKeeper::standardPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-           + QLatin1String("/list.xml");
+    return AppInfo::dataFolder() + QLatin1String("/list.xml");
 }
 
 QString ListFileKeeper::notAPlainFileReason()
@@ -277,7 +279,6 @@ void ListFileKeeper::load()
     if (current != State::Unread)
         return;
     setState(State::Loading);
-    QDir().mkpath(QFileInfo(filePath).path());
     {
         const QMutexLocker lock(&shared->mutex);
         shared->reading = true;
@@ -370,8 +371,7 @@ void ListFileKeeper::endLoading()
     // anew under those in force, before any command waiting for them.
     const QStringList names = saved.groupNames();
     if (filedUnder.size() == names.size() && filedUnder != names) {
-        saved.followRates(PresetRates::inForce(), names);
-        noteChange(); // the names, also when no row moved
+        saved.refileAtOnce();
     }
     const QList<std::function<void()>> commands = std::exchange(waitingCommands, {});
     for (const auto &command : commands)

@@ -2,12 +2,14 @@
 
 #include "entrydate.h"
 #include "listfile.h"
-#include "rateset.h"
 #include "ratetabs.h"
 
+#include <QSemaphore>
 #include <QSet>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <tuple>
 #include <unordered_map>
@@ -52,13 +54,63 @@ struct EntryHash {
 // for a view than many small removals.
 const int mostRemovalsTold = 8;
 
+// A re-filing looks whether it is given up after about this many rows.
+const int rowsBetweenLooks = 4096;
+
 } // namespace
 
-SavedList::SavedList(const QStringList &groupNames, QObject *parent)
+// A re-filing: the groups as they were, copied, and what they come to under
+// the new rates, worked out on any thread without the list.
+struct SavedList::Refiling {
+    struct Result {
+        int group;
+        Group filed;
+        // The rows that left, as runs of neighbours: first row and count.
+        QList<std::pair<int, int>> runs;
+        qint64 bytes; // how many more the file takes
+    };
+
+    RateSet rates;
+    QStringList names;
+    QList<Group> groups;
+    Routing routing;
+    std::atomic<bool> cancelled{false};
+    std::atomic<int> stepsDone{0};
+    QList<Result> changed;
+    // The groups as they were, let go of on the thread once the list has
+    // taken the new ones in (or given them up): long groups take a while.
+    QList<Group> discarded;
+    QSemaphore taken;
+
+    void workOut();
+    QList<int> rowsLeaving(int group) const;
+    QList<EntryGroup> rowsComing(const QList<QList<int>> &leaving) const;
+    Result refiled(int group, const QList<int> &leaving, const EntryGroup &coming) const;
+    bool givenUp(int row) const
+    {
+        return row % rowsBetweenLooks == 0 && cancelled.load(std::memory_order_relaxed);
+    }
+};
+
+SavedList::SavedList(const RateSet &rates, const QStringList &groupNames, QObject *parent)
     : QObject(parent)
     , names(groupNames)
     , groups(groupNames.size())
+    , filingRates(rates)
 {
+}
+
+SavedList::~SavedList()
+{
+    if (refiling) {
+        refiling->cancelled = true;
+        refiling->taken.release();
+    }
+    for (QThread *thread : {refilingThread, lettingGoThread}) {
+        if (thread)
+            thread->wait();
+        delete thread;
+    }
 }
 
 bool SavedList::contains(int group, const Entry &entry) const
@@ -70,6 +122,11 @@ int SavedList::findRow(int group, const Entry &entry) const
 {
     const Group &g = groups.at(group);
     return g.hashes.contains(hashOf(entry)) ? int(g.rows.indexOf(entry)) : -1;
+}
+
+bool SavedList::Group::holds(const Entry &entry) const
+{
+    return hashes.contains(hashOf(entry)) && rows.contains(entry);
 }
 
 QString SavedList::textOf(int group, const QList<int> &rows) const
@@ -107,16 +164,31 @@ void SavedList::appendRows(int group, const EntryGroup &rows)
     if (rows.isEmpty())
         return;
     insertRows(group, int(entries(group).size()), rows);
-    changed();
+    emit changed();
 }
 
-void SavedList::addEntry(const Entry &given)
+void SavedList::afterRefiling(std::function<void()> command)
 {
-    Entry entry = given;
+    if (refiling)
+        waitingCommands << std::move(command);
+    else
+        command();
+}
+
+// In order, until one of them starts a re-filing, which the rest wait for.
+void SavedList::runWaitingCommands()
+{
+    while (!refiling && !waitingCommands.isEmpty())
+        waitingCommands.takeFirst()();
+}
+
+void SavedList::addEntry(const Entry &added)
+{
+    Entry entry = added;
     if (entry.date.isEmpty())
         entry.date = EntryDate::now();
-    [&] {
-        const int group = RateTabs::forRate(entry.fpa);
+    afterRefiling([this, entry] {
+        const int group = RateTabs::forRate(entry.fpa, filingRates);
         bool added = false;
         int row = findRow(group, entry);
         const bool isNew = row < 0;
@@ -136,62 +208,71 @@ void SavedList::addEntry(const Entry &given)
         }
         emit entryFiled(group, row, isNew);
         if (added)
-            changed();
-    }();
+            emit changed();
+    });
 }
 
 void SavedList::removeRow(int group, int row)
 {
-    Group &g = groups[group];
-    if (row < 0 || row >= g.rows.size())
-        return;
-    const Entry entry = g.rows.takeAt(row);
-    forget(g, entry);
-    deletions << Deletion{group, row, {entry}};
-    emit rowsRemoved(group, row, {entry});
-    emit totalsChanged(group);
-    changed();
+    // The row as it is now: a removal that waits for a re-filing takes only
+    // that entry, also when asked for twice.
+    const Entry expected = entries(group).value(row);
+    afterRefiling([this, group, row, expected] {
+        Group &g = groups[group];
+        if (row < 0 || row >= g.rows.size() || g.rows.at(row) != expected)
+            return;
+        const Entry entry = g.rows.takeAt(row);
+        forget(g, entry);
+        deletions << Deletion{group, row, {entry}};
+        emit rowsRemoved(group, row, {entry});
+        emit totalsChanged(group);
+        emit changed();
+    });
 }
 
 void SavedList::removeAll(int group)
 {
-    Group &g = groups[group];
-    if (g.rows.isEmpty())
-        return;
-    deletions << Deletion{group, 0, std::exchange(g.rows, {})};
-    g.hashes.clear();
-    g.rateTexts.clear();
-    g.totals.clear();
-    for (const Entry &entry : deletions.constLast().entries) {
-        --rowCount;
-        fileBytes -= bytesOf(entry);
-    }
-    emit groupReset(group);
-    emit totalsChanged(group);
-    changed();
+    afterRefiling([this, group] {
+        Group &g = groups[group];
+        if (g.rows.isEmpty())
+            return;
+        deletions << Deletion{group, 0, std::exchange(g.rows, {})};
+        g.hashes.clear();
+        g.rateTexts.clear();
+        g.totals.clear();
+        for (const Entry &entry : deletions.constLast().entries) {
+            --rowCount;
+            fileBytes -= bytesOf(entry);
+        }
+        emit groupReset(group);
+        emit totalsChanged(group);
+        emit changed();
+    });
 }
 
 void SavedList::undo()
 {
-    if (deletions.isEmpty())
-        return;
-    const Deletion last = deletions.takeLast();
-    EntryGroup restored;
-    for (const Entry &entry : last.entries) {
-        if (!contains(last.group, entry))
-            restored << entry;
-    }
-    if (!hasRoomFor(restored)) {
-        deletions << last;
-        emit full();
-        return;
-    }
-    const int row = qMin(last.row, int(entries(last.group).size()));
-    if (!restored.isEmpty()) {
-        insertRows(last.group, row, restored);
-        changed();
-    }
-    emit deletionUndone(last.group, row, int(restored.size()));
+    afterRefiling([this] {
+        if (deletions.isEmpty())
+            return;
+        const Deletion last = deletions.takeLast();
+        EntryGroup restored;
+        for (const Entry &entry : last.entries) {
+            if (!contains(last.group, entry))
+                restored << entry;
+        }
+        if (!hasRoomFor(restored)) {
+            deletions << last;
+            emit full();
+            return;
+        }
+        const int row = qMin(last.row, int(entries(last.group).size()));
+        if (!restored.isEmpty()) {
+            insertRows(last.group, row, restored);
+            emit changed();
+        }
+        emit deletionUndone(last.group, row, int(restored.size()));
+    });
 }
 
 void SavedList::insertRows(int group, int row, const EntryGroup &entries)
@@ -230,74 +311,198 @@ void SavedList::remember(Group &group, const Entry &entry)
 {
     ++rowCount;
     fileBytes += bytesOf(entry);
-    group.totals.add(entry);
-    ++group.hashes[hashOf(entry)];
-    ++group.rateTexts[entry.fpa];
+    group.count(entry);
 }
 
 void SavedList::forget(Group &group, const Entry &entry)
 {
     --rowCount;
     fileBytes -= bytesOf(entry);
-    group.totals.remove(entry);
-    const auto found = group.hashes.find(hashOf(entry));
-    if (found != group.hashes.end() && --*found == 0)
-        group.hashes.erase(found);
-    const auto rate = group.rateTexts.find(entry.fpa);
-    if (rate != group.rateTexts.end() && --*rate == 0)
-        group.rateTexts.erase(rate);
+    group.uncount(entry);
+}
+
+void SavedList::Group::count(const Entry &entry)
+{
+    totals.add(entry);
+    ++hashes[hashOf(entry)];
+    ++rateTexts[entry.fpa];
+}
+
+void SavedList::Group::uncount(const Entry &entry)
+{
+    totals.remove(entry);
+    const auto found = hashes.find(hashOf(entry));
+    if (found != hashes.end() && --*found == 0)
+        hashes.erase(found);
+    const auto rate = rateTexts.find(entry.fpa);
+    if (rate != rateTexts.end() && --*rate == 0)
+        rateTexts.erase(rate);
+}
+
+void SavedList::refileAtOnce()
+{
+    const std::shared_ptr<Refiling> job = prepareRefiling(filingRates, names);
+    job->workOut();
+    takeRefiled(*job);
+    emit changed(); // the names, also when no row moved
 }
 
 void SavedList::followRates(const RateSet &rates, const QStringList &groupNames)
 {
-    [&] {
-        bool anyChange = false;
-        if (groupNames.size() == names.size() && groupNames != names) {
-            names = groupNames;
-            anyChange = true;
-        }
-        Routing routing;
-        QList<QList<int>> leaving(groups.size());
-        for (int group = 0; group < groupCount(); ++group)
-            leaving[group] = rowsLeaving(group, rates, routing);
-        const QList<EntryGroup> coming = rowsComing(leaving, rates, routing);
-        for (int group = 0; group < groupCount(); ++group) {
-            if (leaving.at(group).isEmpty() && coming.at(group).isEmpty())
-                continue;
-            refileGroup(group, leaving.at(group), coming.at(group));
-            anyChange = true;
-        }
-        deletions.clear();
-        if (anyChange)
-            changed();
-    }();
+    afterRefiling([this, rates, groupNames] { refileOnAThread(prepareRefiling(rates, groupNames)); });
+}
+
+bool SavedList::isRefiling() const
+{
+    return refiling && !refiling->cancelled;
+}
+
+int SavedList::refilingStepsDone() const
+{
+    return isRefiling() ? refiling->stepsDone.load() : 0;
+}
+
+void SavedList::cancelRefiling()
+{
+    if (!isRefiling())
+        return;
+    // The thread ends at its next look; the commands wait for that.
+    refiling->cancelled = true;
+    emit refiled(false);
 }
 
 int SavedList::countMoves(const RateSet &rates) const
 {
-    Routing routing;
+    const Routing routing = routingFor(rates);
     int moves = 0;
     for (int group = 0; group < groupCount(); ++group) {
         if (group == RateTabs::all)
             continue;
         const QHash<QString, int> &texts = groups.at(group).rateTexts;
         for (auto text = texts.cbegin(); text != texts.cend(); ++text) {
-            if (groupFor(text.key(), rates, routing) != group)
+            if (routing.value(text.key()) != group)
                 moves += text.value();
         }
     }
     return moves;
 }
 
-int SavedList::groupFor(const QString &fpa, const RateSet &rates, Routing &routing)
+// The group of each rate text that the rows have: a handful of texts.
+SavedList::Routing SavedList::routingFor(const RateSet &rates) const
 {
-    const auto known = routing.constFind(fpa);
-    return known != routing.cend() ? *known : *routing.insert(fpa, RateTabs::forRate(fpa, rates));
+    Routing routing;
+    for (const Group &group : groups) {
+        for (auto text = group.rateTexts.cbegin(); text != group.rateTexts.cend(); ++text) {
+            if (!routing.contains(text.key()))
+                routing.insert(text.key(), RateTabs::forRate(text.key(), rates));
+        }
+    }
+    return routing;
+}
+
+std::shared_ptr<SavedList::Refiling> SavedList::prepareRefiling(const RateSet &rates,
+                                                                const QStringList &groupNames) const
+{
+    auto job = std::make_shared<Refiling>();
+    job->rates = rates;
+    job->names = groupNames;
+    job->groups = groups; // shares the rows until either side changes them
+    job->routing = routingFor(rates);
+    return job;
+}
+
+void SavedList::refileOnAThread(std::shared_ptr<Refiling> job)
+{
+    refiling = job;
+    refilingThread = QThread::create([this, job] {
+        job->workOut();
+        QMetaObject::invokeMethod(this, &SavedList::endRefiling, Qt::QueuedConnection);
+        job->taken.acquire();
+        job->changed.clear();
+        job->discarded.clear();
+    });
+    refilingThread->start();
+}
+
+void SavedList::endRefiling()
+{
+    const std::shared_ptr<Refiling> job = std::exchange(refiling, {});
+    // The thread of the re-filing before has long let go of its groups.
+    if (lettingGoThread)
+        lettingGoThread->wait();
+    delete std::exchange(lettingGoThread, std::exchange(refilingThread, nullptr));
+    const bool followed = !job->cancelled;
+    if (followed)
+        takeRefiled(*job);
+    job->taken.release();
+    if (followed)
+        emit refiled(true);
+    runWaitingCommands();
+}
+
+// The new groups in place of the old ones, all at once.
+void SavedList::takeRefiled(Refiling &job)
+{
+    bool anyChange = false;
+    if (job.names.size() == names.size() && job.names != names) {
+        names = job.names;
+        anyChange = true;
+    }
+    filingRates = job.rates;
+    for (Refiling::Result &result : job.changed) {
+        job.discarded << std::exchange(groups[result.group], std::move(result.filed));
+        const Group &before = job.discarded.constLast();
+        rowCount += int(groups.at(result.group).rows.size() - before.rows.size());
+        fileBytes += result.bytes;
+        tellRefiled(result.group, before, groups.at(result.group), result.runs);
+        anyChange = true;
+    }
+    deletions.clear();
+    if (anyChange)
+        emit changed();
+}
+
+// The views are told of the rows that left and came, now that the group holds
+// its new rows: a group that lost rows in many runs is read again as a whole.
+void SavedList::tellRefiled(int group, const Group &before, const Group &after,
+                            const QList<std::pair<int, int>> &runs)
+{
+    if (runs.size() > mostRemovalsTold) {
+        emit groupReset(group);
+        emit totalsChanged(group);
+        return;
+    }
+    qsizetype left = 0;
+    // From the last run back, so that the rows of the others stay put.
+    for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
+        emit rowsRemoved(group, run->first, before.rows.mid(run->first, run->second));
+        left += run->second;
+    }
+    const int coming = int(after.rows.size() - (before.rows.size() - left));
+    if (coming > 0)
+        emit rowsInserted(group, int(after.rows.size()) - coming, coming);
+    emit totalsChanged(group);
+}
+
+void SavedList::Refiling::workOut()
+{
+    QList<QList<int>> leaving(groups.size());
+    for (int group = 0; group < groups.size() && !cancelled; ++group) {
+        leaving[group] = rowsLeaving(group);
+        ++stepsDone;
+    }
+    const QList<EntryGroup> coming = rowsComing(leaving);
+    for (int group = 0; group < groups.size() && !cancelled; ++group) {
+        if (!leaving.at(group).isEmpty() || !coming.at(group).isEmpty())
+            changed << refiled(group, leaving.at(group), coming.at(group));
+        ++stepsDone;
+    }
+    groups.clear();
 }
 
 // The rows of a group, in order, that the rates file elsewhere. "Όλα" keeps
 // every row.
-QList<int> SavedList::rowsLeaving(int group, const RateSet &rates, Routing &routing) const
+QList<int> SavedList::Refiling::rowsLeaving(int group) const
 {
     QList<int> rows;
     if (group == RateTabs::all)
@@ -305,12 +510,12 @@ QList<int> SavedList::rowsLeaving(int group, const RateSet &rates, Routing &rout
     const Group &g = groups.at(group);
     QSet<QString> leavingTexts;
     for (auto text = g.rateTexts.cbegin(); text != g.rateTexts.cend(); ++text) {
-        if (groupFor(text.key(), rates, routing) != group)
+        if (routing.value(text.key()) != group)
             leavingTexts.insert(text.key());
     }
     if (leavingTexts.isEmpty())
         return rows;
-    for (int row = 0; row < g.rows.size(); ++row) {
+    for (int row = 0; row < g.rows.size() && !givenUp(row); ++row) {
         if (leavingTexts.contains(g.rows.at(row).fpa))
             rows << row;
     }
@@ -319,18 +524,18 @@ QList<int> SavedList::rowsLeaving(int group, const RateSet &rates, Routing &rout
 
 // The rows that each group takes in, in their order in "Όλα", leaving out
 // those that it holds already or takes from another group too.
-QList<EntryGroup> SavedList::rowsComing(const QList<QList<int>> &leaving, const RateSet &rates,
-                                        Routing &routing) const
+QList<EntryGroup> SavedList::Refiling::rowsComing(const QList<QList<int>> &leaving) const
 {
     QList<EntryGroup> coming(groups.size());
-    if (std::all_of(leaving.cbegin(), leaving.cend(),
-                    [](const QList<int> &rows) { return rows.isEmpty(); }))
+    if (cancelled || std::all_of(leaving.cbegin(), leaving.cend(), [](const QList<int> &rows) {
+            return rows.isEmpty();
+        }))
         return coming;
 
     std::unordered_map<Entry, int, EntryHash> placeInAll;
-    const EntryGroup &all = entries(RateTabs::all);
+    const EntryGroup &all = groups.at(RateTabs::all).rows;
     placeInAll.reserve(size_t(all.size()));
-    for (int row = 0; row < all.size(); ++row)
+    for (int row = 0; row < all.size() && !givenUp(row); ++row)
         placeInAll.emplace(all.at(row), row);
 
     struct Move {
@@ -340,15 +545,15 @@ QList<EntryGroup> SavedList::rowsComing(const QList<QList<int>> &leaving, const 
     };
     QList<QList<Move>> moves(groups.size());
     int order = 0;
-    for (int group = 0; group < groupCount(); ++group) {
+    for (int group = 0; group < groups.size(); ++group) {
         for (int row : leaving.at(group)) {
             const Entry &entry = groups.at(group).rows.at(row);
             const auto found = placeInAll.find(entry);
             const int place = found == placeInAll.end() ? INT_MAX : found->second;
-            moves[groupFor(entry.fpa, rates, routing)] << Move{place, order++, &entry};
+            moves[routing.value(entry.fpa)] << Move{place, order++, &entry};
         }
     }
-    for (int group = 0; group < groupCount(); ++group) {
+    for (int group = 0; group < groups.size() && !cancelled; ++group) {
         QList<Move> &into = moves[group];
         std::sort(into.begin(), into.end(), [](const Move &a, const Move &b) {
             return std::tie(a.placeInAll, a.order) < std::tie(b.placeInAll, b.order);
@@ -357,56 +562,41 @@ QList<EntryGroup> SavedList::rowsComing(const QList<QList<int>> &leaving, const 
         // in that the group holds is one that stays.
         std::unordered_set<Entry, EntryHash> taken;
         for (const Move &move : into) {
-            if (!contains(group, *move.entry) && taken.insert(*move.entry).second)
+            if (!groups.at(group).holds(*move.entry) && taken.insert(*move.entry).second)
                 coming[group] << *move.entry;
         }
     }
     return coming;
 }
 
-void SavedList::refileGroup(int group, const QList<int> &leaving, const EntryGroup &coming)
+SavedList::Refiling::Result SavedList::Refiling::refiled(int group, const QList<int> &leaving,
+                                                         const EntryGroup &coming) const
 {
-    Group &g = groups[group];
-    // The leaving rows as runs of neighbours: first row and count.
-    QList<std::pair<int, int>> runs;
-    for (int row : leaving) {
-        if (!runs.isEmpty() && runs.constLast().first + runs.constLast().second == row)
-            ++runs.last().second;
-        else
-            runs.append({row, 1});
-    }
-
-    if (runs.size() <= mostRemovalsTold) {
-        // From the last run back, so that the rows of the others stay put.
-        for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
-            const EntryGroup removed = g.rows.mid(run->first, run->second);
-            g.rows.remove(run->first, run->second);
-            for (const Entry &entry : removed)
-                forget(g, entry);
-            emit rowsRemoved(group, run->first, removed);
-        }
-        if (!coming.isEmpty())
-            insertRows(group, int(g.rows.size()), coming); // tells of the totals too
-        else
-            emit totalsChanged(group);
-        return;
-    }
-
+    Result result{group, groups.at(group), {}, 0};
+    Group &g = result.filed;
     EntryGroup kept;
     kept.reserve(g.rows.size() - leaving.size() + coming.size());
     auto next = leaving.cbegin();
     for (int row = 0; row < g.rows.size(); ++row) {
-        if (next != leaving.cend() && *next == row) {
-            forget(g, g.rows.at(row));
-            ++next;
-        } else {
-            kept << g.rows.at(row);
+        const Entry &entry = g.rows.at(row);
+        if (next == leaving.cend() || *next != row) {
+            kept << entry;
+            continue;
         }
+        g.uncount(entry);
+        result.bytes -= bytesOf(entry);
+        if (!result.runs.isEmpty()
+            && result.runs.constLast().first + result.runs.constLast().second == row)
+            ++result.runs.last().second;
+        else
+            result.runs.append({row, 1});
+        ++next;
     }
-    for (const Entry &entry : coming)
-        remember(g, entry);
+    for (const Entry &entry : coming) {
+        g.count(entry);
+        result.bytes += bytesOf(entry);
+    }
     kept << coming;
     g.rows = std::move(kept);
-    emit groupReset(group);
-    emit totalsChanged(group);
+    return result;
 }

@@ -1,16 +1,21 @@
 #pragma once
 
 #include "entry.h"
+#include "rateset.h"
 #include "totals.h"
 
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QObject>
 #include <QStringList>
 
-class RateSet;
+#include <functional>
+#include <memory>
+
+class QThread;
 
 // The saved calculations, in eight groups: "Όλα" holds every entry, one group
-// each of the six preset rates, and "Λοιπά" the others. It keeps the rules of
+// each of the six preset rates it is given, and "Λοιπά" the others. It keeps the rules of
 // the list (where an entry goes, that no group holds an entry twice, what a
 // deletion removes and Ctrl+Z brings back), the running totals, and how much
 // its file may hold. Whoever keeps it in a file learns of every change by
@@ -23,10 +28,14 @@ class SavedList : public QObject
     Q_OBJECT
 
 public:
-    explicit SavedList(const QStringList &groupNames, QObject *parent = nullptr);
+    // The rows are filed under those rates, in groups of those names.
+    SavedList(const RateSet &rates, const QStringList &groupNames, QObject *parent = nullptr);
+    ~SavedList() override;
 
     int groupCount() const { return int(groups.size()); }
     QStringList groupNames() const { return names; }
+    // The preset rates that the rows are filed under.
+    const RateSet &rates() const { return filingRates; }
     const EntryGroup &entries(int group) const { return groups.at(group).rows; }
     bool contains(int group, const Entry &entry) const;
     // The running sums of a group, up to date with every change.
@@ -44,7 +53,8 @@ public:
     // hands over no more than the file may hold.
     void appendRows(int group, const EntryGroup &rows);
 
-    // The commands.
+    // The commands. While a re-filing runs they wait, and are carried out in
+    // order once it has ended.
     //
     // Files the entry in the group of its rate, unless that group holds it,
     // and in "Όλα", unless that holds it; entryFiled() tells where it is.
@@ -71,7 +81,21 @@ public:
     // holds already is not put in twice. "Όλα" stays as it is. The removals
     // kept for undo() are given up: they were made in the groups as they
     // were.
+    //
+    // The new groups are worked out on a thread of their own, from a copy,
+    // and taken in all at once; refiled() tells when. Until then the rows,
+    // the rates and the names are as they were, and the commands wait.
     void followRates(const RateSet &rates, const QStringList &groupNames);
+    // Gives up the re-filing under way: the list keeps its rows, rates and
+    // names, and refiled(false) follows at once.
+    void cancelRefiling();
+    bool isRefiling() const;
+    // How far the re-filing under way is, of refilingSteps().
+    int refilingStepsDone() const;
+    int refilingSteps() const { return 2 * groupCount(); }
+    // Files the rows again at once under the list's own rates and names:
+    // rows read from a file filed under other rates.
+    void refileAtOnce();
     // How many rows followRates() would take out of their group now.
     int countMoves(const RateSet &rates) const;
 
@@ -94,6 +118,9 @@ signals:
     // An entry, or the rows of an undo, were left out: the file could not
     // hold them.
     void full();
+    // A re-filing ended: the groups follow the new rates, or, when it was
+    // given up, the old ones still.
+    void refiled(bool followed);
 
 private:
     // The rows of a group, and how many of them have each hash, so that a
@@ -106,6 +133,11 @@ private:
         // rates are judged text by text rather than row by row.
         QHash<QString, int> rateTexts;
         GroupTotals totals;
+
+        // What is known of the rows, for an entry that comes or goes.
+        void count(const Entry &entry);
+        void uncount(const Entry &entry);
+        bool holds(const Entry &entry) const;
     };
     // The group of each rate text under the rates being followed, as found.
     using Routing = QHash<QString, int>;
@@ -115,11 +147,19 @@ private:
         EntryGroup entries;
     };
 
+    struct Refiling;
+
+    void afterRefiling(std::function<void()> command);
+    void runWaitingCommands();
     static int groupFor(const QString &fpa, const RateSet &rates, Routing &routing);
-    QList<int> rowsLeaving(int group, const RateSet &rates, Routing &routing) const;
-    QList<EntryGroup> rowsComing(const QList<QList<int>> &leaving, const RateSet &rates,
-                                 Routing &routing) const;
-    void refileGroup(int group, const QList<int> &leaving, const EntryGroup &coming);
+    Routing routingFor(const RateSet &rates) const;
+    std::shared_ptr<Refiling> prepareRefiling(const RateSet &rates,
+                                              const QStringList &groupNames) const;
+    void refileOnAThread(std::shared_ptr<Refiling> job);
+    void endRefiling();
+    void takeRefiled(Refiling &job);
+    void tellRefiled(int group, const Group &before, const Group &after,
+                     const QList<std::pair<int, int>> &runs);
     void insertRows(int group, int row, const EntryGroup &entries);
     bool hasRoomFor(const EntryGroup &entries) const;
     void remember(Group &group, const Entry &entry);
@@ -133,4 +173,12 @@ private:
     qint64 fileBytes = 0;
     // What was deleted in this run, the latest last, for Ctrl+Z.
     QList<Deletion> deletions;
+    // The commands that came during a re-filing, to be carried out after it.
+    QList<std::function<void()>> waitingCommands;
+    RateSet filingRates;
+    // The re-filing under way on its thread, if any.
+    std::shared_ptr<Refiling> refiling;
+    QThread *refilingThread = nullptr;
+    // The thread of the latest re-filing, letting go of the old groups.
+    QThread *lettingGoThread = nullptr;
 };

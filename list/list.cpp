@@ -5,18 +5,19 @@
 #include "core/entrydate.h"
 #include "core/listfilekeeper.h"
 #include "core/listplacement.h"
-#include "core/presetrates.h"
 #include "core/rateset.h"
 #include "core/ratetabs.h"
 #include "core/savedlist.h"
 #include "elidedheaders.h"
 #include "grouptables.h"
 #include "listcommands.h"
+#include "longjob.h"
 #include "savefailurebox.h"
 
 #include <QCloseEvent>
 #include <QCursor>
 #include <QHeaderView>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTabBar>
@@ -27,6 +28,42 @@ namespace {
 
 const char hoverStyle[] =
     "::item:hover { color:rgb(255,255,255); background-color:rgb(222,144,0); }";
+
+// Waits for the list to follow new rates, which it works out on a thread of
+// its own; "Ακύρωση" leaves the list under the rates it had.
+class RefilingJob : public LongJob
+{
+public:
+    RefilingJob(QWidget *window, ListFileKeeper *keeper)
+        : LongJob(window, List::tr("Φ.Π.Α. μετρίνο: Συντελεστές"),
+                  List::tr("Οι εγγραφές μπαίνουν στις καρτέλες των νέων συντελεστών…"))
+        , keeper(keeper)
+        , list(&keeper->list())
+    {
+    }
+    ~RefilingJob() override
+    {
+        if (!isOver())
+            stop();
+    }
+
+protected:
+    Step step(QString *) override
+    {
+        return keeper && (!keeper->isLoaded() || list->isRefiling()) ? Step::Waiting : Step::Done;
+    }
+    int done() const override { return list ? list->refilingStepsDone() : 0; }
+    int total() const override { return list ? list->refilingSteps() : 0; }
+    void stop() override
+    {
+        if (list)
+            list->cancelRefiling();
+    }
+
+private:
+    QPointer<ListFileKeeper> keeper;
+    QPointer<SavedList> list;
+};
 
 } // namespace
 
@@ -48,14 +85,15 @@ List::List(ListFileKeeper &keeper, QWidget *parent)
         setUpTable(table);
         tables << table;
     }
-    nameTablesAndMarkTheFocusedTab();
-    retitleRateTabs();
+    markTheFocusedTab();
 
-    removeSelectedAction = new QAction(QStringLiteral("Διαγραφή επιλεγμένων τιμών"), this);
+    removeSelectedAction = new QAction(tr("Διαγραφή επιλεγμένων τιμών"), this);
     connect(removeSelectedAction, &QAction::triggered, this, &List::removeSelectedItem);
-    removeAllAction = new QAction(QStringLiteral("Διαγραφή όλων των τιμών της καρτέλας"), this);
+    removeAllAction = new QAction(tr("Διαγραφή όλων των τιμών της καρτέλας"), this);
     connect(removeAllAction, &QAction::triggered, this, &List::removeItems);
 
+    titleTabs();
+    connect(model, &SavedList::refiled, this, &List::showRefiled);
     new GroupTables(model, ui->tabWidget, tables, this);
     commands = new ListCommands(keeper, ui->tabWidget, tables, removeSelectedAction,
                                 removeAllAction, this);
@@ -128,30 +166,33 @@ void List::fitColumnsWhenTheyChange(QTableWidget *table)
     table->installEventFilter(this);
 }
 
-QStringList List::tabNames() const
+// Each tab, and its table for screen readers, is named after its group.
+void List::titleTabs()
 {
-    QStringList names;
-    for (int i = 0; i < ui->tabWidget->count(); ++i)
-        names << ui->tabWidget->tabText(i);
-    return names;
-}
-
-void List::retitleRateTabs()
-{
-    for (const PresetRates::Rate &rate : PresetRates::all) {
-        ui->tabWidget->setTabText(rate.tabIndex, rate.text());
-        tables.at(rate.tabIndex)->setAccessibleName(rate.text());
+    const QStringList names = model->groupNames();
+    for (int tab = 0; tab < tables.size(); ++tab) {
+        ui->tabWidget->setTabText(tab, names.value(tab));
+        tables.at(tab)->setAccessibleName(names.value(tab));
     }
 }
 
-void List::followRates()
+void List::followRates(const RateSet &rates)
 {
+    keeper.whenLoaded(
+        [list = model, rates] { list->followRates(rates, RateTabs::groupNames(rates)); });
+    // Over the window that the user sees: the calculator, when this is hidden.
+    QWidget *window = isVisible() || !parentWidget() ? this : parentWidget();
+    (new RefilingJob(window, &keeper))->start();
+}
+
+void List::showRefiled(bool followed)
+{
+    if (!followed)
+        return;
     const QString titleBefore = ui->tabWidget->tabText(ui->tabWidget->currentIndex());
-    retitleRateTabs();
-    keeper.whenLoaded([list = model, rates = PresetRates::inForce(), names = tabNames()] {
-        list->followRates(rates, names);
-    });
+    titleTabs();
     showChosenTabAfterNewRates(titleBefore);
+    emit ratesFollowed(model->rates());
 }
 
 // A tab whose rate changed is not the one the user chose: the tab that now
@@ -160,8 +201,8 @@ void List::showChosenTabAfterNewRates(const QString &titleBefore)
 {
     if (ui->tabWidget->tabText(ui->tabWidget->currentIndex()) == titleBefore)
         return;
-    ui->tabWidget->setCurrentIndex(lastAddedRate.isEmpty() ? RateTabs::all
-                                                           : RateTabs::forRate(lastAddedRate));
+    ui->tabWidget->setCurrentIndex(
+        lastAddedRate.isEmpty() ? RateTabs::all : RateTabs::forRate(lastAddedRate, model->rates()));
 }
 
 QTableWidget *List::currentTable() const
@@ -205,12 +246,9 @@ void List::removeItems()
         [list = model, group = ui->tabWidget->currentIndex()] { list->removeAll(group); });
 }
 
-// The tab bar marks its current tab clearly while it has the focus; each
-// table is named for screen readers after its tab.
-void List::nameTablesAndMarkTheFocusedTab()
+// The tab bar marks its current tab clearly while it has the focus.
+void List::markTheFocusedTab()
 {
-    for (int tab = 0; tab < tables.size(); ++tab)
-        tables.at(tab)->setAccessibleName(ui->tabWidget->tabText(tab));
     ui->tabWidget->tabBar()->installEventFilter(this);
 }
 
@@ -318,7 +356,7 @@ void List::showTotals()
 {
     ui->label_totals->setText(keeper.isLoaded()
                                   ? model->totals(ui->tabWidget->currentIndex()).text()
-                                  : QStringLiteral("Ανάγνωση λίστας…"));
+                                  : tr("Ανάγνωση λίστας…"));
 }
 
 bool List::isLoaded() const

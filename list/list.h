@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/entry.h"
+#include "core/rateset.h"
 
 #include <QDialog>
 #include <QList>
@@ -19,7 +20,8 @@ class List;
 QT_END_NAMESPACE
 
 // The saved calculations, grouped by VAT rate in eight tabs: "Όλα" holds
-// every entry, one tab each of the six fixed rates, and "Λοιπά" the others.
+// every entry, one tab each of the six preset rates, and "Λοιπά" the others;
+// the tabs are titled after the groups of the list.
 // The entries and their rules live in a SavedList, which the keeper of its
 // file starts reading when the window is made; each tab's table shows one of
 // its groups, and the window turns the user's commands into calls on it,
@@ -40,9 +42,10 @@ public:
     // Whether the whole saved list is in the tables.
     bool isLoaded() const;
     SavedList *savedList() const { return model; }
-    // Titles the rate tabs after the preset rates in force and files the
-    // rows again under them.
-    void followRates();
+    // Files the rows again under those preset rates, showing how far it is
+    // when that takes long; ratesFollowed() tells once the tabs follow them.
+    // Given up, the list stays under the rates it had.
+    void followRates(const RateSet &rates);
 
     // Where the window stood in an earlier run (from saveGeometry), taken up
     // the first time it is shown; without one it goes beside the calculator.
@@ -50,6 +53,9 @@ public:
     // Whether the window has been shown in this run, so its place is worth
     // keeping.
     bool hasBeenShown() const;
+
+signals:
+    void ratesFollowed(const RateSet &rates);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -65,13 +71,13 @@ private:
     void standApartFromTheCalculator();
     void setUpTable(QTableWidget *table);
     void fitColumnsWhenTheyChange(QTableWidget *table);
-    QStringList tabNames() const;
-    void retitleRateTabs();
+    void titleTabs();
+    void showRefiled(bool followed);
     void loadList();
     void tellFailure(const QString &reason);
     QTableWidget *currentTable() const;
 
-    void nameTablesAndMarkTheFocusedTab();
+    void markTheFocusedTab();
     void showTotals();
     void placeBesideParent();
     void showChosenTabAfterNewRates(const QString &titleBefore);

@@ -28,6 +28,17 @@ QKeySequence pdfKey()
     return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
 }
 
+// The commands of the menu are named with their keys, so that the keys are
+// learnt.
+QAction *addCommand(QMenu &menu, const QString &text, const QKeySequence &key = {})
+{
+    QAction *action = menu.addAction(text);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    action->setShortcutVisibleInContextMenu(true);
+    return action;
+}
+
 } // namespace
 
 ListCommands::ListCommands(ListFileKeeper &keeper, QTabWidget *tabs,
@@ -62,51 +73,39 @@ void ListCommands::openMenuAt(const QPoint &globalPos)
     if (!table->selectedItems().isEmpty())
         menu.addAction(removeSelected);
     menu.addAction(removeAll);
-    // The other commands are named with their keys, so that the keys are
-    // learnt.
-    const auto addCommand = [&menu](const QString &text, const QKeySequence &key = {}) {
-        QAction *action = menu.addAction(text);
-        action->setShortcut(key);
-        action->setShortcutContext(Qt::WidgetShortcut);
-        action->setShortcutVisibleInContextMenu(true);
-        return action;
-    };
     menu.addSeparator();
-    QAction *csv = addCommand(QStringLiteral("Εξαγωγή σε CSV…"), QKeySequence::Save);
-    QAction *printout = addCommand(QStringLiteral("Εκτύπωση…"), QKeySequence::Print);
-    QAction *pdf = addCommand(QStringLiteral("Εξαγωγή σε PDF…"), pdfKey());
-#ifdef METRINO_XLSX
-    QAction *xlsx = addCommand(QStringLiteral("Εξαγωγή σε Excel (.xlsx)…"));
-#else
-    QAction *xlsx = nullptr;
-#endif
-    for (QAction *action : {csv, printout, pdf, xlsx}) {
-        if (action)
-            action->setEnabled(keeper.isLoaded());
-    }
-    QAction *business = addCommand(QStringLiteral("Στοιχεία επιχείρησης…"));
+    Commands commands;
+    addFileCommands(menu, commands);
+    commands.emplace_back(addCommand(menu, tr("Στοιχεία επιχείρησης…")),
+                          [this] { BusinessDialog(window).exec(); });
     menu.addSeparator();
-    QAction *copy = addCommand(QStringLiteral("Αντιγραφή"), QKeySequence::Copy);
-    QAction *undo = addCommand(QStringLiteral("Αναίρεση"), QKeySequence::Undo);
+    commands.emplace_back(addCommand(menu, tr("Αντιγραφή"), QKeySequence::Copy),
+                          [this] { copyRows(); });
+    QAction *undo = addCommand(menu, tr("Αναίρεση"), QKeySequence::Undo);
     undo->setEnabled(model->canUndo());
+    commands.emplace_back(undo, [this] { keeper.whenLoaded([list = model] { list->undo(); }); });
 
     QAction *chosen = menu.exec(globalPos);
-    if (chosen == csv)
-        handOn(TabExport::toCsv);
-    else if (chosen == printout)
-        handOn(TabExport::print);
-    else if (chosen == pdf)
-        handOn(TabExport::toPdf);
+    for (const auto &[action, command] : commands) {
+        if (action == chosen)
+            command();
+    }
+}
+
+// Those that hand the tab on, once the whole list is read.
+void ListCommands::addFileCommands(QMenu &menu, Commands &commands)
+{
+    const auto add = [&](const QString &text, TabExport::HandOn how, const QKeySequence &key) {
+        QAction *action = addCommand(menu, text, key);
+        action->setEnabled(keeper.isLoaded());
+        commands.emplace_back(action, [this, how] { handOn(how); });
+    };
+    add(tr("Εξαγωγή σε CSV…"), TabExport::toCsv, QKeySequence::Save);
+    add(tr("Εκτύπωση…"), TabExport::print, QKeySequence::Print);
+    add(tr("Εξαγωγή σε PDF…"), TabExport::toPdf, pdfKey());
 #ifdef METRINO_XLSX
-    else if (chosen == xlsx)
-        handOn(TabExport::toXlsx);
+    add(tr("Εξαγωγή σε Excel (.xlsx)…"), TabExport::toXlsx, QKeySequence());
 #endif
-    else if (chosen == business)
-        BusinessDialog(window).exec();
-    else if (chosen == copy)
-        copyRows();
-    else if (chosen == undo)
-        keeper.whenLoaded([list = model] { list->undo(); });
 }
 
 bool ListCommands::eventFilter(QObject *watched, QEvent *event)
@@ -233,9 +232,9 @@ ListPrinter::Content ListCommands::currentTab() const
     QStringList headers;
     for (int column = 0; column < table->columnCount(); ++column)
         headers << table->horizontalHeaderItem(column)->text();
-    headers << QStringLiteral("Ημερομηνία");
+    headers << tr("Ημερομηνία");
     ListPrinter::Content tab{tabs->tabText(group), headers, model->entries(group),
-                             model->totals(group).text()};
+                             model->totals(group).parts()};
     tab.business = Business::fromSettings().lines();
     return tab;
 }

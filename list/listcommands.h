@@ -6,8 +6,13 @@
 #include <QList>
 #include <QObject>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 class QAction;
 class QKeyEvent;
+class QMenu;
 class QPoint;
 class QTabWidget;
 class QTableWidget;
@@ -38,6 +43,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The menu's actions, each with what it does when chosen.
+    using Commands = std::vector<std::pair<QAction *, std::function<void()>>>;
+    void addFileCommands(QMenu &menu, Commands &commands);
     bool handleKey(const QKeyEvent *key);
     bool switchTab(const QKeyEvent *key);
     void requestMenuAtCurrentRow();

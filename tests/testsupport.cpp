@@ -1,6 +1,5 @@
 #include "testsupport.h"
 
-#include "core/presetrates.h"
 #include "core/ratetabs.h"
 
 #include <QAbstractButton>
@@ -91,7 +90,12 @@ QString dataDirectory()
 }
 
 ListOfTheRun::ListOfTheRun()
-    : list(RateTabs::names(PresetRates::inForce()))
+    : ListOfTheRun(RateSet::load(QSettings()))
+{
+}
+
+ListOfTheRun::ListOfTheRun(const RateSet &rates)
+    : list(rates, RateTabs::groupNames(rates))
     , keeper(ListFileKeeper::standardPath(), list)
 {
 }

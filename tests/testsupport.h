@@ -38,7 +38,9 @@ QString dataDirectory();
 // The saved list and the keeper of its file, made as the program makes them
 // before its windows, under the rates in force.
 struct ListOfTheRun {
+    // Under the rates kept in the settings, as the program starts.
     ListOfTheRun();
+    explicit ListOfTheRun(const RateSet &rates);
     SavedList list;
     ListFileKeeper keeper;
 };

@@ -1,6 +1,7 @@
 #include "calculator/mainwindow.h"
 #include "core/listfile.h"
-#include "core/presetrates.h"
+#include "core/rateset.h"
+#include "core/ratetabs.h"
 #include "core/savedlist.h"
 #include "list/list.h"
 #include "list/runend.h"
@@ -13,6 +14,9 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QtTest>
@@ -68,9 +72,11 @@ const QStringList groupNames = {"Όλα", "23%", "13%", "6.5%", "9%", "16%", "5%
 // loaded into it.
 struct ListWindow {
     TestSupport::ListOfTheRun run;
-    List window{run.keeper};
+    List window;
 
-    ListWindow()
+    explicit ListWindow(const RateSet &rates = RateSet())
+        : run(rates)
+        , window(run.keeper)
     {
         if (!QTest::qWaitFor([this] { return window.isLoaded(); }))
             qFatal("the saved list never finished loading");
@@ -515,9 +521,7 @@ void TestList::tablesMirrorTheSavedList()
         groups[i % 3 ? 7 : 1] << entry;
     }
     QVERIFY(ListFile::write(listPath(), groupNames, groups));
-    PresetRates::setInForce(RateSet::from2016());
-    const auto restore = qScopeGuard([] { PresetRates::setInForce(RateSet::until2015()); });
-    ListWindow moved;
+    ListWindow moved(RateSet::from2016());
     moved.window.show();
     QCOMPARE(moved.tabs()->currentIndex(), 0);
     moved.window.savedList()->removeRow(7, 0);
@@ -527,6 +531,26 @@ void TestList::tablesMirrorTheSavedList()
     QCOMPARE(moved.table(1)->currentRow(), 2000);
     QTRY_VERIFY(mirrors(moved));
     QCOMPARE(moved.rows(7).size(), 999);
+
+    // Back to the rates until 2015, given up from the progress dialog: the
+    // tabs and rows stay, and no new rates are told; an entry added
+    // meanwhile goes by the rates kept. Then followed for good.
+    QSignalSpy followed(&moved.window, &List::ratesFollowed);
+    moved.window.followRates(RateSet::until2015());
+    auto *progress = moved.window.findChild<QProgressDialog *>("progressDialog");
+    auto *cancel = progress->findChild<QPushButton *>();
+    QCOMPARE(cancel->text(), "Ακύρωση");
+    cancel->click();
+    moved.add("6,00", "24,00", "1,44", "7,44");
+    QTRY_COMPARE(moved.window.savedList()->entries(1).size(), 2002);
+    QCOMPARE(moved.tabs()->tabText(1), "24%");
+    QCOMPARE(followed.count(), 0);
+    moved.window.followRates(RateSet::until2015());
+    QTRY_COMPARE(followed.count(), 1);
+    QVERIFY(followed.at(0).at(0).value<RateSet>() == RateSet::until2015());
+    QCOMPARE(moved.tabs()->tabText(1), "23%");
+    QCOMPARE(moved.tabs()->currentIndex(), RateTabs::otherRates); // where the 24% rows went
+    QTRY_VERIFY(mirrors(moved));
 }
 
 void TestList::firstCloseWritesEightEmptyGroups()

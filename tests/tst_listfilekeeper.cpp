@@ -4,7 +4,6 @@
 #include "core/entrydate.h"
 #include "core/listfile.h"
 #include "core/listfilekeeper.h"
-#include "core/presetrates.h"
 #include "core/rateset.h"
 #include "core/savedlist.h"
 #include "listsamples.h"
@@ -32,7 +31,7 @@ const int asLongAsItTakes = std::numeric_limits<int>::max();
 
 // A list and the keeper of its file.
 struct Kept {
-    SavedList list{groupNames};
+    SavedList list{RateSet(), groupNames};
     ListFileKeeper keeper;
     explicit Kept(const QString &path)
         : keeper(path, list)
@@ -126,10 +125,8 @@ std::unique_ptr<Kept> TestListFileKeeper::open() const
 void TestListFileKeeper::refilesAListWrittenUnderOtherRates()
 {
     QVERIFY(ListFile::write(path(), groupNames, groupsFrom("0:afdkl 1:a 4:d 7:fkl")));
-    PresetRates::setInForce(RateSet::from2016());
-    const auto restore = qScopeGuard([] { PresetRates::setInForce(RateSet::until2015()); });
     const QStringList names2016 = {"Όλα", "24%", "13%", "6%", "9%", "17%", "4%", "Λοιπά"};
-    SavedList later(names2016);
+    SavedList later(RateSet::from2016(), names2016);
     ListFileKeeper keeper(path(), later);
     keeper.load();
     QVERIFY(QTest::qWaitFor([&keeper] { return keeper.isLoaded(); }));

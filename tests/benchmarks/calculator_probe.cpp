@@ -28,7 +28,8 @@ int main(int argc, char **argv)
     AppInfo::applyIdentity();
     ToolkitTranslator greekToolkitTexts;
     QCoreApplication::installTranslator(&greekToolkitTexts);
-    SavedList list(RateTabs::names(RateSet::load(QSettings())));
+    const RateSet rates = RateSet::load(QSettings());
+    SavedList list(rates, RateTabs::groupNames(rates));
     ListFileKeeper keeper(ListFileKeeper::standardPath(), list);
     MainWindow window(keeper);
     FirstPaint firstPaint(&window);

@@ -9,8 +9,9 @@
 //   the events it causes have been handled and the windows repainted: seven
 //   new entries at different rates, the same entry again, and deleting a row.
 // - New preset rates with 170,000 entries: re-filing the rows and updating
-//   the tables, with "Λοιπά" shown, and counting the moves as the rates
-//   dialog does per keystroke.
+//   the tables, with "Λοιπά" shown, until the tabs follow the rates, and the
+//   longest time the GUI thread is held meanwhile; and counting the moves as
+//   the rates dialog does per keystroke.
 //
 // Every figure is the median of the runs, as wall time and as the GUI
 // thread's CPU time; on a busy machine the latter tells more.
@@ -19,7 +20,6 @@
 #include "core/appinfo.h"
 #include "core/listfile.h"
 #include "core/listfilekeeper.h"
-#include "core/presetrates.h"
 #include "core/ratetabs.h"
 #include "core/savedlist.h"
 #include "list/list.h"
@@ -38,6 +38,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 
 #ifdef Q_OS_WIN
 #ifndef NOMINMAX
@@ -187,7 +188,7 @@ Time longestLoadStall(bool listShown)
 // The bare model: the same list, read with no window to show it.
 SavedList *loadedModel()
 {
-    auto *model = new SavedList(groupNames);
+    auto *model = new SavedList(RateSet(), groupNames);
     ListFileKeeper keeper(listPath(), *model);
     keeper.load();
     while (!keeper.isLoaded())
@@ -250,6 +251,50 @@ void benchmarkPresses(QTextStream &out, int entries, int runs)
     report(out, "delete the selected row", remove, modelRemove);
 }
 
+// From the start of a long piece of work until it is done: the time it takes,
+// and the longest time the GUI thread could not react meanwhile.
+std::pair<Time, Time> timeAndLongestHold(const std::function<void()> &start,
+                                         const std::function<bool()> &done)
+{
+    Time longest;
+    Stopwatch sinceTick;
+    QTimer ticker;
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const Time gap = sinceTick.elapsed();
+        longest = {std::max(longest.wall, gap.wall), std::max(longest.cpu, gap.cpu)};
+        sinceTick = Stopwatch();
+    });
+    ticker.start();
+    Stopwatch whole;
+    sinceTick = Stopwatch();
+    start();
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const Time took = whole.elapsed();
+    settle();
+    const Time gap = sinceTick.elapsed();
+    return {took, {std::max(longest.wall, gap.wall), std::max(longest.cpu, gap.cpu)}};
+}
+
+// Whether every table shows the rows of its group: the rows' count and the
+// last row.
+bool tablesCaughtUp(const List &list)
+{
+    const auto *tabs = list.findChild<QTabWidget *>("tabWidget");
+    for (int group = 0; group < tabs->count(); ++group) {
+        const auto *table = tabs->widget(group)->findChild<QTableWidget *>();
+        const EntryGroup &rows = list.savedList()->entries(group);
+        if (table->rowCount() != rows.size())
+            return false;
+        if (!rows.isEmpty()
+            && (!table->item(table->rowCount() - 1, 3)
+                || table->item(table->rowCount() - 1, 3)->text() != rows.constLast().finalPoso))
+            return false;
+    }
+    return true;
+}
+
 void benchmarkRates(QTextStream &out, int entries, int runs)
 {
     writeList(entries);
@@ -265,7 +310,7 @@ void benchmarkRates(QTextStream &out, int entries, int runs)
     saved.keeper.giveUp();
     SavedList *bare = loadedModel();
 
-    Figure refileAlone, refile, count, bareRefile;
+    Figure refile, tablesCatchUp, hold, count, bareRefile, bareHold;
     int moves = 0;
     for (int run = 0; run < runs * 2; ++run) {
         const RateSet rates = run % 2 == 0 ? RateSet::from2016() : RateSet::until2015();
@@ -273,24 +318,33 @@ void benchmarkRates(QTextStream &out, int entries, int runs)
         moves = model->countMoves(rates);
         count << counting.elapsed();
 
-        Stopwatch refiling;
-        PresetRates::setInForce(rates);
-        list.followRates();
-        refileAlone << refiling.elapsed();
-        settle();
-        refile << refiling.elapsed();
+        RateSet followed;
+        QObject context;
+        QObject::connect(&list, &List::ratesFollowed, &context,
+                         [&followed](const RateSet &r) { followed = r; });
+        const auto [took, held] =
+            timeAndLongestHold([&] { list.followRates(rates); }, [&] { return followed == rates; });
+        refile << took;
+        const auto [caughtUp, heldUntilCaughtUp] =
+            timeAndLongestHold([] {}, [&] { return tablesCaughtUp(list); });
+        tablesCatchUp << caughtUp;
+        hold << Time{std::max(held.wall, heldUntilCaughtUp.wall),
+                     std::max(held.cpu, heldUntilCaughtUp.cpu)};
 
-        Stopwatch bareRefiling;
-        bare->followRates(rates, list.savedList()->groupNames());
-        bareRefile << bareRefiling.elapsed();
+        const auto [bareTook, bareHeld] =
+            timeAndLongestHold([&] { bare->followRates(rates, RateTabs::groupNames(rates)); },
+                               [&] { return !bare->isRefiling(); });
+        bareRefile << bareTook;
+        bareHold << bareHeld;
     }
     delete bare;
     out << QString("new preset rates, %1 entries (%2 rows, %3 moving):\n")
                .arg(entries)
                .arg(entries * 2)
                .arg(moves);
-    report(out, "re-file the rows, until the event loop's turn", refileAlone, bareRefile);
-    report(out, "  and the events that follow, repainted", refile);
+    report(out, "re-file the rows, until the tabs follow", refile, bareRefile);
+    report(out, "  then until every table shows its rows", tablesCatchUp);
+    report(out, "  the longest the GUI thread is held", hold, bareHold);
     report(out, "count the moves (per keystroke in the dialog)", count, count);
 }
 
