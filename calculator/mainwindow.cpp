@@ -4,9 +4,11 @@
 #include "about/about.h"
 #include "contact/contact.h"
 #include "core/amounttext.h"
+#include "core/listfilekeeper.h"
 #include "core/savedlist.h"
 #include "core/vat.h"
 #include "list/list.h"
+#include "list/runend.h"
 #include "numberboxmenu.h"
 #include "rates.h"
 
@@ -115,9 +117,13 @@ void reportResultBoxesReadOnly()
 
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent)
+MainWindow::MainWindow(ListFileKeeper &keeper, QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
+    , keeper(keeper)
+    , ending(new RunEnd(keeper, this, [this]() -> QWidget * {
+        return list && list->isVisible() ? static_cast<QWidget *>(list) : this;
+    }))
 {
     // Before the boxes exist: screen readers' view of a widget is made once.
     reportResultBoxesReadOnly();
@@ -135,7 +141,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(ui->buttonGroup, &QButtonGroup::idClicked, this, &MainWindow::rateClicked);
 
     settings = new QSettings(this);
-    rates = RateSet::load(*settings);
+    rates = keeper.list().rates();
     showRateTexts();
     workAtCheckedRate();
     restoreGeometry(settings->value(geometryKey).toByteArray());
@@ -154,8 +160,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
     settings->setValue(stateKey, saveState(stateVersion));
     keepListPlace();
     settings->sync();
-    if (list)
-        list->saveBeforeClosing();
+    // A long list is written on, and the window closed once it is in its
+    // file.
+    if (!ending->end(RunEnd::Ending::WindowClosed)) {
+        event->ignore();
+        return;
+    }
     // The list is a window of its own: left open, it would keep the program
     // running without its calculator.
     if (list)
@@ -178,7 +188,7 @@ bool MainWindow::event(QEvent *event)
 List *MainWindow::listWindow()
 {
     if (!list) {
-        list = new List(rates, this);
+        list = new List(keeper, this);
         connect(list, &List::ratesFollowed, this, &MainWindow::takeRates);
         // Adding shows the list without taking the keyboard from the calculator.
         list->setAttribute(Qt::WA_ShowWithoutActivating);

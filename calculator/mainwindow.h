@@ -11,6 +11,8 @@ class QAction;
 class QDoubleSpinBox;
 class QSettings;
 class List;
+class ListFileKeeper;
+class RunEnd;
 
 QT_BEGIN_NAMESPACE
 namespace Ui {
@@ -19,16 +21,19 @@ class MainWindow;
 QT_END_NAMESPACE
 
 // The calculator: a price, a VAT rate, and the VAT and final amount computed
-// from them in either direction.
+// from them in either direction. Its list window shows the saved list that
+// the keeper is given; closing the calculator ends the run.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
+    explicit MainWindow(ListFileKeeper &keeper, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     List *listWindow();
+    // Where every way of ending the run goes.
+    RunEnd *runEnd() const { return ending; }
 
 protected:
     bool event(QEvent *event) override;
@@ -71,6 +76,8 @@ private:
     static QString displayedText(const QDoubleSpinBox *box);
 
     Ui::MainWindow *ui;
+    ListFileKeeper &keeper;
+    RunEnd *ending;
     List *list = nullptr;
     About *about = nullptr;
     Contact *contact = nullptr;

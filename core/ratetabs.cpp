@@ -39,4 +39,5 @@ QStringList groupNames(const RateSet &rates)
     return names;
 }
 
+
 } // namespace RateTabs

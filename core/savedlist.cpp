@@ -4,8 +4,6 @@
 #include "listfile.h"
 #include "ratetabs.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QSemaphore>
 #include <QSet>
 #include <QThread>
@@ -19,12 +17,6 @@
 #include <utility>
 
 namespace {
-
-// Rows are put in for about this long at a time while the list is loading;
-// then the event loop gets its turn to repaint and take input.
-const int fillSliceMs = 10;
-// And at most this many at once, so that a view never takes long over them.
-const int rowsPerStep = 512;
 
 // At most the bytes that the row of the entry takes in the file: its texts
 // in UTF-8, escaped, and the rest of the element.
@@ -100,29 +92,12 @@ struct SavedList::Refiling {
     }
 };
 
-SavedList::SavedList(const QString &path, const RateSet &rates, const QStringList &groupNames,
-                     QObject *parent)
+SavedList::SavedList(const RateSet &rates, const QStringList &groupNames, QObject *parent)
     : QObject(parent)
     , names(groupNames)
     , groups(groupNames.size())
-    , store(new ListStore(
-          path, [this] { return content(); }, this))
     , filingRates(rates)
 {
-    connect(store, &ListStore::partsWaiting, &fillTimer, qOverload<>(&QTimer::start));
-    connect(store, &ListStore::saveFailed, this, &SavedList::saveFailed);
-    fillTimer.setSingleShot(true);
-    fillTimer.setInterval(0);
-    connect(&fillTimer, &QTimer::timeout, this, &SavedList::fillSomeRows);
-
-    // Quitting by any other way than closing the window still keeps the
-    // changes; an ending program waits a moment at most for the reader.
-    if (QCoreApplication *app = QCoreApplication::instance()) {
-        connect(app, &QCoreApplication::aboutToQuit, this, [this] {
-            if (hasUnsavedChanges() && !store->hasStoppedWriting())
-                save(nullptr, QDeadlineTimer(200));
-        });
-    }
 }
 
 SavedList::~SavedList()
@@ -136,7 +111,6 @@ SavedList::~SavedList()
             thread->wait();
         delete thread;
     }
-    delete store; // before the rows that it may ask for
 }
 
 bool SavedList::contains(int group, const Entry &entry) const
@@ -176,15 +150,26 @@ QString SavedList::textOf(int group, const QList<int> &rows) const
     return text;
 }
 
-void SavedList::load()
+QList<EntryGroup> SavedList::content() const
 {
-    loading = true;
-    store->startLoading(names);
+    QList<EntryGroup> content;
+    content.reserve(groups.size());
+    for (const Group &group : groups)
+        content << group.rows;
+    return content;
 }
 
-void SavedList::whenLoaded(std::function<void()> command)
+void SavedList::appendRows(int group, const EntryGroup &rows)
 {
-    if (loading || refiling)
+    if (rows.isEmpty())
+        return;
+    insertRows(group, int(entries(group).size()), rows);
+    emit changed();
+}
+
+void SavedList::afterRefiling(std::function<void()> command)
+{
+    if (refiling)
         waitingCommands << std::move(command);
     else
         command();
@@ -193,7 +178,7 @@ void SavedList::whenLoaded(std::function<void()> command)
 // In order, until one of them starts a re-filing, which the rest wait for.
 void SavedList::runWaitingCommands()
 {
-    while (!loading && !refiling && !waitingCommands.isEmpty())
+    while (!refiling && !waitingCommands.isEmpty())
         waitingCommands.takeFirst()();
 }
 
@@ -202,7 +187,7 @@ void SavedList::addEntry(const Entry &added)
     Entry entry = added;
     if (entry.date.isEmpty())
         entry.date = EntryDate::now();
-    whenLoaded([this, entry] {
+    afterRefiling([this, entry] {
         const int group = RateTabs::forRate(entry.fpa, filingRates);
         bool added = false;
         int row = findRow(group, entry);
@@ -223,16 +208,16 @@ void SavedList::addEntry(const Entry &added)
         }
         emit entryFiled(group, row, isNew);
         if (added)
-            changed();
+            emit changed();
     });
 }
 
 void SavedList::removeRow(int group, int row)
 {
-    // The row as it is now: a removal that waits for the loading takes only
+    // The row as it is now: a removal that waits for a re-filing takes only
     // that entry, also when asked for twice.
     const Entry expected = entries(group).value(row);
-    whenLoaded([this, group, row, expected] {
+    afterRefiling([this, group, row, expected] {
         Group &g = groups[group];
         if (row < 0 || row >= g.rows.size() || g.rows.at(row) != expected)
             return;
@@ -241,13 +226,13 @@ void SavedList::removeRow(int group, int row)
         deletions << Deletion{group, row, {entry}};
         emit rowsRemoved(group, row, {entry});
         emit totalsChanged(group);
-        changed();
+        emit changed();
     });
 }
 
 void SavedList::removeAll(int group)
 {
-    whenLoaded([this, group] {
+    afterRefiling([this, group] {
         Group &g = groups[group];
         if (g.rows.isEmpty())
             return;
@@ -261,13 +246,13 @@ void SavedList::removeAll(int group)
         }
         emit groupReset(group);
         emit totalsChanged(group);
-        changed();
+        emit changed();
     });
 }
 
 void SavedList::undo()
 {
-    whenLoaded([this] {
+    afterRefiling([this] {
         if (deletions.isEmpty())
             return;
         const Deletion last = deletions.takeLast();
@@ -284,7 +269,7 @@ void SavedList::undo()
         const int row = qMin(last.row, int(entries(last.group).size()));
         if (!restored.isEmpty()) {
             insertRows(last.group, row, restored);
-            changed();
+            emit changed();
         }
         emit deletionUndone(last.group, row, int(restored.size()));
     });
@@ -354,122 +339,17 @@ void SavedList::Group::uncount(const Entry &entry)
         rateTexts.erase(rate);
 }
 
-// The reader hands the rows over in parts; they are put in from the event
-// loop, a slice of time at a time, so that a long list never freezes the
-// window.
-void SavedList::fillSomeRows()
+void SavedList::refileAtOnce()
 {
-    QElapsedTimer slice;
-    slice.start();
-    while (loading && takeRows(false, {})) {
-        if (slice.elapsed() >= fillSliceMs) {
-            fillTimer.start();
-            return;
-        }
-    }
-}
-
-// Puts in some of the rows read, or ends the loading; false when none are
-// there, and with wait, none came before the deadline.
-bool SavedList::takeRows(bool wait, QDeadlineTimer deadline)
-{
-    while (partDone == part.size()) {
-        part = EntryGroup();
-        partDone = 0;
-        switch (store->takePart(partGroup, part)) {
-        case ListStore::Take::Part: break;
-        case ListStore::Take::NothingYet:
-            if (!wait || !store->waitForPart(deadline))
-                return false;
-            break;
-        case ListStore::Take::Finished: endLoading(); return true;
-        }
-    }
-    const int count = qMin(rowsPerStep, int(part.size()) - partDone);
-    insertRows(partGroup, int(entries(partGroup).size()), part.mid(partDone, count));
-    partDone += count;
-    return true;
-}
-
-// Puts every row still to come in before the list is saved: a list saved
-// half loaded would lose the rest.
-bool SavedList::finishLoading(QDeadlineTimer deadline)
-{
-    while (loading) {
-        if (!takeRows(true, deadline))
-            return false;
-    }
-    return true;
-}
-
-void SavedList::endLoading()
-{
-    store->loadingEnded();
-    loading = false;
-    part = EntryGroup();
-    partDone = 0;
-    // Rates changed since the file was written (by hand in the settings, or
-    // by a run that ended before it wrote the list): its rows are filed
-    // anew under those in force, before any command waiting for them.
-    const QStringList filedUnder = store->groupNamesRead();
-    if (filedUnder.size() == names.size() && filedUnder != names) {
-        // At once: the list is not loaded until then.
-        const std::shared_ptr<Refiling> job = prepareRefiling(filingRates, names);
-        job->workOut();
-        takeRefiled(*job);
-        changed(); // the names, also when no row moved
-    }
-    runWaitingCommands();
-    emit loaded();
-}
-
-void SavedList::changed()
-{
-    store->noteChange();
-}
-
-ListContent SavedList::content() const
-{
-    ListContent content{names, {}};
-    content.groups.reserve(groups.size());
-    for (const Group &group : groups)
-        content.groups << group.rows;
-    return content;
-}
-
-bool SavedList::save(QString *reason, QDeadlineTimer loadingDeadline)
-{
-    if (loading && !finishLoading(loadingDeadline)) {
-        if (reason)
-            *reason = QStringLiteral("Η λίστα διαβάζεται ακόμη από το αρχείο.");
-        return false;
-    }
-    return store->writeNow(reason);
-}
-
-void SavedList::saveSoon()
-{
-    store->writeSoon();
-}
-
-bool SavedList::hasUnsavedChanges() const
-{
-    return store->fileLacksChanges() || !waitingCommands.isEmpty();
-}
-
-void SavedList::giveUpUnsavedChanges()
-{
-    store->stopWriting();
-}
-
-bool SavedList::takeFailureNotice()
-{
-    return store->claimFailureNotice();
+    const std::shared_ptr<Refiling> job = prepareRefiling(filingRates, names);
+    job->workOut();
+    takeRefiled(*job);
+    emit changed(); // the names, also when no row moved
 }
 
 void SavedList::followRates(const RateSet &rates, const QStringList &groupNames)
 {
-    whenLoaded([this, rates, groupNames] { refileOnAThread(prepareRefiling(rates, groupNames)); });
+    afterRefiling([this, rates, groupNames] { refileOnAThread(prepareRefiling(rates, groupNames)); });
 }
 
 bool SavedList::isRefiling() const
@@ -579,7 +459,7 @@ void SavedList::takeRefiled(Refiling &job)
     }
     deletions.clear();
     if (anyChange)
-        changed();
+        emit changed();
 }
 
 // The views are told of the rows that left and came, now that the group holds

@@ -2,8 +2,10 @@
 #include "ui_list.h"
 
 #include "columnfit.h"
-#include "core/appinfo.h"
+#include "core/entrydate.h"
+#include "core/listfilekeeper.h"
 #include "core/listplacement.h"
+#include "core/rateset.h"
 #include "core/ratetabs.h"
 #include "core/savedlist.h"
 #include "elidedheaders.h"
@@ -14,15 +16,10 @@
 
 #include <QCloseEvent>
 #include <QCursor>
-#include <QDir>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSessionManager>
-#include <QSignalBlocker>
-#include <QStandardPaths>
 #include <QTabBar>
 #include <QTimer>
 #include <QWindow>
@@ -37,10 +34,11 @@ const char hoverStyle[] =
 class RefilingJob : public LongJob
 {
 public:
-    RefilingJob(QWidget *window, SavedList *list)
+    RefilingJob(QWidget *window, ListFileKeeper *keeper)
         : LongJob(window, List::tr("Φ.Π.Α. μετρίνο: Συντελεστές"),
                   List::tr("Οι εγγραφές μπαίνουν στις καρτέλες των νέων συντελεστών…"))
-        , list(list)
+        , keeper(keeper)
+        , list(&keeper->list())
     {
     }
     ~RefilingJob() override
@@ -52,7 +50,7 @@ public:
 protected:
     Step step(QString *) override
     {
-        return list && (!list->isLoaded() || list->isRefiling()) ? Step::Waiting : Step::Done;
+        return keeper && (!keeper->isLoaded() || list->isRefiling()) ? Step::Waiting : Step::Done;
     }
     int done() const override { return list ? list->refilingStepsDone() : 0; }
     int total() const override { return list ? list->refilingSteps() : 0; }
@@ -63,14 +61,17 @@ protected:
     }
 
 private:
+    QPointer<ListFileKeeper> keeper;
     QPointer<SavedList> list;
 };
 
 } // namespace
 
-List::List(const RateSet &rates, QWidget *parent)
+List::List(ListFileKeeper &keeper, QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::List)
+    , keeper(keeper)
+    , model(&keeper.list())
 {
     ui->setupUi(this);
     standApartFromTheCalculator();
@@ -91,28 +92,20 @@ List::List(const RateSet &rates, QWidget *parent)
     removeAllAction = new QAction(tr("Διαγραφή όλων των τιμών της καρτέλας"), this);
     connect(removeAllAction, &QAction::triggered, this, &List::removeItems);
 
-    model = new SavedList(listFilePath(), rates, RateTabs::groupNames(rates), this);
     titleTabs();
     connect(model, &SavedList::refiled, this, &List::showRefiled);
-    new GroupTables(model, ui->tabWidget, tables, model);
-    commands =
-        new ListCommands(model, ui->tabWidget, tables, removeSelectedAction, removeAllAction, this);
+    new GroupTables(model, ui->tabWidget, tables, this);
+    commands = new ListCommands(keeper, ui->tabWidget, tables, removeSelectedAction,
+                                removeAllAction, this);
     connect(model, &SavedList::totalsChanged, this, [this](int group) {
         if (group == ui->tabWidget->currentIndex())
             showTotals();
     });
     connect(ui->tabWidget, &QTabWidget::currentChanged, this, &List::showTotals);
-    connect(model, &SavedList::loaded, this, &List::showTotals);
-    connect(model, &SavedList::saveFailed, this, &List::tellFailure);
+    connect(&keeper, &ListFileKeeper::loaded, this, &List::showTotals);
+    connect(&keeper, &ListFileKeeper::saveFailed, this, &List::tellFailure);
     connect(model, &SavedList::full, this,
             [this] { SaveFailureBox::tellFull(isVisible() ? this : parentWidget()); });
-
-    // The desktop's log-out asks before the changes are given up.
-    if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &session) {
-            saveAtSessionEnd(session.allowsInteraction());
-        });
-    }
 
     loadList();
     showTotals();
@@ -120,7 +113,6 @@ List::List(const RateSet &rates, QWidget *parent)
 
 List::~List()
 {
-    delete model; // before the tables that show it
     delete ui;
 }
 
@@ -128,7 +120,7 @@ List::~List()
 // written in the background and a failure is told as for any change.
 void List::closeEvent(QCloseEvent *event)
 {
-    model->saveSoon();
+    keeper.saveSoon();
     event->accept();
 }
 
@@ -174,11 +166,6 @@ void List::fitColumnsWhenTheyChange(QTableWidget *table)
     table->installEventFilter(this);
 }
 
-QString List::listFilePath()
-{
-    return AppInfo::dataFolder() + QLatin1String("/list.xml");
-}
-
 // Each tab, and its table for screen readers, is named after its group.
 void List::titleTabs()
 {
@@ -191,10 +178,11 @@ void List::titleTabs()
 
 void List::followRates(const RateSet &rates)
 {
-    model->followRates(rates, RateTabs::groupNames(rates));
+    keeper.whenLoaded(
+        [list = model, rates] { list->followRates(rates, RateTabs::groupNames(rates)); });
     // Over the window that the user sees: the calculator, when this is hidden.
     QWidget *window = isVisible() || !parentWidget() ? this : parentWidget();
-    (new RefilingJob(window, model))->start();
+    (new RefilingJob(window, &keeper))->start();
 }
 
 void List::showRefiled(bool followed)
@@ -226,7 +214,9 @@ void List::addEntry(const QString &poso, const QString &fpa, const QString &extr
                     const QString &finalPoso)
 {
     lastAddedRate = fpa;
-    model->addEntry({poso, fpa, extraPoso, finalPoso});
+    // Dated now, also when it waits for the list to be read.
+    const Entry entry{poso, fpa, extraPoso, finalPoso, EntryDate::now()};
+    keeper.whenLoaded([list = model, entry] { list->addEntry(entry); });
 }
 
 // A right click opens the menu where the mouse is.
@@ -237,14 +227,23 @@ void List::ShowContextMenu(const QPoint &)
 
 void List::removeSelectedItem()
 {
+    const int group = ui->tabWidget->currentIndex();
     const int row = currentTable()->currentRow();
-    if (row >= 0)
-        model->removeRow(ui->tabWidget->currentIndex(), row);
+    if (row < 0)
+        return;
+    // The row as it is now: a removal that waits for the loading takes only
+    // that entry, also when asked for twice.
+    const Entry expected = model->entries(group).value(row);
+    keeper.whenLoaded([list = model, group, row, expected] {
+        if (list->entries(group).value(row) == expected)
+            list->removeRow(group, row);
+    });
 }
 
 void List::removeItems()
 {
-    model->removeAll(ui->tabWidget->currentIndex());
+    keeper.whenLoaded(
+        [list = model, group = ui->tabWidget->currentIndex()] { list->removeAll(group); });
 }
 
 // The tab bar marks its current tab clearly while it has the focus.
@@ -349,52 +348,30 @@ void List::placeBesideParent()
 
 void List::loadList()
 {
-    model->load();
+    keeper.load();
 }
 
 // The count and sums of the tab shown, under the tabs, once they are whole.
 void List::showTotals()
 {
-    ui->label_totals->setText(model->isLoaded()
+    ui->label_totals->setText(keeper.isLoaded()
                                   ? model->totals(ui->tabWidget->currentIndex()).text()
                                   : tr("Ανάγνωση λίστας…"));
 }
 
 bool List::isLoaded() const
 {
-    return model->isLoaded();
+    return keeper.isLoaded();
 }
 
 void List::saveList()
 {
-    model->save();
-}
-
-void List::saveBeforeClosing()
-{
-    SaveFailureBox::saveBeforeClosing(*model, parentWidget() ? parentWidget() : this);
-}
-
-void List::saveAtSessionEnd(bool mayAsk)
-{
-    SaveFailureBox::saveAtSessionEnd(*model, isVisible() ? this : parentWidget(), mayAsk);
-}
-
-void List::saveBeforeEnding()
-{
-    const QSignalBlocker viewsLeftBehind(model);
-    if (!model->isLoaded()) {
-        // Unchanged, a list still being read is in its file already. With
-        // changes, the rest of the file is read first: without the tables,
-        // a moment even for the longest list.
-        const int readRestMs = 5000;
-        if (!model->hasUnsavedChanges() || model->save(nullptr, QDeadlineTimer(readRestMs)))
-            return;
-    }
-    saveAtSessionEnd();
+    // A reader held up by a hostile file is not waited for without end.
+    const int waitMs = 10000;
+    keeper.saveNow(QDeadlineTimer(waitMs));
 }
 
 void List::tellFailure(const QString &reason)
 {
-    SaveFailureBox::tell(isVisible() ? this : parentWidget(), model->path(), reason);
+    SaveFailureBox::tell(isVisible() ? this : parentWidget(), keeper.path(), reason);
 }

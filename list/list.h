@@ -9,6 +9,7 @@
 
 class QAction;
 class ListCommands;
+class ListFileKeeper;
 class QTableWidget;
 class SavedList;
 
@@ -21,34 +22,22 @@ QT_END_NAMESPACE
 // The saved calculations, grouped by VAT rate in eight tabs: "Όλα" holds
 // every entry, one tab each of the six preset rates, and "Λοιπά" the others;
 // the tabs are titled after the groups of the list.
-// The entries and their rules live in a SavedList, read from list.xml when the
-// window is made and written back within a second or two of every change,
-// when the window or the calculator is closed, and when the session ends;
-// each tab's table shows one of its groups, and the window turns the user's
-// commands into calls on it.
+// The entries and their rules live in a SavedList, which the keeper of its
+// file starts reading when the window is made; each tab's table shows one of
+// its groups, and the window turns the user's commands into calls on it,
+// which wait while the list is read.
 class List : public QDialog
 {
     Q_OBJECT
 
 public:
-    // The list filed under those preset rates.
-    explicit List(const RateSet &rates = RateSet(), QWidget *parent = nullptr);
+    explicit List(ListFileKeeper &keeper, QWidget *parent = nullptr);
     ~List() override;
 
     void addEntry(const QString &poso, const QString &fpa, const QString &extraPoso,
                   const QString &finalPoso);
     // Writes the list at once, telling nobody when that fails.
     void saveList();
-    // Writes the list as the program closes; when that fails, asks the user
-    // whether to try again or to close without saving, until one is chosen.
-    void saveBeforeClosing();
-    // Writes the list as the session or the process ends; a failure is told
-    // once, when mayAsk.
-    void saveAtSessionEnd(bool mayAsk = true);
-    // The same when the process is told to end and goes without closing its
-    // windows: the rows still being read go into the list alone, not into
-    // the tables, which would take seconds for a long list.
-    void saveBeforeEnding();
 
     // Whether the whole saved list is in the tables.
     bool isLoaded() const;
@@ -93,12 +82,11 @@ private:
     void placeBesideParent();
     void showChosenTabAfterNewRates(const QString &titleBefore);
 
-    static QString listFilePath();
-
     Ui::List *ui;
     QAction *removeSelectedAction;
     QAction *removeAllAction;
     QList<QTableWidget *> tables;
+    ListFileKeeper &keeper;
     SavedList *model;
     ListCommands *commands;
     QByteArray keptPlace;

@@ -2,6 +2,7 @@
 
 #include "businessdialog.h"
 #include "core/business.h"
+#include "core/listfilekeeper.h"
 #include "core/savedlist.h"
 #include "periodchoice.h"
 #include "tabexport.h"
@@ -40,10 +41,12 @@ QAction *addCommand(QMenu &menu, const QString &text, const QKeySequence &key = 
 
 } // namespace
 
-ListCommands::ListCommands(SavedList *model, QTabWidget *tabs, const QList<QTableWidget *> &tables,
-                           QAction *removeSelected, QAction *removeAll, QWidget *window)
+ListCommands::ListCommands(ListFileKeeper &keeper, QTabWidget *tabs,
+                           const QList<QTableWidget *> &tables, QAction *removeSelected,
+                           QAction *removeAll, QWidget *window)
     : QObject(window)
-    , model(model)
+    , keeper(keeper)
+    , model(&keeper.list())
     , tabs(tabs)
     , tables(tables)
     , removeSelected(removeSelected)
@@ -80,7 +83,7 @@ void ListCommands::openMenuAt(const QPoint &globalPos)
                           [this] { copyRows(); });
     QAction *undo = addCommand(menu, tr("Αναίρεση"), QKeySequence::Undo);
     undo->setEnabled(model->canUndo());
-    commands.emplace_back(undo, [this] { model->undo(); });
+    commands.emplace_back(undo, [this] { keeper.whenLoaded([list = model] { list->undo(); }); });
 
     QAction *chosen = menu.exec(globalPos);
     for (const auto &[action, command] : commands) {
@@ -94,7 +97,7 @@ void ListCommands::addFileCommands(QMenu &menu, Commands &commands)
 {
     const auto add = [&](const QString &text, TabExport::HandOn how, const QKeySequence &key) {
         QAction *action = addCommand(menu, text, key);
-        action->setEnabled(model->isLoaded());
+        action->setEnabled(keeper.isLoaded());
         commands.emplace_back(action, [this, how] { handOn(how); });
     };
     add(tr("Εξαγωγή σε CSV…"), TabExport::toCsv, QKeySequence::Save);
@@ -127,7 +130,7 @@ bool ListCommands::handleKey(const QKeyEvent *key)
     if (key->matches(QKeySequence::Copy))
         copyRows();
     else if (key->matches(QKeySequence::Undo))
-        model->undo();
+        keeper.whenLoaded([list = model] { list->undo(); });
     else if (key->matches(QKeySequence::Save))
         handOn(TabExport::toCsv);
     else if (key->matches(QKeySequence::Print))
@@ -240,7 +243,7 @@ ListPrinter::Content ListCommands::currentTab() const
 // not before it is all read.
 void ListCommands::handOn(TabExport::HandOn how)
 {
-    if (!model->isLoaded())
+    if (!keeper.isLoaded())
         return;
     if (how == TabExport::print)
         how = TabExport::printOrOfferPdf(window);

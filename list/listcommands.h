@@ -17,6 +17,7 @@ class QPoint;
 class QTabWidget;
 class QTableWidget;
 class QWidget;
+class ListFileKeeper;
 class SavedList;
 
 // The commands of the list window's tables, by menu and by key: deleting,
@@ -31,7 +32,7 @@ class ListCommands : public QObject
 public:
     // The two deletion commands are the window's own actions; the tables and
     // the tab bar of the window get their keys here.
-    ListCommands(SavedList *model, QTabWidget *tabs, const QList<QTableWidget *> &tables,
+    ListCommands(ListFileKeeper &keeper, QTabWidget *tabs, const QList<QTableWidget *> &tables,
                  QAction *removeSelected, QAction *removeAll, QWidget *window);
 
     // The menu of the current table, at a point on the screen; none while the
@@ -57,6 +58,7 @@ private:
     ListPrinter::Content currentTab() const;
     QTableWidget *currentTable() const;
 
+    ListFileKeeper &keeper;
     SavedList *model;
     QTabWidget *tabs;
     QList<QTableWidget *> tables;

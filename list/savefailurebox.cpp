@@ -1,7 +1,5 @@
 #include "savefailurebox.h"
 
-#include "core/savedlist.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QMessageBox>
@@ -19,12 +17,6 @@ QString boxTitle()
 {
     return Text::tr("Φ.Π.Α. μετρίνο: Λίστα");
 }
-
-// How long closing waits for the rest of the file to be read before it asks,
-// and how long the end of the session or the process does: a program told to
-// end is gone within a second.
-const int closingWaitMs = 2000;
-const int endingWaitMs = 400;
 
 QString failureText(const QString &path, const QString &reason)
 {
@@ -62,28 +54,6 @@ bool askToRetry(QWidget *parent, const QString &path, const QString &reason)
     box.setDefaultButton(retry);
     box.exec();
     return box.clickedButton() == retry;
-}
-
-void saveBeforeClosing(SavedList &list, QWidget *parent)
-{
-    QString reason;
-    while (!list.save(&reason, QDeadlineTimer(closingWaitMs))) {
-        // Nothing of this session is lost: the file holds what it held.
-        if (!list.hasUnsavedChanges())
-            return;
-        if (!askToRetry(parent, list.path(), reason)) {
-            list.giveUpUnsavedChanges();
-            return;
-        }
-    }
-}
-
-void saveAtSessionEnd(SavedList &list, QWidget *parent, bool mayAsk)
-{
-    QString reason;
-    if (!list.save(&reason, QDeadlineTimer(endingWaitMs)) && mayAsk && list.hasUnsavedChanges()
-        && list.takeFailureNotice())
-        tell(parent, list.path(), reason);
 }
 
 } // namespace SaveFailureBox

@@ -454,7 +454,8 @@ void TestCalculator::decimalCommaShowsWhole()
     font.setPointSize(pointSize);
     QApplication::setFont(font);
     {
-        MainWindow window;
+        TestSupport::ListOfTheRun run;
+        MainWindow window(run.keeper);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         for (const char *name : {"doubleSpinBox_poso", "doubleSpinBox_fpa",
@@ -1051,7 +1052,8 @@ void TestCalculator::showsBeforeTheListIsMade()
 
     // Closed before it was ever painted: the saved list is left as it was.
     {
-        MainWindow window;
+        TestSupport::ListOfTheRun run;
+        MainWindow window(run.keeper);
         window.show();
         QVERIFY(!window.findChild<QDialog *>("List"));
         window.close();
@@ -1062,7 +1064,8 @@ void TestCalculator::showsBeforeTheListIsMade()
 
     // A command that needs the list before then makes it on the spot; the
     // entry joins the rows read once they are all in.
-    MainWindow window;
+    TestSupport::ListOfTheRun run;
+    MainWindow window(run.keeper);
     window.show();
     window.findChild<QDoubleSpinBox *>("doubleSpinBox_poso")->setValue(5);
     window.findChild<QPushButton *>("pushButton_add_to_list")->click();
@@ -1093,7 +1096,8 @@ void TestCalculator::ctrlLShowsTheListBesideTheCalculator()
     QFETCH(QString, side);
     QSettings().remove("listGeometry");
 
-    MainWindow window;
+    TestSupport::ListOfTheRun run;
+    MainWindow window(run.keeper);
     window.move(calculatorAt);
     window.show();
     pressCtrlL(&window);
@@ -1119,7 +1123,7 @@ void TestCalculator::ctrlLShowsTheListBesideTheCalculator()
 
     // A window of its own, which must not outlive the calculator.
     window.close();
-    QVERIFY(!list->isVisible());
+    QTRY_VERIFY(!list->isVisible());
 }
 
 void TestCalculator::listKeepsItsPlaceBetweenRuns()

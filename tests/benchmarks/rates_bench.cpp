@@ -19,6 +19,7 @@
 #include "calculator/mainwindow.h"
 #include "core/appinfo.h"
 #include "core/listfile.h"
+#include "core/listfilekeeper.h"
 #include "core/ratetabs.h"
 #include "core/savedlist.h"
 #include "list/list.h"
@@ -170,7 +171,8 @@ Time longestLoadStall(bool listShown)
         longest = {std::max(longest.wall, gap.wall), std::max(longest.cpu, gap.cpu)};
         sinceTick = Stopwatch();
     });
-    MainWindow window;
+    TestSupport::ListOfTheRun saved;
+    MainWindow window(saved.keeper);
     window.show();
     if (listShown)
         window.listWindow()->show();
@@ -179,18 +181,18 @@ Time longestLoadStall(bool listShown)
     while (!window.findChild<List *>() || !window.listWindow()->isLoaded())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     settle();
-    window.listWindow()->savedList()->giveUpUnsavedChanges();
+    saved.keeper.giveUp();
     return longest;
 }
 
 // The bare model: the same list, read with no window to show it.
 SavedList *loadedModel()
 {
-    auto *model = new SavedList(listPath(), RateSet(), groupNames);
-    model->load();
-    while (!model->isLoaded())
+    auto *model = new SavedList(RateSet(), groupNames);
+    ListFileKeeper keeper(listPath(), *model);
+    keeper.load();
+    while (!keeper.isLoaded())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    model->giveUpUnsavedChanges();
     return model;
 }
 
@@ -198,7 +200,8 @@ void benchmarkPresses(QTextStream &out, int entries, int runs)
 {
     writeList(entries);
     Figure add, again, remove, modelAdd, modelAgain, modelRemove;
-    MainWindow window;
+    TestSupport::ListOfTheRun saved;
+    MainWindow window(saved.keeper);
     window.show();
     settle();
     List *list = window.listWindow();
@@ -211,7 +214,7 @@ void benchmarkPresses(QTextStream &out, int entries, int runs)
     // Shown, as after the first add of the day.
     price->setValue(0.01), rate->setValue(23), addButton->click();
     settle();
-    list->savedList()->giveUpUnsavedChanges();
+    saved.keeper.giveUp();
     SavedList *model = loadedModel();
     int pressed = 0;
     for (int run = 0; run < runs; ++run) {
@@ -295,7 +298,8 @@ bool tablesCaughtUp(const List &list)
 void benchmarkRates(QTextStream &out, int entries, int runs)
 {
     writeList(entries);
-    List list;
+    TestSupport::ListOfTheRun saved;
+    List list(saved.keeper);
     list.show();
     while (!list.isLoaded())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -303,7 +307,7 @@ void benchmarkRates(QTextStream &out, int entries, int runs)
     list.findChild<QTabWidget *>("tabWidget")->setCurrentIndex(RateTabs::otherRates);
     settle();
     SavedList *model = list.savedList();
-    model->giveUpUnsavedChanges();
+    saved.keeper.giveUp();
     SavedList *bare = loadedModel();
 
     Figure refile, tablesCatchUp, hold, count, bareRefile, bareHold;
