@@ -3,10 +3,16 @@
 #include "app/toolkittranslator.h"
 #include "calculator/mainwindow.h"
 #include "core/appinfo.h"
+#include "core/listfilekeeper.h"
+#include "core/rateset.h"
+#include "core/ratetabs.h"
+#include "core/savedlist.h"
 #include "list/list.h"
+#include "list/runend.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStandardPaths>
 
 #ifdef Q_OS_WIN
@@ -58,7 +64,7 @@ int main(int argc, char *argv[])
     QCoreApplication::installTranslator(&greekToolkitTexts);
 
     // A second start shows the running calculator and ends.
-    SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    SingleInstance instance(AppInfo::dataFolder());
     switch (instance.claim()) {
     case SingleInstance::Claim::Claimed: break;
     case SingleInstance::Claim::Shown: return 0;
@@ -69,16 +75,17 @@ int main(int argc, char *argv[])
     }
     markAsRunning();
 
-    MainWindow window;
+    // The saved list and the keeper of its file live for the whole run; the
+    // windows are given them.
+    const RateSet rates = RateSet::load(QSettings());
+    SavedList list(rates, RateTabs::groupNames(rates));
+    ListFileKeeper keeper(ListFileKeeper::standardPath(), list);
+    MainWindow window(keeper);
     QObject::connect(&instance, &SingleInstance::shownAgain, &window,
                      [&window] { bringBack(&window); });
-    // Asked to end (a shut-down, kill): keep the list, then end without
-    // closing the windows, which would ask again about a failed save.
-    QObject::connect(&termination, &TerminationSignal::received, &window, [&window] {
-        if (List *list = window.findChild<List *>())
-            list->saveBeforeEnding();
-        QCoreApplication::exit(0);
-    });
+    // Asked to end (a shut-down, kill): keep the list, then end.
+    QObject::connect(&termination, &TerminationSignal::received, window.runEnd(),
+                     [&window] { window.runEnd()->end(RunEnd::Ending::Signalled); });
     window.show();
     return app.exec();
 }

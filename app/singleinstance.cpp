@@ -91,7 +91,6 @@ QString SingleInstance::serverName(const QString &dataFolder)
 // that holds it, tells for sure on this computer.
 SingleInstance::Claim SingleInstance::claim()
 {
-    QDir().mkpath(folder);
     if (!clearOddLockFile())
         return Claim::Blocked;
     const FolderLock folderLock = lockFolder();

@@ -50,8 +50,8 @@ void DecimalSpinBox::tellMaximum() const
     QLocale grouped = locale();
     grouped.setNumberOptions(QLocale::DefaultNumberOptions);
     const QString largest = grouped.toString(maximum(), 'f', decimals());
-    const QString note = holdsRate ? QStringLiteral("Μέγιστος συντελεστής %1 %").arg(largest)
-                                   : QStringLiteral("Μέγιστο ποσό %1").arg(largest);
+    const QString note = holdsRate ? tr("Μέγιστος συντελεστής %1 %").arg(largest)
+                                   : tr("Μέγιστο ποσό %1").arg(largest);
     QToolTip::showText(mapToGlobal(QPoint(0, height())), note, const_cast<DecimalSpinBox *>(this));
 }
 

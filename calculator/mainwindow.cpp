@@ -4,10 +4,11 @@
 #include "about/about.h"
 #include "contact/contact.h"
 #include "core/amounttext.h"
-#include "core/presetrates.h"
+#include "core/listfilekeeper.h"
 #include "core/savedlist.h"
 #include "core/vat.h"
 #include "list/list.h"
+#include "list/runend.h"
 #include "numberboxmenu.h"
 #include "rates.h"
 
@@ -25,6 +26,8 @@
 #include <QTextDocumentFragment>
 #include <QTimer>
 
+#include <iterator>
+
 namespace {
 const char geometryKey[] = "geometry";
 const char stateKey[] = "state";
@@ -32,9 +35,9 @@ const char listGeometryKey[] = "listGeometry";
 const int stateVersion = 1;
 
 // The key of the rate button at that place on screen: Ctrl+1 for the first.
-QKeySequence rateKey(size_t position)
+QKeySequence rateKey(int position)
 {
-    return QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(Qt::Key_1 + int(position))));
+    return QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(Qt::Key_1 + position)));
 }
 
 // The two result boxes only show numbers: screen readers get them as
@@ -114,14 +117,19 @@ void reportResultBoxesReadOnly()
 
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent)
+MainWindow::MainWindow(ListFileKeeper &keeper, QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
+    , keeper(keeper)
+    , ending(new RunEnd(keeper, this, [this]() -> QWidget * {
+        return list && list->isVisible() ? static_cast<QWidget *>(list) : this;
+    }))
 {
     // Before the boxes exist: screen readers' view of a widget is made once.
     reportResultBoxesReadOnly();
     ui->setupUi(this);
     makeCommandButtonsAccessible();
+    numberRateButtons();
     nameNumberBoxesAfterLabels();
     giveNumberBoxesRoomForTheirText();
     ui->doubleSpinBox_fpa->holdRate();
@@ -130,11 +138,10 @@ MainWindow::MainWindow(QWidget *parent)
     offerRatesCommand();
     offerRateKeys();
     ui->pushButton_add_to_list->setEnabled(false);
-    connect(ui->buttonGroup, &QButtonGroup::buttonClicked, this, &MainWindow::radioClicked);
+    connect(ui->buttonGroup, &QButtonGroup::idClicked, this, &MainWindow::rateClicked);
 
     settings = new QSettings(this);
-    // Before the list is made: its tabs are titled after them.
-    PresetRates::setInForce(RateSet::load(*settings));
+    rates = keeper.list().rates();
     showRateTexts();
     workAtCheckedRate();
     restoreGeometry(settings->value(geometryKey).toByteArray());
@@ -153,8 +160,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
     settings->setValue(stateKey, saveState(stateVersion));
     keepListPlace();
     settings->sync();
-    if (list)
-        list->saveBeforeClosing();
+    // A long list is written on, and the window closed once it is in its
+    // file.
+    if (!ending->end(RunEnd::Ending::WindowClosed)) {
+        event->ignore();
+        return;
+    }
     // The list is a window of its own: left open, it would keep the program
     // running without its calculator.
     if (list)
@@ -177,7 +188,8 @@ bool MainWindow::event(QEvent *event)
 List *MainWindow::listWindow()
 {
     if (!list) {
-        list = new List(this);
+        list = new List(keeper, this);
+        connect(list, &List::ratesFollowed, this, &MainWindow::takeRates);
         // Adding shows the list without taking the keyboard from the calculator.
         list->setAttribute(Qt::WA_ShowWithoutActivating);
         list->setKeptPlace(listPlace);
@@ -246,9 +258,8 @@ void MainWindow::offerRatesInNumberBoxMenus(QAction *ratesCommand)
 // anywhere in the window, and leave the price selected for the next amount.
 void MainWindow::offerRateKeys()
 {
-    for (size_t position = 0; position < PresetRates::all.size(); ++position) {
-        auto *button =
-            findChild<QAbstractButton *>(QLatin1String(PresetRates::all[position].buttonName));
+    for (int position = 0; position < RateSet::count; ++position) {
+        QAbstractButton *button = ui->buttonGroup->button(position);
         auto *shortcut = new QShortcut(rateKey(position), this);
         connect(shortcut, &QShortcut::activated, this, [this, button] {
             button->click();
@@ -263,52 +274,57 @@ void MainWindow::describeRateButtons()
 {
     const QString ratesKey =
         QKeySequence(Qt::CTRL | Qt::Key_Comma).toString(QKeySequence::NativeText);
-    for (size_t position = 0; position < PresetRates::all.size(); ++position) {
-        const PresetRates::Rate &rate = PresetRates::all[position];
+    for (int position = 0; position < RateSet::count; ++position) {
         const QString key = rateKey(position).toString(QKeySequence::NativeText);
-        if (auto *button = findChild<QAbstractButton *>(QLatin1String(rate.buttonName)))
-            button->setToolTip(
-                tr("Φ.Π.Α. %1 (%2)\n%3 : Συντελεστές Φ.Π.Α.").arg(rate.text(), key, ratesKey));
+        ui->buttonGroup->button(position)->setToolTip(
+            tr("Φ.Π.Α. %1 (%2)\n%3 : Συντελεστές Φ.Π.Α.").arg(rates.text(position), key, ratesKey));
     }
+}
+
+// The buttons' ids in their group are the positions of their rates.
+void MainWindow::numberRateButtons()
+{
+    QAbstractButton *const inRateOrder[] = {ui->radioButton_fpa,   ui->radioButton_fpa_3,
+                                            ui->radioButton_fpa_5, ui->radioButton_fpa_2,
+                                            ui->radioButton_fpa_4, ui->radioButton_fpa_6};
+    static_assert(std::size(inRateOrder) == RateSet::count);
+    for (int position = 0; position < RateSet::count; ++position)
+        ui->buttonGroup->setId(inRateOrder[position], position);
 }
 
 void MainWindow::editRates()
 {
     Rates dialog(
-        PresetRates::inForce(),
-        [this](const RateSet &rates) { return listWindow()->savedList()->countMoves(rates); },
+        rates,
+        [this](const RateSet &asked) { return listWindow()->savedList()->countMoves(asked); },
         this);
-    if (dialog.exec() == QDialog::Accepted && dialog.rates() != PresetRates::inForce())
-        changeRates(dialog.rates());
+    if (dialog.exec() == QDialog::Accepted && dialog.rates() != rates)
+        listWindow()->followRates(dialog.rates());
 }
 
-// The buttons, the rate box and the list follow the new rates at once.
-void MainWindow::changeRates(const RateSet &rates)
+// Once the list has followed new rates, the buttons and the rate box do, and
+// the rates are kept; a re-filing given up leaves all as it was.
+void MainWindow::takeRates(const RateSet &followed)
 {
-    PresetRates::setInForce(rates);
+    rates = followed;
     rates.save(*settings);
     showRateTexts();
     workAtCheckedRate();
-    listWindow()->followRates();
 }
 
-// The rate box holds the checked button's rate in force, from the first paint
-// on: the form's 23 is only the rate when nothing else is saved.
+// The rate box holds the checked button's rate, from the first paint on: the
+// form's 23 is only the rate when nothing else is saved.
 void MainWindow::workAtCheckedRate()
 {
-    if (const QAbstractButton *checked = ui->buttonGroup->checkedButton()) {
-        if (const PresetRates::Rate *preset =
-                PresetRates::forButton(checked->objectName().toLatin1().constData()))
-            ui->doubleSpinBox_fpa->setValue(preset->percent());
-    }
+    const int position = ui->buttonGroup->checkedId();
+    if (position >= 0)
+        ui->doubleSpinBox_fpa->setValue(rates.percent(position));
 }
 
 void MainWindow::showRateTexts()
 {
-    for (const PresetRates::Rate &rate : PresetRates::all) {
-        if (auto *button = findChild<QAbstractButton *>(QLatin1String(rate.buttonName)))
-            button->setText(rate.text());
-    }
+    for (int position = 0; position < RateSet::count; ++position)
+        ui->buttonGroup->button(position)->setText(rates.text(position));
     describeRateButtons();
 }
 
@@ -433,13 +449,11 @@ void MainWindow::on_doubleSpinBox_fpa_valueChanged(double arg1)
     updateAddToListButton(arg1, ui->doubleSpinBox_poso);
 }
 
-void MainWindow::radioClicked(QAbstractButton *id)
+void MainWindow::rateClicked(int position)
 {
-    const PresetRates::Rate *preset =
-        PresetRates::forButton(id->objectName().toLatin1().constData());
-    if (!preset)
+    if (position < 0 || position >= RateSet::count)
         return;
-    const double rate = preset->percent();
+    const double rate = rates.percent(position);
 
     calculateFpa(shownValue(ui->doubleSpinBox_poso), rate);
     ui->doubleSpinBox_fpa->setValue(rate);

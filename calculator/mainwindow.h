@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/rateset.h"
+
 #include <QMainWindow>
 
 class About;
@@ -9,7 +11,8 @@ class QAction;
 class QDoubleSpinBox;
 class QSettings;
 class List;
-class RateSet;
+class ListFileKeeper;
+class RunEnd;
 
 QT_BEGIN_NAMESPACE
 namespace Ui {
@@ -18,16 +21,19 @@ class MainWindow;
 QT_END_NAMESPACE
 
 // The calculator: a price, a VAT rate, and the VAT and final amount computed
-// from them in either direction.
+// from them in either direction. Its list window shows the saved list that
+// the keeper is given; closing the calculator ends the run.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
+    explicit MainWindow(ListFileKeeper &keeper, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     List *listWindow();
+    // Where every way of ending the run goes.
+    RunEnd *runEnd() const { return ending; }
 
 protected:
     bool event(QEvent *event) override;
@@ -36,7 +42,7 @@ protected:
 private slots:
     void on_doubleSpinBox_poso_valueChanged(double arg1);
     void on_doubleSpinBox_fpa_valueChanged(double arg1);
-    void radioClicked(QAbstractButton *id);
+    void rateClicked(int position);
     void on_pushButton_toggle_ontop_toggled(bool checked);
     void on_pushButton_add_to_list_clicked();
     void on_pushButton_about_clicked();
@@ -46,6 +52,7 @@ private slots:
 
 private:
     void makeCommandButtonsAccessible();
+    void numberRateButtons();
     void offerListShortcut();
     void offerCommandKeys();
     void offerRatesCommand();
@@ -53,7 +60,7 @@ private:
     void offerRatesInNumberBoxMenus(QAction *ratesCommand);
     void describeRateButtons();
     void editRates();
-    void changeRates(const RateSet &rates);
+    void takeRates(const RateSet &followed);
     void showRateTexts();
     void workAtCheckedRate();
     void readyForNextPrice();
@@ -69,10 +76,15 @@ private:
     static QString displayedText(const QDoubleSpinBox *box);
 
     Ui::MainWindow *ui;
+    ListFileKeeper &keeper;
+    RunEnd *ending;
     List *list = nullptr;
     About *about = nullptr;
     Contact *contact = nullptr;
     QSettings *settings;
+    // The preset rates in force, kept in the settings; the list is filed
+    // under them, and takes new ones before the calculator does.
+    RateSet rates;
     // The list window's place from the last run, until the window is made.
     QByteArray listPlace;
 };

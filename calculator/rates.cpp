@@ -82,10 +82,10 @@ void Rates::describeFillButtons()
             texts << rates.text(position);
         return texts.join(QStringLiteral(", "));
     };
-    ui->pushButton_rates_2011->setToolTip(QStringLiteral("Οι συντελεστές έως το 2015: ")
-                                          + listed(RateSet::until2015()));
-    ui->pushButton_rates_2016->setToolTip(QStringLiteral("Οι συντελεστές από το 2016: ")
-                                          + listed(RateSet::from2016()));
+    ui->pushButton_rates_2011->setToolTip(
+        tr("Οι συντελεστές έως το 2015: %1").arg(listed(RateSet::until2015())));
+    ui->pushButton_rates_2016->setToolTip(
+        tr("Οι συντελεστές από το 2016: %1").arg(listed(RateSet::from2016())));
 }
 
 // Only one of the two messages shows at a time, in the same room, and that
@@ -131,7 +131,7 @@ QString Rates::equalRatesReason(std::optional<std::pair<int, int>> equalPair) co
         return QString();
     const QLabel *labels[] = {ui->label_rate_1, ui->label_rate_2, ui->label_rate_3,
                               ui->label_rate_4, ui->label_rate_5, ui->label_rate_6};
-    return QStringLiteral("«%1» και «%2» δεν μπορούν να έχουν τον ίδιο συντελεστή.")
+    return tr("«%1» και «%2» δεν μπορούν να έχουν τον ίδιο συντελεστή.")
         .arg(labels[equalPair->first]->text(), labels[equalPair->second]->text());
 }
 
@@ -141,10 +141,9 @@ QString Rates::movesText(int moves) const
         return QString();
     // Said before OK: the moves go with the rates, not with the deletions
     // that Ctrl+Z puts back.
-    const QString irreversible = QStringLiteral("\n(δεν αναιρείται με Ctrl+Z)");
+    const QString irreversible = tr("\n(δεν αναιρείται με Ctrl+Z)");
     if (moves == 1)
-        return QStringLiteral("1 εγγραφή θα μετακινηθεί σε άλλη καρτέλα") + irreversible;
-    return QStringLiteral("%1 εγγραφές θα μετακινηθούν σε άλλη καρτέλα")
-               .arg(locale().toString(moves))
+        return tr("1 εγγραφή θα μετακινηθεί σε άλλη καρτέλα") + irreversible;
+    return tr("%1 εγγραφές θα μετακινηθούν σε άλλη καρτέλα").arg(locale().toString(moves))
            + irreversible;
 }

@@ -3,6 +3,8 @@
 #include "buildconfig.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
 
 namespace AppInfo {
 
@@ -54,6 +56,13 @@ void applyIdentity()
     QCoreApplication::setOrganizationName(organisationName());
     QCoreApplication::setOrganizationDomain(organisationDomain());
     QCoreApplication::setApplicationName(applicationName());
+}
+
+QString dataFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(folder);
+    return folder;
 }
 
 } // namespace AppInfo

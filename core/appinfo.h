@@ -21,6 +21,11 @@ QUrl siteUrl(const QString &path);
 // The site's host name, used as the organisation domain.
 QString organisationDomain();
 
+// The per-user folder that holds the list file and the running copy's lock,
+// made here when it is missing. The list's writer makes it again should it be
+// removed while the program runs.
+QString dataFolder();
+
 // Gives the three identity values to the application object.
 void applyIdentity();
 

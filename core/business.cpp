@@ -44,7 +44,7 @@ QStringList Business::lines() const
     if (!name.isEmpty())
         lines << name;
     if (!vatNumber.isEmpty())
-        lines << QStringLiteral("ΑΦΜ: ") + vatNumber;
+        lines << tr("ΑΦΜ: %1").arg(vatNumber);
     if (!address.isEmpty())
         lines << address;
     return lines;

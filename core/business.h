@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -7,6 +8,9 @@
 // settings: it heads every printed page and the spreadsheet. Nothing is set
 // at first, and then nothing is shown.
 struct Business {
+    Q_DECLARE_TR_FUNCTIONS(Business)
+
+public:
     QString name;
     QString vatNumber; // ΑΦΜ
     QString address;

@@ -1,5 +1,6 @@
 #include "entrydate.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
 
@@ -8,6 +9,10 @@
 namespace EntryDate {
 
 namespace {
+
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(EntryDate)
+};
 
 const QString format = QStringLiteral("yyyyMMddTHHmm");
 constexpr int length = 13; // "20261209T1432"
@@ -81,7 +86,7 @@ QString forSpreadsheet(EntryStamp stamp)
 QString toolTip(EntryStamp stamp)
 {
     const QString when = shown(stamp);
-    return when.isEmpty() ? QString() : QStringLiteral("Καταχωρίστηκε ") + when;
+    return when.isEmpty() ? QString() : Text::tr("Καταχωρίστηκε %1").arg(when);
 }
 
 } // namespace EntryDate
@@ -117,6 +122,10 @@ namespace Period {
 
 namespace {
 
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(Period)
+};
+
 int dayNumberOf(const QDate &day)
 {
     return day.year() * 10000 + day.month() * 100 + day.day();
@@ -137,12 +146,12 @@ std::pair<int, int> daysOf(Kind kind, const QDate &today)
 QString name(Kind kind)
 {
     switch (kind) {
-    case Today: return QStringLiteral("Σήμερα");
-    case ThisMonth: return QStringLiteral("Αυτός ο μήνας");
-    case LastMonth: return QStringLiteral("Ο προηγούμενος μήνας");
+    case Today: return Text::tr("Σήμερα");
+    case ThisMonth: return Text::tr("Αυτός ο μήνας");
+    case LastMonth: return Text::tr("Ο προηγούμενος μήνας");
     case All: break;
     }
-    return QStringLiteral("Όλες");
+    return Text::tr("Όλες");
 }
 
 QString describe(Kind kind, const QDate &today)

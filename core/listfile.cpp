@@ -1,18 +1,16 @@
 #include "listfile.h"
 
 #include "entrydate.h"
+#include "safefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringEncoder>
 #include <QXmlStreamReader>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -29,56 +27,6 @@ namespace {
 
 const QString groupTag = QStringLiteral("fpa-tab");
 const QString itemTag = QStringLiteral("fpa-item");
-
-enum class Kind {
-    Missing,      // nothing there
-    DanglingLink, // a symbolic link to nothing
-    Regular,      // a regular file, or a symbolic link to one
-    Other         // a folder, FIFO, device, socket, or something that cannot be looked at
-};
-
-// What lies at path, following symbolic links, found without opening it:
-// opening a FIFO waits for a writer for ever, and opening a device may do
-// anything. For anything but a regular file, reason gets why it is no list.
-Kind kindOf(const QString &path, QString *reason = nullptr)
-{
-#ifdef Q_OS_UNIX
-    struct stat status;
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
-        if (errno == ENOENT) {
-            struct stat link;
-            if (::lstat(QFile::encodeName(path).constData(), &link) == 0) {
-                if (reason)
-                    *reason = QStringLiteral("Είναι σύνδεσμος προς αρχείο που δεν υπάρχει");
-                return Kind::DanglingLink;
-            }
-            return Kind::Missing;
-        }
-        if (reason)
-            *reason = QString::fromLocal8Bit(std::strerror(errno));
-        return Kind::Other;
-    }
-    const bool regular = S_ISREG(status.st_mode);
-    const bool folder = S_ISDIR(status.st_mode);
-#else
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        if (!info.isSymLink())
-            return Kind::Missing;
-        if (reason)
-            *reason = QStringLiteral("Είναι σύνδεσμος προς αρχείο που δεν υπάρχει");
-        return Kind::DanglingLink;
-    }
-    const bool regular = info.isFile();
-    const bool folder = info.isDir();
-#endif
-    if (regular)
-        return Kind::Regular;
-    if (reason)
-        *reason = folder ? QStringLiteral("Είναι φάκελος, όχι αρχείο")
-                         : QStringLiteral("Δεν είναι κανονικό αρχείο");
-    return Kind::Other;
-}
 
 // Opens a file that kindOf() found regular, and makes sure that what got
 // opened is still one.
@@ -175,20 +123,7 @@ private:
             if (c == '<')
                 state = State::MarkupStart;
             break;
-        case State::MarkupStart:
-            if (c == '!') {
-                state = State::Bang;
-            } else if (c == '?') {
-                state = State::Instruction;
-                closing = 0;
-            } else if (c == '/') {
-                state = State::EndTag;
-            } else {
-                state = State::StartTag;
-                tagLength = 1;
-                attributes = 0;
-            }
-            break;
+        case State::MarkupStart: startMarkup(c); break;
         case State::Bang:
             closing = 0;
             state = c == '-'   ? State::BangDash
@@ -203,34 +138,59 @@ private:
             if (c == '>')
                 state = State::Text;
             break;
-        case State::Declaration:
-            if (c == '[') // an internal subset
-                return false;
-            if (c == '"' || c == '\'') {
-                quote = c;
-                state = State::DeclarationValue;
-            } else if (c == '>') {
-                state = State::Text;
-            }
-            break;
+        case State::Declaration: return takeInDeclaration(c);
         case State::DeclarationValue:
             if (c == quote)
                 state = State::Declaration;
             break;
-        case State::StartTag:
-            if (c == '"' || c == '\'') {
-                quote = c;
-                state = State::AttributeValue;
-            } else if (c == '>') {
-                state = State::Text;
-            } else if ((c == '=' && ++attributes > maxAttributes) || ++tagLength > maxTagLength) {
-                return false;
-            }
-            break;
+        case State::StartTag: return takeInStartTag(c);
         case State::AttributeValue:
             if (c == quote)
                 state = State::StartTag;
             break;
+        }
+        return true;
+    }
+
+    // After "<".
+    void startMarkup(char c)
+    {
+        if (c == '!') {
+            state = State::Bang;
+        } else if (c == '?') {
+            state = State::Instruction;
+            closing = 0;
+        } else if (c == '/') {
+            state = State::EndTag;
+        } else {
+            state = State::StartTag;
+            tagLength = 1;
+            attributes = 0;
+        }
+    }
+
+    bool takeInDeclaration(char c)
+    {
+        if (c == '[') // an internal subset
+            return false;
+        if (c == '"' || c == '\'') {
+            quote = c;
+            state = State::DeclarationValue;
+        } else if (c == '>') {
+            state = State::Text;
+        }
+        return true;
+    }
+
+    bool takeInStartTag(char c)
+    {
+        if (c == '"' || c == '\'') {
+            quote = c;
+            state = State::AttributeValue;
+        } else if (c == '>') {
+            state = State::Text;
+        } else if ((c == '=' && ++attributes > maxAttributes) || ++tagLength > maxTagLength) {
+            return false;
         }
         return true;
     }
@@ -689,63 +649,15 @@ bool serializeInParts(QByteArray &out, const QStringList &groupNames,
     return passOn(1);
 }
 
-// Replaces the file with what fill writes, or leaves it as it was.
-bool saveSafely(const QString &path, QString *reason, const std::function<bool(QSaveFile &)> &fill)
-{
-    // A link to nothing is not followed: its target may lie anywhere, on a
-    // drive that is not there now, and the file must not appear elsewhere.
-    if (!mayWriteAt(path, reason))
-        return false;
-    // The data folder may have been removed while the program ran.
-    QDir().mkpath(QFileInfo(path).absolutePath());
-
-    // QSaveFile writes beside the file and renames over it only on commit();
-    // through a symbolic link it replaces the file that the link points to.
-    QSaveFile file(path);
-    const auto fail = [&file, reason] {
-        if (reason) {
-            *reason = file.error() != QFileDevice::NoError
-                          ? file.errorString()
-                          : QStringLiteral("Γράφτηκε μόνο μέρος του αρχείου");
-        }
-        file.cancelWriting();
-        return false;
-    };
-    if (!file.open(QIODevice::WriteOnly) || !fill(file))
-        return fail();
-    // commit() alone does not notice a write that failed while its data sat
-    // in the buffer (a full disk): flush first and check.
-    if (!file.flush() || file.error() != QFileDevice::NoError)
-        return fail();
-    if (!file.commit()) {
-        if (reason)
-            *reason = file.errorString();
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 Signature signatureOf(const QString &path)
 {
     QFile file;
-    if (kindOf(path) != Kind::Regular || !openRegularFile(file, path))
+    if (SafeFile::kindOf(path) != SafeFile::Kind::Regular || !openRegularFile(file, path))
         return Signature();
     UntilStopped whole(file, nullptr);
     return whole.signature();
-}
-
-bool mayWriteAt(const QString &path, QString *reason)
-{
-    QString problem;
-    const Kind kind = kindOf(path, &problem);
-    if (kind == Kind::Other || kind == Kind::DanglingLink) {
-        if (reason)
-            *reason = problem;
-        return false;
-    }
-    return true;
 }
 
 ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead,
@@ -753,11 +665,12 @@ ReadStatus read(const QString &path, int groupCount, const RowsRead &rowsRead,
 {
     if (info)
         *info = ReadInfo();
-    switch (kindOf(path)) {
-    case Kind::Missing:
-    case Kind::DanglingLink: return ReadStatus::Missing;
-    case Kind::Other: return ReadStatus::Unreadable;
-    case Kind::Regular: break;
+    switch (SafeFile::kindOf(path)) {
+    case SafeFile::Kind::Missing:
+    case SafeFile::Kind::DanglingLink: return ReadStatus::Missing;
+    case SafeFile::Kind::Folder:
+    case SafeFile::Kind::Other: return ReadStatus::Unreadable;
+    case SafeFile::Kind::Regular: break;
     }
     QFile file;
     if (!openRegularFile(file, path))
@@ -785,23 +698,23 @@ bool holds(const QString &path, const QStringList &groupNames, const QList<Entry
     return check.holds();
 }
 
-bool write(const QString &path, const QByteArray &content, QString *reason)
+bool write(const QString &path, const QByteArray &content, WriteFailure *failure)
 {
-    return saveSafely(path, reason,
-                      [&content](QSaveFile &file) { return writeAll(file, content); });
+    return SafeFile::save(path, content, failure, SafeFile::Folder::MakeIfMissing);
 }
 
 bool write(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups,
-           QString *reason)
+           WriteFailure *failure)
 {
-    return saveSafely(path, reason, [&](QSaveFile &file) {
+    const auto fill = [&](QIODevice &file) {
         QByteArray part;
         return serializeInParts(part, groupNames, groups, [&file](QByteArray &ready) {
-            const bool written = writeAll(file, ready);
+            const bool written = SafeFile::writeAll(file, ready);
             ready.resize(0);
             return written;
         });
-    });
+    };
+    return SafeFile::save(path, fill, failure, SafeFile::Folder::MakeIfMissing);
 }
 
 SameAsWritten::SameAsWritten(const QString &path, const QStringList &groupNames)
@@ -856,7 +769,7 @@ void SameAsWritten::expect(const QByteArray &bytes)
 
 QString keepCopy(const QString &path, const QString &kind)
 {
-    if (kindOf(path) != Kind::Regular)
+    if (SafeFile::kindOf(path) != SafeFile::Kind::Regular)
         return QString();
     const QFileInfo original(path);
     const QDir folder = original.dir();
@@ -878,17 +791,6 @@ QString keepCopy(const QString &path, const QString &kind)
         return copy;
     }
     return QString();
-}
-
-bool writeAll(QIODevice &device, const QByteArray &data)
-{
-    for (qint64 written = 0; written < data.size();) {
-        const qint64 count = device.write(data.constData() + written, data.size() - written);
-        if (count <= 0)
-            return false;
-        written += count;
-    }
-    return true;
 }
 
 } // namespace ListFile

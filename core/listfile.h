@@ -1,6 +1,7 @@
 #pragma once
 
 #include "entry.h"
+#include "safefile.h"
 
 #include <QFile>
 #include <QStringList>
@@ -92,23 +93,17 @@ QByteArray serialize(const QStringList &groupNames, const QList<EntryGroup> &gro
 // whole content in memory (see SameAsWritten below).
 bool holds(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups);
 
-// Whether a file may be written at path: nothing is there yet, or a regular
-// file or a symbolic link to one. Not a link to nothing, whose target could
-// lie anywhere, nor a folder, FIFO or device; then reason receives why.
-bool mayWriteAt(const QString &path, QString *reason = nullptr);
-
 // Replaces the file with the content, or leaves the previous file as it was
-// when the new one cannot be written completely; then, when reason is given,
-// it receives the system's account of what went wrong. Makes the file's
-// folder first if it is missing. Through a symbolic link it replaces the file
-// that the link points to, but it does not follow a link to nothing, whose
-// target could be anywhere. It never writes over anything but a regular file.
-bool write(const QString &path, const QByteArray &content, QString *reason = nullptr);
+// when the new one cannot be written completely; then failure, when given,
+// receives why. Makes the file's folder first if it is missing. Written as a
+// SafeFile: through a symbolic link it replaces the file that the link points
+// to, and it never writes over anything but a regular file.
+bool write(const QString &path, const QByteArray &content, WriteFailure *failure = nullptr);
 
 // The same for the content that serialize() gives for the groups, written in
 // parts as it is made, without holding the whole file in memory.
 bool write(const QString &path, const QStringList &groupNames, const QList<EntryGroup> &groups,
-           QString *reason = nullptr);
+           WriteFailure *failure = nullptr);
 
 // Tells whether a file holds exactly what write() would store for the rows
 // that read() gives of it, so that nothing else in it is lost by writing the
@@ -141,10 +136,5 @@ private:
 // empty string when no copy could be made, or when path is not a regular
 // file.
 QString keepCopy(const QString &path, const QString &kind = QStringLiteral("unreadable"));
-
-// Writes all of data. A write may store less than it was given (a disk or a
-// file size limit that fills up half-way); writing the rest then either
-// succeeds or gives the system's reason.
-bool writeAll(QIODevice &device, const QByteArray &data);
 
 } // namespace ListFile

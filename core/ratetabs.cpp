@@ -1,7 +1,5 @@
 #include "ratetabs.h"
 
-#include "presetrates.h"
-
 namespace RateTabs {
 
 namespace {
@@ -22,18 +20,24 @@ bool readRate(const QString &fpa, const QLocale &locale, double &rate)
 
 } // namespace
 
-int forRate(const QString &fpa, const QLocale &locale)
-{
-    return forRate(fpa, PresetRates::inForce(), locale);
-}
-
 int forRate(const QString &fpa, const RateSet &rates, const QLocale &locale)
 {
     double rate = 0;
     if (!readRate(fpa, locale, rate))
         return otherRates;
     const int position = rates.indexOf(rate);
-    return position < 0 ? otherRates : PresetRates::all.at(position).tabIndex;
+    return position < 0 ? otherRates : ofPosition.at(size_t(position));
 }
+
+QStringList groupNames(const RateSet &rates)
+{
+    QStringList names(count);
+    names[all] = QStringLiteral("Όλα");
+    for (int position = 0; position < RateSet::count; ++position)
+        names[ofPosition.at(size_t(position))] = rates.text(position);
+    names[otherRates] = QStringLiteral("Λοιπά");
+    return names;
+}
+
 
 } // namespace RateTabs

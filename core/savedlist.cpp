@@ -2,15 +2,14 @@
 
 #include "entrydate.h"
 #include "listfile.h"
-#include "presetrates.h"
-#include "rateset.h"
 #include "ratetabs.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QSemaphore>
 #include <QSet>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <tuple>
 #include <unordered_map>
@@ -18,12 +17,6 @@
 #include <utility>
 
 namespace {
-
-// Rows are put in for about this long at a time while the list is loading;
-// then the event loop gets its turn to repaint and take input.
-const int fillSliceMs = 10;
-// And at most this many at once, so that a view never takes long over them.
-const int rowsPerStep = 512;
 
 // At most the bytes that the row of the entry takes in the file: its texts
 // in UTF-8, escaped, and the rest of the element.
@@ -61,34 +54,63 @@ struct EntryHash {
 // for a view than many small removals.
 const int mostRemovalsTold = 8;
 
+// A re-filing looks whether it is given up after about this many rows.
+const int rowsBetweenLooks = 4096;
+
 } // namespace
 
-SavedList::SavedList(const QString &path, const QStringList &groupNames, QObject *parent)
+// A re-filing: the groups as they were, copied, and what they come to under
+// the new rates, worked out on any thread without the list.
+struct SavedList::Refiling {
+    struct Result {
+        int group;
+        Group filed;
+        // The rows that left, as runs of neighbours: first row and count.
+        QList<std::pair<int, int>> runs;
+        qint64 bytes; // how many more the file takes
+    };
+
+    RateSet rates;
+    QStringList names;
+    QList<Group> groups;
+    Routing routing;
+    std::atomic<bool> cancelled{false};
+    std::atomic<int> stepsDone{0};
+    QList<Result> changed;
+    // The groups as they were, let go of on the thread once the list has
+    // taken the new ones in (or given them up): long groups take a while.
+    QList<Group> discarded;
+    QSemaphore taken;
+
+    void workOut();
+    QList<int> rowsLeaving(int group) const;
+    QList<EntryGroup> rowsComing(const QList<QList<int>> &leaving) const;
+    Result refiled(int group, const QList<int> &leaving, const EntryGroup &coming) const;
+    bool givenUp(int row) const
+    {
+        return row % rowsBetweenLooks == 0 && cancelled.load(std::memory_order_relaxed);
+    }
+};
+
+SavedList::SavedList(const RateSet &rates, const QStringList &groupNames, QObject *parent)
     : QObject(parent)
     , names(groupNames)
     , groups(groupNames.size())
-    , store(new ListStore(
-          path, [this] { return content(); }, this))
+    , filingRates(rates)
 {
-    connect(store, &ListStore::partsWaiting, &fillTimer, qOverload<>(&QTimer::start));
-    connect(store, &ListStore::saveFailed, this, &SavedList::saveFailed);
-    fillTimer.setSingleShot(true);
-    fillTimer.setInterval(0);
-    connect(&fillTimer, &QTimer::timeout, this, &SavedList::fillSomeRows);
-
-    // Quitting by any other way than closing the window still keeps the
-    // changes; an ending program waits a moment at most for the reader.
-    if (QCoreApplication *app = QCoreApplication::instance()) {
-        connect(app, &QCoreApplication::aboutToQuit, this, [this] {
-            if (hasUnsavedChanges() && !store->hasStoppedWriting())
-                save(nullptr, QDeadlineTimer(200));
-        });
-    }
 }
 
 SavedList::~SavedList()
 {
-    delete store; // before the rows that it may ask for
+    if (refiling) {
+        refiling->cancelled = true;
+        refiling->taken.release();
+    }
+    for (QThread *thread : {refilingThread, lettingGoThread}) {
+        if (thread)
+            thread->wait();
+        delete thread;
+    }
 }
 
 bool SavedList::contains(int group, const Entry &entry) const
@@ -100,6 +122,11 @@ int SavedList::findRow(int group, const Entry &entry) const
 {
     const Group &g = groups.at(group);
     return g.hashes.contains(hashOf(entry)) ? int(g.rows.indexOf(entry)) : -1;
+}
+
+bool SavedList::Group::holds(const Entry &entry) const
+{
+    return hashes.contains(hashOf(entry)) && rows.contains(entry);
 }
 
 QString SavedList::textOf(int group, const QList<int> &rows) const
@@ -123,18 +150,36 @@ QString SavedList::textOf(int group, const QList<int> &rows) const
     return text;
 }
 
-void SavedList::load()
+QList<EntryGroup> SavedList::content() const
 {
-    loading = true;
-    store->startLoading(names);
+    QList<EntryGroup> content;
+    content.reserve(groups.size());
+    for (const Group &group : groups)
+        content << group.rows;
+    return content;
 }
 
-void SavedList::whenLoaded(std::function<void()> command)
+void SavedList::appendRows(int group, const EntryGroup &rows)
 {
-    if (loading)
+    if (rows.isEmpty())
+        return;
+    insertRows(group, int(entries(group).size()), rows);
+    emit changed();
+}
+
+void SavedList::afterRefiling(std::function<void()> command)
+{
+    if (refiling)
         waitingCommands << std::move(command);
     else
         command();
+}
+
+// In order, until one of them starts a re-filing, which the rest wait for.
+void SavedList::runWaitingCommands()
+{
+    while (!refiling && !waitingCommands.isEmpty())
+        waitingCommands.takeFirst()();
 }
 
 void SavedList::addEntry(const Entry &added)
@@ -142,8 +187,8 @@ void SavedList::addEntry(const Entry &added)
     Entry entry = added;
     if (entry.date.isEmpty())
         entry.date = EntryDate::now();
-    whenLoaded([this, entry] {
-        const int group = RateTabs::forRate(entry.fpa);
+    afterRefiling([this, entry] {
+        const int group = RateTabs::forRate(entry.fpa, filingRates);
         bool added = false;
         int row = findRow(group, entry);
         const bool isNew = row < 0;
@@ -163,16 +208,16 @@ void SavedList::addEntry(const Entry &added)
         }
         emit entryFiled(group, row, isNew);
         if (added)
-            changed();
+            emit changed();
     });
 }
 
 void SavedList::removeRow(int group, int row)
 {
-    // The row as it is now: a removal that waits for the loading takes only
+    // The row as it is now: a removal that waits for a re-filing takes only
     // that entry, also when asked for twice.
     const Entry expected = entries(group).value(row);
-    whenLoaded([this, group, row, expected] {
+    afterRefiling([this, group, row, expected] {
         Group &g = groups[group];
         if (row < 0 || row >= g.rows.size() || g.rows.at(row) != expected)
             return;
@@ -181,13 +226,13 @@ void SavedList::removeRow(int group, int row)
         deletions << Deletion{group, row, {entry}};
         emit rowsRemoved(group, row, {entry});
         emit totalsChanged(group);
-        changed();
+        emit changed();
     });
 }
 
 void SavedList::removeAll(int group)
 {
-    whenLoaded([this, group] {
+    afterRefiling([this, group] {
         Group &g = groups[group];
         if (g.rows.isEmpty())
             return;
@@ -201,13 +246,13 @@ void SavedList::removeAll(int group)
         }
         emit groupReset(group);
         emit totalsChanged(group);
-        changed();
+        emit changed();
     });
 }
 
 void SavedList::undo()
 {
-    whenLoaded([this] {
+    afterRefiling([this] {
         if (deletions.isEmpty())
             return;
         const Deletion last = deletions.takeLast();
@@ -224,7 +269,7 @@ void SavedList::undo()
         const int row = qMin(last.row, int(entries(last.group).size()));
         if (!restored.isEmpty()) {
             insertRows(last.group, row, restored);
-            changed();
+            emit changed();
         }
         emit deletionUndone(last.group, row, int(restored.size()));
     });
@@ -266,186 +311,198 @@ void SavedList::remember(Group &group, const Entry &entry)
 {
     ++rowCount;
     fileBytes += bytesOf(entry);
-    group.totals.add(entry);
-    ++group.hashes[hashOf(entry)];
-    ++group.rateTexts[entry.fpa];
+    group.count(entry);
 }
 
 void SavedList::forget(Group &group, const Entry &entry)
 {
     --rowCount;
     fileBytes -= bytesOf(entry);
-    group.totals.remove(entry);
-    const auto found = group.hashes.find(hashOf(entry));
-    if (found != group.hashes.end() && --*found == 0)
-        group.hashes.erase(found);
-    const auto rate = group.rateTexts.find(entry.fpa);
-    if (rate != group.rateTexts.end() && --*rate == 0)
-        group.rateTexts.erase(rate);
+    group.uncount(entry);
 }
 
-// The reader hands the rows over in parts; they are put in from the event
-// loop, a slice of time at a time, so that a long list never freezes the
-// window.
-void SavedList::fillSomeRows()
+void SavedList::Group::count(const Entry &entry)
 {
-    QElapsedTimer slice;
-    slice.start();
-    while (loading && takeRows(false, {})) {
-        if (slice.elapsed() >= fillSliceMs) {
-            fillTimer.start();
-            return;
-        }
-    }
+    totals.add(entry);
+    ++hashes[hashOf(entry)];
+    ++rateTexts[entry.fpa];
 }
 
-// Puts in some of the rows read, or ends the loading; false when none are
-// there, and with wait, none came before the deadline.
-bool SavedList::takeRows(bool wait, QDeadlineTimer deadline)
+void SavedList::Group::uncount(const Entry &entry)
 {
-    while (partDone == part.size()) {
-        part = EntryGroup();
-        partDone = 0;
-        switch (store->takePart(partGroup, part)) {
-        case ListStore::Take::Part: break;
-        case ListStore::Take::NothingYet:
-            if (!wait || !store->waitForPart(deadline))
-                return false;
-            break;
-        case ListStore::Take::Finished: endLoading(); return true;
-        }
-    }
-    const int count = qMin(rowsPerStep, int(part.size()) - partDone);
-    insertRows(partGroup, int(entries(partGroup).size()), part.mid(partDone, count));
-    partDone += count;
-    return true;
+    totals.remove(entry);
+    const auto found = hashes.find(hashOf(entry));
+    if (found != hashes.end() && --*found == 0)
+        hashes.erase(found);
+    const auto rate = rateTexts.find(entry.fpa);
+    if (rate != rateTexts.end() && --*rate == 0)
+        rateTexts.erase(rate);
 }
 
-// Puts every row still to come in before the list is saved: a list saved
-// half loaded would lose the rest.
-bool SavedList::finishLoading(QDeadlineTimer deadline)
+void SavedList::refileAtOnce()
 {
-    while (loading) {
-        if (!takeRows(true, deadline))
-            return false;
-    }
-    return true;
-}
-
-void SavedList::endLoading()
-{
-    store->loadingEnded();
-    loading = false;
-    part = EntryGroup();
-    partDone = 0;
-    // Rates changed since the file was written (by hand in the settings, or
-    // by a run that ended before it wrote the list): its rows are filed
-    // anew under those in force, before any command waiting for them.
-    const QStringList filedUnder = store->groupNamesRead();
-    if (filedUnder.size() == names.size() && filedUnder != names) {
-        followRates(PresetRates::inForce(), names);
-        changed(); // the names, also when no row moved
-    }
-    const QList<std::function<void()>> commands = std::exchange(waitingCommands, {});
-    for (const auto &command : commands)
-        command();
-    emit loaded();
-}
-
-void SavedList::changed()
-{
-    store->noteChange();
-}
-
-ListContent SavedList::content() const
-{
-    ListContent content{names, {}};
-    content.groups.reserve(groups.size());
-    for (const Group &group : groups)
-        content.groups << group.rows;
-    return content;
-}
-
-bool SavedList::save(QString *reason, QDeadlineTimer loadingDeadline)
-{
-    if (loading && !finishLoading(loadingDeadline)) {
-        if (reason)
-            *reason = QStringLiteral("Η λίστα διαβάζεται ακόμη από το αρχείο.");
-        return false;
-    }
-    return store->writeNow(reason);
-}
-
-void SavedList::saveSoon()
-{
-    store->writeSoon();
-}
-
-bool SavedList::hasUnsavedChanges() const
-{
-    return store->fileLacksChanges() || !waitingCommands.isEmpty();
-}
-
-void SavedList::giveUpUnsavedChanges()
-{
-    store->stopWriting();
-}
-
-bool SavedList::takeFailureNotice()
-{
-    return store->claimFailureNotice();
+    const std::shared_ptr<Refiling> job = prepareRefiling(filingRates, names);
+    job->workOut();
+    takeRefiled(*job);
+    emit changed(); // the names, also when no row moved
 }
 
 void SavedList::followRates(const RateSet &rates, const QStringList &groupNames)
 {
-    whenLoaded([this, rates, groupNames] {
-        bool anyChange = false;
-        if (groupNames.size() == names.size() && groupNames != names) {
-            names = groupNames;
-            anyChange = true;
-        }
-        Routing routing;
-        QList<QList<int>> leaving(groups.size());
-        for (int group = 0; group < groupCount(); ++group)
-            leaving[group] = rowsLeaving(group, rates, routing);
-        const QList<EntryGroup> coming = rowsComing(leaving, rates, routing);
-        for (int group = 0; group < groupCount(); ++group) {
-            if (leaving.at(group).isEmpty() && coming.at(group).isEmpty())
-                continue;
-            refileGroup(group, leaving.at(group), coming.at(group));
-            anyChange = true;
-        }
-        deletions.clear();
-        if (anyChange)
-            changed();
-    });
+    afterRefiling([this, rates, groupNames] { refileOnAThread(prepareRefiling(rates, groupNames)); });
+}
+
+bool SavedList::isRefiling() const
+{
+    return refiling && !refiling->cancelled;
+}
+
+int SavedList::refilingStepsDone() const
+{
+    return isRefiling() ? refiling->stepsDone.load() : 0;
+}
+
+void SavedList::cancelRefiling()
+{
+    if (!isRefiling())
+        return;
+    // The thread ends at its next look; the commands wait for that.
+    refiling->cancelled = true;
+    emit refiled(false);
 }
 
 int SavedList::countMoves(const RateSet &rates) const
 {
-    Routing routing;
+    const Routing routing = routingFor(rates);
     int moves = 0;
     for (int group = 0; group < groupCount(); ++group) {
         if (group == RateTabs::all)
             continue;
         const QHash<QString, int> &texts = groups.at(group).rateTexts;
         for (auto text = texts.cbegin(); text != texts.cend(); ++text) {
-            if (groupFor(text.key(), rates, routing) != group)
+            if (routing.value(text.key()) != group)
                 moves += text.value();
         }
     }
     return moves;
 }
 
-int SavedList::groupFor(const QString &fpa, const RateSet &rates, Routing &routing)
+// The group of each rate text that the rows have: a handful of texts.
+SavedList::Routing SavedList::routingFor(const RateSet &rates) const
 {
-    const auto known = routing.constFind(fpa);
-    return known != routing.cend() ? *known : *routing.insert(fpa, RateTabs::forRate(fpa, rates));
+    Routing routing;
+    for (const Group &group : groups) {
+        for (auto text = group.rateTexts.cbegin(); text != group.rateTexts.cend(); ++text) {
+            if (!routing.contains(text.key()))
+                routing.insert(text.key(), RateTabs::forRate(text.key(), rates));
+        }
+    }
+    return routing;
+}
+
+std::shared_ptr<SavedList::Refiling> SavedList::prepareRefiling(const RateSet &rates,
+                                                                const QStringList &groupNames) const
+{
+    auto job = std::make_shared<Refiling>();
+    job->rates = rates;
+    job->names = groupNames;
+    job->groups = groups; // shares the rows until either side changes them
+    job->routing = routingFor(rates);
+    return job;
+}
+
+void SavedList::refileOnAThread(std::shared_ptr<Refiling> job)
+{
+    refiling = job;
+    refilingThread = QThread::create([this, job] {
+        job->workOut();
+        QMetaObject::invokeMethod(this, &SavedList::endRefiling, Qt::QueuedConnection);
+        job->taken.acquire();
+        job->changed.clear();
+        job->discarded.clear();
+    });
+    refilingThread->start();
+}
+
+void SavedList::endRefiling()
+{
+    const std::shared_ptr<Refiling> job = std::exchange(refiling, {});
+    // The thread of the re-filing before has long let go of its groups.
+    if (lettingGoThread)
+        lettingGoThread->wait();
+    delete std::exchange(lettingGoThread, std::exchange(refilingThread, nullptr));
+    const bool followed = !job->cancelled;
+    if (followed)
+        takeRefiled(*job);
+    job->taken.release();
+    if (followed)
+        emit refiled(true);
+    runWaitingCommands();
+}
+
+// The new groups in place of the old ones, all at once.
+void SavedList::takeRefiled(Refiling &job)
+{
+    bool anyChange = false;
+    if (job.names.size() == names.size() && job.names != names) {
+        names = job.names;
+        anyChange = true;
+    }
+    filingRates = job.rates;
+    for (Refiling::Result &result : job.changed) {
+        job.discarded << std::exchange(groups[result.group], std::move(result.filed));
+        const Group &before = job.discarded.constLast();
+        rowCount += int(groups.at(result.group).rows.size() - before.rows.size());
+        fileBytes += result.bytes;
+        tellRefiled(result.group, before, groups.at(result.group), result.runs);
+        anyChange = true;
+    }
+    deletions.clear();
+    if (anyChange)
+        emit changed();
+}
+
+// The views are told of the rows that left and came, now that the group holds
+// its new rows: a group that lost rows in many runs is read again as a whole.
+void SavedList::tellRefiled(int group, const Group &before, const Group &after,
+                            const QList<std::pair<int, int>> &runs)
+{
+    if (runs.size() > mostRemovalsTold) {
+        emit groupReset(group);
+        emit totalsChanged(group);
+        return;
+    }
+    qsizetype left = 0;
+    // From the last run back, so that the rows of the others stay put.
+    for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
+        emit rowsRemoved(group, run->first, before.rows.mid(run->first, run->second));
+        left += run->second;
+    }
+    const int coming = int(after.rows.size() - (before.rows.size() - left));
+    if (coming > 0)
+        emit rowsInserted(group, int(after.rows.size()) - coming, coming);
+    emit totalsChanged(group);
+}
+
+void SavedList::Refiling::workOut()
+{
+    QList<QList<int>> leaving(groups.size());
+    for (int group = 0; group < groups.size() && !cancelled; ++group) {
+        leaving[group] = rowsLeaving(group);
+        ++stepsDone;
+    }
+    const QList<EntryGroup> coming = rowsComing(leaving);
+    for (int group = 0; group < groups.size() && !cancelled; ++group) {
+        if (!leaving.at(group).isEmpty() || !coming.at(group).isEmpty())
+            changed << refiled(group, leaving.at(group), coming.at(group));
+        ++stepsDone;
+    }
+    groups.clear();
 }
 
 // The rows of a group, in order, that the rates file elsewhere. "Όλα" keeps
 // every row.
-QList<int> SavedList::rowsLeaving(int group, const RateSet &rates, Routing &routing) const
+QList<int> SavedList::Refiling::rowsLeaving(int group) const
 {
     QList<int> rows;
     if (group == RateTabs::all)
@@ -453,12 +510,12 @@ QList<int> SavedList::rowsLeaving(int group, const RateSet &rates, Routing &rout
     const Group &g = groups.at(group);
     QSet<QString> leavingTexts;
     for (auto text = g.rateTexts.cbegin(); text != g.rateTexts.cend(); ++text) {
-        if (groupFor(text.key(), rates, routing) != group)
+        if (routing.value(text.key()) != group)
             leavingTexts.insert(text.key());
     }
     if (leavingTexts.isEmpty())
         return rows;
-    for (int row = 0; row < g.rows.size(); ++row) {
+    for (int row = 0; row < g.rows.size() && !givenUp(row); ++row) {
         if (leavingTexts.contains(g.rows.at(row).fpa))
             rows << row;
     }
@@ -467,18 +524,18 @@ QList<int> SavedList::rowsLeaving(int group, const RateSet &rates, Routing &rout
 
 // The rows that each group takes in, in their order in "Όλα", leaving out
 // those that it holds already or takes from another group too.
-QList<EntryGroup> SavedList::rowsComing(const QList<QList<int>> &leaving, const RateSet &rates,
-                                        Routing &routing) const
+QList<EntryGroup> SavedList::Refiling::rowsComing(const QList<QList<int>> &leaving) const
 {
     QList<EntryGroup> coming(groups.size());
-    if (std::all_of(leaving.cbegin(), leaving.cend(),
-                    [](const QList<int> &rows) { return rows.isEmpty(); }))
+    if (cancelled || std::all_of(leaving.cbegin(), leaving.cend(), [](const QList<int> &rows) {
+            return rows.isEmpty();
+        }))
         return coming;
 
     std::unordered_map<Entry, int, EntryHash> placeInAll;
-    const EntryGroup &all = entries(RateTabs::all);
+    const EntryGroup &all = groups.at(RateTabs::all).rows;
     placeInAll.reserve(size_t(all.size()));
-    for (int row = 0; row < all.size(); ++row)
+    for (int row = 0; row < all.size() && !givenUp(row); ++row)
         placeInAll.emplace(all.at(row), row);
 
     struct Move {
@@ -488,15 +545,15 @@ QList<EntryGroup> SavedList::rowsComing(const QList<QList<int>> &leaving, const 
     };
     QList<QList<Move>> moves(groups.size());
     int order = 0;
-    for (int group = 0; group < groupCount(); ++group) {
+    for (int group = 0; group < groups.size(); ++group) {
         for (int row : leaving.at(group)) {
             const Entry &entry = groups.at(group).rows.at(row);
             const auto found = placeInAll.find(entry);
             const int place = found == placeInAll.end() ? INT_MAX : found->second;
-            moves[groupFor(entry.fpa, rates, routing)] << Move{place, order++, &entry};
+            moves[routing.value(entry.fpa)] << Move{place, order++, &entry};
         }
     }
-    for (int group = 0; group < groupCount(); ++group) {
+    for (int group = 0; group < groups.size() && !cancelled; ++group) {
         QList<Move> &into = moves[group];
         std::sort(into.begin(), into.end(), [](const Move &a, const Move &b) {
             return std::tie(a.placeInAll, a.order) < std::tie(b.placeInAll, b.order);
@@ -505,56 +562,41 @@ QList<EntryGroup> SavedList::rowsComing(const QList<QList<int>> &leaving, const 
         // in that the group holds is one that stays.
         std::unordered_set<Entry, EntryHash> taken;
         for (const Move &move : into) {
-            if (!contains(group, *move.entry) && taken.insert(*move.entry).second)
+            if (!groups.at(group).holds(*move.entry) && taken.insert(*move.entry).second)
                 coming[group] << *move.entry;
         }
     }
     return coming;
 }
 
-void SavedList::refileGroup(int group, const QList<int> &leaving, const EntryGroup &coming)
+SavedList::Refiling::Result SavedList::Refiling::refiled(int group, const QList<int> &leaving,
+                                                         const EntryGroup &coming) const
 {
-    Group &g = groups[group];
-    // The leaving rows as runs of neighbours: first row and count.
-    QList<std::pair<int, int>> runs;
-    for (int row : leaving) {
-        if (!runs.isEmpty() && runs.constLast().first + runs.constLast().second == row)
-            ++runs.last().second;
-        else
-            runs.append({row, 1});
-    }
-
-    if (runs.size() <= mostRemovalsTold) {
-        // From the last run back, so that the rows of the others stay put.
-        for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
-            const EntryGroup removed = g.rows.mid(run->first, run->second);
-            g.rows.remove(run->first, run->second);
-            for (const Entry &entry : removed)
-                forget(g, entry);
-            emit rowsRemoved(group, run->first, removed);
-        }
-        if (!coming.isEmpty())
-            insertRows(group, int(g.rows.size()), coming); // tells of the totals too
-        else
-            emit totalsChanged(group);
-        return;
-    }
-
+    Result result{group, groups.at(group), {}, 0};
+    Group &g = result.filed;
     EntryGroup kept;
     kept.reserve(g.rows.size() - leaving.size() + coming.size());
     auto next = leaving.cbegin();
     for (int row = 0; row < g.rows.size(); ++row) {
-        if (next != leaving.cend() && *next == row) {
-            forget(g, g.rows.at(row));
-            ++next;
-        } else {
-            kept << g.rows.at(row);
+        const Entry &entry = g.rows.at(row);
+        if (next == leaving.cend() || *next != row) {
+            kept << entry;
+            continue;
         }
+        g.uncount(entry);
+        result.bytes -= bytesOf(entry);
+        if (!result.runs.isEmpty()
+            && result.runs.constLast().first + result.runs.constLast().second == row)
+            ++result.runs.last().second;
+        else
+            result.runs.append({row, 1});
+        ++next;
     }
-    for (const Entry &entry : coming)
-        remember(g, entry);
+    for (const Entry &entry : coming) {
+        g.count(entry);
+        result.bytes += bytesOf(entry);
+    }
     kept << coming;
     g.rows = std::move(kept);
-    emit groupReset(group);
-    emit totalsChanged(group);
+    return result;
 }

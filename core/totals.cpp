@@ -127,17 +127,26 @@ void GroupTotals::apply(const Entry &entry, int sign)
     finalPoso += sign * *final;
 }
 
-QString GroupTotals::text() const
+QStringList GroupTotals::parts() const
 {
     if (rowCount == 0)
-        return QStringLiteral("Καμία εγγραφή");
-    const QString separator = QStringLiteral(" · ");
-    QString line = locale.toString(rowCount)
-                   + (rowCount == 1 ? QStringLiteral(" εγγραφή") : QStringLiteral(" εγγραφές"));
-    line += separator + QStringLiteral("Αρχική ") + Totals::formatCents(poso, locale);
-    line += separator + QStringLiteral("Φ.Π.Α. ") + Totals::formatCents(extraPoso, locale);
-    line += separator + QStringLiteral("Τελική ") + Totals::formatCents(finalPoso, locale);
+        return {tr("Καμία εγγραφή")};
+    const QString rows = locale.toString(rowCount);
+    QStringList parts{rowCount == 1 ? tr("%1 εγγραφή").arg(rows) : tr("%1 εγγραφές").arg(rows)};
+    parts << tr("Αρχική %1").arg(Totals::formatCents(poso, locale));
+    parts << tr("Φ.Π.Α. %1").arg(Totals::formatCents(extraPoso, locale));
+    parts << tr("Τελική %1").arg(Totals::formatCents(finalPoso, locale));
     if (unreadableCount > 0)
-        line += separator + locale.toString(unreadableCount) + QStringLiteral(" χωρίς ποσό");
-    return line;
+        parts << tr("%1 χωρίς ποσό").arg(locale.toString(unreadableCount));
+    return parts;
+}
+
+QString GroupTotals::text() const
+{
+    return parts().join(separator());
+}
+
+QString GroupTotals::separator()
+{
+    return QStringLiteral(" · ");
 }

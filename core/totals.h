@@ -2,8 +2,10 @@
 
 #include "entry.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -35,6 +37,8 @@ QString formatCents(qint64 cents, const QLocale &locale = QLocale());
 // sums, so that they still add up.
 class GroupTotals
 {
+    Q_DECLARE_TR_FUNCTIONS(GroupTotals)
+
 public:
     explicit GroupTotals(const QLocale &locale = QLocale())
         : locale(locale)
@@ -51,10 +55,13 @@ public:
     qint64 extraPosoCents() const { return extraPoso; }
     qint64 finalPosoCents() const { return finalPoso; }
 
-    // "12 εγγραφές · Αρχική 1.234,56 · Φ.Π.Α. 283,95 · Τελική 1.518,51",
-    // followed by " · 2 χωρίς ποσό" when rows could not be read; "Καμία
-    // εγγραφή" for an empty tab.
+    // "12 εγγραφές", "Αρχική 1.234,56", "Φ.Π.Α. 283,95", "Τελική 1.518,51",
+    // and "2 χωρίς ποσό" when rows could not be read; "Καμία εγγραφή" alone
+    // for an empty tab.
+    QStringList parts() const;
+    // The parts on one line, with separator() between them.
     QString text() const;
+    static QString separator();
 
 private:
     void apply(const Entry &entry, int sign);

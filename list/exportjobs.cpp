@@ -1,6 +1,7 @@
 #include "exportjobs.h"
 
 #include "core/listexport.h"
+#include "core/safefile.h"
 #include "longjob.h"
 #ifdef METRINO_XLSX
 #include "xlsxexport.h"
@@ -16,7 +17,43 @@ namespace ExportJobs {
 
 namespace {
 
-const QString writingLabel = QStringLiteral("Το αρχείο γράφεται…");
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(ExportJobs)
+};
+
+QString writingLabel()
+{
+    return Text::tr("Το αρχείο γράφεται…");
+}
+
+// A SafeFile that tells why it failed in the user's words.
+class ExportFile
+{
+public:
+    explicit ExportFile(const QString &path)
+        : file(path)
+    {
+    }
+    bool open(QString *reason) { return told(file.open(&failure), reason); }
+    QIODevice &device() { return file.device(); }
+    bool commit(QString *reason) { return told(file.commit(&failure), reason); }
+    void cancel(QString *reason = nullptr)
+    {
+        file.cancel(&failure);
+        told(false, reason);
+    }
+
+private:
+    bool told(bool done, QString *reason) const
+    {
+        if (!done && reason)
+            *reason = failure.text();
+        return done;
+    }
+
+    SafeFile file;
+    WriteFailure failure;
+};
 
 // The lines of a CSV file, so many at a time.
 class CsvJob : public LongJob
@@ -24,13 +61,21 @@ class CsvJob : public LongJob
 public:
     CsvJob(QWidget *window, const QString &title, const QString &path,
            const ListPrinter::Content &tab)
-        : LongJob(window, title, writingLabel)
+        : LongJob(window, title, writingLabel())
         , file(path)
         , headers(tab.headers)
         , rows(tab.rows)
     {
     }
-    bool open(QString *reason) { return file.open(reason) && write(ListExport::csvHead(headers)); }
+    bool open(QString *reason)
+    {
+        if (!file.open(reason))
+            return false;
+        if (write(ListExport::csvHead(headers)))
+            return true;
+        file.cancel(reason);
+        return false;
+    }
 
 protected:
     Step step(QString *reason) override
@@ -53,7 +98,7 @@ private:
     static constexpr qsizetype linesAtATime = 500;
     bool write(const QByteArray &lines) { return file.device().write(lines) == lines.size(); }
 
-    ListExport::ExportFile file;
+    ExportFile file;
     const QStringList headers;
     const EntryGroup rows;
     qsizetype written = 0;
@@ -95,7 +140,7 @@ class PdfJob : public PagesJob
 {
 public:
     PdfJob(QWidget *window, const QString &title, const QString &path)
-        : PagesJob(window, title, writingLabel)
+        : PagesJob(window, title, writingLabel())
         , file(path)
     {
     }
@@ -115,7 +160,7 @@ public:
 protected:
     QString pageFailure() const override
     {
-        return QStringLiteral("Η εγγραφή του αρχείου απέτυχε (ίσως γέμισε ο δίσκος)");
+        return WriteFailure{WriteFailure::WriteFailed, QString()}.text();
     }
     bool finish(QString *reason) override
     {
@@ -131,7 +176,7 @@ protected:
     }
 
 private:
-    ListExport::ExportFile file;
+    ExportFile file;
     std::unique_ptr<QPdfWriter> writer;
 };
 
@@ -139,7 +184,7 @@ class PrintJob : public PagesJob
 {
 public:
     PrintJob(QWidget *window, const QString &title, std::unique_ptr<QPrinter> printer)
-        : PagesJob(window, title, QStringLiteral("Η εκτύπωση ετοιμάζεται…"))
+        : PagesJob(window, title, Text::tr("Η εκτύπωση ετοιμάζεται…"))
         , printer(std::move(printer))
     {
     }
@@ -152,7 +197,7 @@ public:
     bool open(const ListPrinter &printout) { return begin(printout, printer.get()); }
     QString refused() const
     {
-        return QStringLiteral("Η εκτύπωση δεν έγινε: ο εκτυπωτής «%1» δεν τη δέχτηκε.")
+        return Text::tr("Η εκτύπωση δεν έγινε: ο εκτυπωτής «%1» δεν τη δέχτηκε.")
             .arg(printer->printerName());
     }
 
@@ -185,7 +230,7 @@ class XlsxJob : public LongJob
 public:
     XlsxJob(QWidget *window, const QString &title, const QString &path,
             const ListPrinter::Content &tab)
-        : LongJob(window, title, writingLabel)
+        : LongJob(window, title, writingLabel())
         , rowCount(int(tab.rows.size()))
         , thread(QThread::create([this, path, tab] {
             written = XlsxExport::write(path, tab, &reason, [this](int rows) {

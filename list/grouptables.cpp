@@ -6,6 +6,7 @@
 #include <QHelpEvent>
 #include <QToolTip>
 
+#include <climits>
 #include <utility>
 
 #include <QElapsedTimer>
@@ -15,9 +16,10 @@
 namespace {
 
 // A table takes a change of more rows than this from the event loop, in
-// slices of about this many milliseconds.
+// slices of about this many milliseconds, this many rows at a time.
 const int mostRowsAtOnce = 1000;
 const int catchUpSliceMs = 8;
+const int rowsPerCatchUpStep = 250;
 
 enum Column { PosoColumn, FpaColumn, ExtraPosoColumn, FinalPosoColumn, ColumnCount };
 
@@ -141,13 +143,17 @@ bool GroupTables::fallsBehind(int group, int first, int changedRows)
 }
 
 // Fills up to that many more rows of the group into its table, after the
-// rows that it has caught up with, whose rows after them are given up.
+// rows that it has caught up with, whose rows after them are given up first,
+// as many at a time: deleting their items takes as long as making them.
 void GroupTables::fillMore(int group, int rows)
 {
     QTableWidget *table = tables.at(group);
     const int filled = behind.value(group);
-    if (table->rowCount() > filled)
-        table->setRowCount(filled);
+    if (table->rowCount() > filled) {
+        table->setRowCount(qMax(filled, table->rowCount() - rows));
+        if (table->rowCount() > filled)
+            return;
+    }
     const int count = qMin(rows, int(list->entries(group).size()) - filled);
     if (filled + count == list->entries(group).size())
         behind.remove(group);
@@ -163,7 +169,7 @@ void GroupTables::catchUpSome()
     slice.start();
     while (!behind.isEmpty() && slice.elapsed() < catchUpSliceMs) {
         const int shown = tabs->currentIndex();
-        fillMore(behind.contains(shown) ? shown : behind.firstKey(), mostRowsAtOnce);
+        fillMore(behind.contains(shown) ? shown : behind.firstKey(), rowsPerCatchUpStep);
     }
     if (behind.isEmpty())
         catchUpTimer.stop();
@@ -173,7 +179,7 @@ void GroupTables::catchUpSome()
 void GroupTables::catchUp(int group)
 {
     if (behind.contains(group))
-        fillMore(group, int(list->entries(group).size()));
+        fillMore(group, INT_MAX); // every row, at once
 }
 
 // The rate tab of an entry just added comes to the front, with its row

@@ -2,25 +2,24 @@
 #include "ui_list.h"
 
 #include "columnfit.h"
+#include "core/entrydate.h"
+#include "core/listfilekeeper.h"
 #include "core/listplacement.h"
-#include "core/presetrates.h"
+#include "core/rateset.h"
 #include "core/ratetabs.h"
 #include "core/savedlist.h"
 #include "elidedheaders.h"
 #include "grouptables.h"
 #include "listcommands.h"
+#include "longjob.h"
 #include "savefailurebox.h"
 
 #include <QCloseEvent>
 #include <QCursor>
-#include <QDir>
-#include <QGuiApplication>
 #include <QHeaderView>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSessionManager>
-#include <QSignalBlocker>
-#include <QStandardPaths>
 #include <QTabBar>
 #include <QTimer>
 #include <QWindow>
@@ -30,18 +29,55 @@ namespace {
 const char hoverStyle[] =
     "::item:hover { color:rgb(255,255,255); background-color:rgb(222,144,0); }";
 
+// Waits for the list to follow new rates, which it works out on a thread of
+// its own; "Ακύρωση" leaves the list under the rates it had.
+class RefilingJob : public LongJob
+{
+public:
+    RefilingJob(QWidget *window, ListFileKeeper *keeper)
+        : LongJob(window, List::tr("Φ.Π.Α. μετρίνο: Συντελεστές"),
+                  List::tr("Οι εγγραφές μπαίνουν στις καρτέλες των νέων συντελεστών…"))
+        , keeper(keeper)
+        , list(&keeper->list())
+    {
+    }
+    ~RefilingJob() override
+    {
+        if (!isOver())
+            stop();
+    }
+
+protected:
+    Step step(QString *) override
+    {
+        return keeper && (!keeper->isLoaded() || list->isRefiling()) ? Step::Waiting : Step::Done;
+    }
+    int done() const override { return list ? list->refilingStepsDone() : 0; }
+    int total() const override { return list ? list->refilingSteps() : 0; }
+    void stop() override
+    {
+        if (list)
+            list->cancelRefiling();
+    }
+
+private:
+    QPointer<ListFileKeeper> keeper;
+    QPointer<SavedList> list;
+};
+
 } // namespace
 
-List::List(QWidget *parent)
+List::List(ListFileKeeper &keeper, QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::List)
+    , keeper(keeper)
+    , model(&keeper.list())
 {
     ui->setupUi(this);
     standApartFromTheCalculator();
     // Until an entry is added or the user picks a tab, the list shows all of
     // it rather than one rate's tab, likely empty.
     ui->tabWidget->setCurrentIndex(RateTabs::all);
-    prepareDataLocation();
 
     // Tab i holds table i.
     for (int tab = 0; tab < ui->tabWidget->count(); ++tab) {
@@ -49,34 +85,27 @@ List::List(QWidget *parent)
         setUpTable(table);
         tables << table;
     }
-    nameTablesAndMarkTheFocusedTab();
-    retitleRateTabs();
+    markTheFocusedTab();
 
-    removeSelectedAction = new QAction(QStringLiteral("Διαγραφή επιλεγμένων τιμών"), this);
+    removeSelectedAction = new QAction(tr("Διαγραφή επιλεγμένων τιμών"), this);
     connect(removeSelectedAction, &QAction::triggered, this, &List::removeSelectedItem);
-    removeAllAction = new QAction(QStringLiteral("Διαγραφή όλων των τιμών της καρτέλας"), this);
+    removeAllAction = new QAction(tr("Διαγραφή όλων των τιμών της καρτέλας"), this);
     connect(removeAllAction, &QAction::triggered, this, &List::removeItems);
 
-    model = new SavedList(listFilePath(), tabNames(), this);
-    new GroupTables(model, ui->tabWidget, tables, model);
-    commands =
-        new ListCommands(model, ui->tabWidget, tables, removeSelectedAction, removeAllAction, this);
+    titleTabs();
+    connect(model, &SavedList::refiled, this, &List::showRefiled);
+    new GroupTables(model, ui->tabWidget, tables, this);
+    commands = new ListCommands(keeper, ui->tabWidget, tables, removeSelectedAction,
+                                removeAllAction, this);
     connect(model, &SavedList::totalsChanged, this, [this](int group) {
         if (group == ui->tabWidget->currentIndex())
             showTotals();
     });
     connect(ui->tabWidget, &QTabWidget::currentChanged, this, &List::showTotals);
-    connect(model, &SavedList::loaded, this, &List::showTotals);
-    connect(model, &SavedList::saveFailed, this, &List::tellFailure);
+    connect(&keeper, &ListFileKeeper::loaded, this, &List::showTotals);
+    connect(&keeper, &ListFileKeeper::saveFailed, this, &List::tellFailure);
     connect(model, &SavedList::full, this,
             [this] { SaveFailureBox::tellFull(isVisible() ? this : parentWidget()); });
-
-    // The desktop's log-out asks before the changes are given up.
-    if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &session) {
-            saveAtSessionEnd(session.allowsInteraction());
-        });
-    }
 
     loadList();
     showTotals();
@@ -84,7 +113,6 @@ List::List(QWidget *parent)
 
 List::~List()
 {
-    delete model; // before the tables that show it
     delete ui;
 }
 
@@ -92,7 +120,7 @@ List::~List()
 // written in the background and a failure is told as for any change.
 void List::closeEvent(QCloseEvent *event)
 {
-    model->saveSoon();
+    keeper.saveSoon();
     event->accept();
 }
 
@@ -102,13 +130,6 @@ void List::standApartFromTheCalculator()
 {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-}
-
-// The list file lives in the per-user data folder; make sure it exists before
-// the file is read.
-void List::prepareDataLocation()
-{
-    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
 // The four columns share the table's width, however large the font, so that
@@ -145,34 +166,33 @@ void List::fitColumnsWhenTheyChange(QTableWidget *table)
     table->installEventFilter(this);
 }
 
-QString List::listFilePath()
+// Each tab, and its table for screen readers, is named after its group.
+void List::titleTabs()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-           + QLatin1String("/list.xml");
-}
-
-QStringList List::tabNames() const
-{
-    QStringList names;
-    for (int i = 0; i < ui->tabWidget->count(); ++i)
-        names << ui->tabWidget->tabText(i);
-    return names;
-}
-
-void List::retitleRateTabs()
-{
-    for (const PresetRates::Rate &rate : PresetRates::all) {
-        ui->tabWidget->setTabText(rate.tabIndex, rate.text());
-        tables.at(rate.tabIndex)->setAccessibleName(rate.text());
+    const QStringList names = model->groupNames();
+    for (int tab = 0; tab < tables.size(); ++tab) {
+        ui->tabWidget->setTabText(tab, names.value(tab));
+        tables.at(tab)->setAccessibleName(names.value(tab));
     }
 }
 
-void List::followRates()
+void List::followRates(const RateSet &rates)
 {
+    keeper.whenLoaded(
+        [list = model, rates] { list->followRates(rates, RateTabs::groupNames(rates)); });
+    // Over the window that the user sees: the calculator, when this is hidden.
+    QWidget *window = isVisible() || !parentWidget() ? this : parentWidget();
+    (new RefilingJob(window, &keeper))->start();
+}
+
+void List::showRefiled(bool followed)
+{
+    if (!followed)
+        return;
     const QString titleBefore = ui->tabWidget->tabText(ui->tabWidget->currentIndex());
-    retitleRateTabs();
-    model->followRates(PresetRates::inForce(), tabNames());
+    titleTabs();
     showChosenTabAfterNewRates(titleBefore);
+    emit ratesFollowed(model->rates());
 }
 
 // A tab whose rate changed is not the one the user chose: the tab that now
@@ -181,8 +201,8 @@ void List::showChosenTabAfterNewRates(const QString &titleBefore)
 {
     if (ui->tabWidget->tabText(ui->tabWidget->currentIndex()) == titleBefore)
         return;
-    ui->tabWidget->setCurrentIndex(lastAddedRate.isEmpty() ? RateTabs::all
-                                                           : RateTabs::forRate(lastAddedRate));
+    ui->tabWidget->setCurrentIndex(
+        lastAddedRate.isEmpty() ? RateTabs::all : RateTabs::forRate(lastAddedRate, model->rates()));
 }
 
 QTableWidget *List::currentTable() const
@@ -194,7 +214,9 @@ void List::addEntry(const QString &poso, const QString &fpa, const QString &extr
                     const QString &finalPoso)
 {
     lastAddedRate = fpa;
-    model->addEntry({poso, fpa, extraPoso, finalPoso});
+    // Dated now, also when it waits for the list to be read.
+    const Entry entry{poso, fpa, extraPoso, finalPoso, EntryDate::now()};
+    keeper.whenLoaded([list = model, entry] { list->addEntry(entry); });
 }
 
 // A right click opens the menu where the mouse is.
@@ -205,22 +227,28 @@ void List::ShowContextMenu(const QPoint &)
 
 void List::removeSelectedItem()
 {
+    const int group = ui->tabWidget->currentIndex();
     const int row = currentTable()->currentRow();
-    if (row >= 0)
-        model->removeRow(ui->tabWidget->currentIndex(), row);
+    if (row < 0)
+        return;
+    // The row as it is now: a removal that waits for the loading takes only
+    // that entry, also when asked for twice.
+    const Entry expected = model->entries(group).value(row);
+    keeper.whenLoaded([list = model, group, row, expected] {
+        if (list->entries(group).value(row) == expected)
+            list->removeRow(group, row);
+    });
 }
 
 void List::removeItems()
 {
-    model->removeAll(ui->tabWidget->currentIndex());
+    keeper.whenLoaded(
+        [list = model, group = ui->tabWidget->currentIndex()] { list->removeAll(group); });
 }
 
-// The tab bar marks its current tab clearly while it has the focus; each
-// table is named for screen readers after its tab.
-void List::nameTablesAndMarkTheFocusedTab()
+// The tab bar marks its current tab clearly while it has the focus.
+void List::markTheFocusedTab()
 {
-    for (int tab = 0; tab < tables.size(); ++tab)
-        tables.at(tab)->setAccessibleName(ui->tabWidget->tabText(tab));
     ui->tabWidget->tabBar()->installEventFilter(this);
 }
 
@@ -320,52 +348,30 @@ void List::placeBesideParent()
 
 void List::loadList()
 {
-    model->load();
+    keeper.load();
 }
 
 // The count and sums of the tab shown, under the tabs, once they are whole.
 void List::showTotals()
 {
-    ui->label_totals->setText(model->isLoaded()
+    ui->label_totals->setText(keeper.isLoaded()
                                   ? model->totals(ui->tabWidget->currentIndex()).text()
-                                  : QStringLiteral("Ανάγνωση λίστας…"));
+                                  : tr("Ανάγνωση λίστας…"));
 }
 
 bool List::isLoaded() const
 {
-    return model->isLoaded();
+    return keeper.isLoaded();
 }
 
 void List::saveList()
 {
-    model->save();
-}
-
-void List::saveBeforeClosing()
-{
-    SaveFailureBox::saveBeforeClosing(*model, parentWidget() ? parentWidget() : this);
-}
-
-void List::saveAtSessionEnd(bool mayAsk)
-{
-    SaveFailureBox::saveAtSessionEnd(*model, isVisible() ? this : parentWidget(), mayAsk);
-}
-
-void List::saveBeforeEnding()
-{
-    const QSignalBlocker viewsLeftBehind(model);
-    if (!model->isLoaded()) {
-        // Unchanged, a list still being read is in its file already. With
-        // changes, the rest of the file is read first: without the tables,
-        // a moment even for the longest list.
-        const int readRestMs = 5000;
-        if (!model->hasUnsavedChanges() || model->save(nullptr, QDeadlineTimer(readRestMs)))
-            return;
-    }
-    saveAtSessionEnd();
+    // A reader held up by a hostile file is not waited for without end.
+    const int waitMs = 10000;
+    keeper.saveNow(QDeadlineTimer(waitMs));
 }
 
 void List::tellFailure(const QString &reason)
 {
-    SaveFailureBox::tell(isVisible() ? this : parentWidget(), model->path(), reason);
+    SaveFailureBox::tell(isVisible() ? this : parentWidget(), keeper.path(), reason);
 }

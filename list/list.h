@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/entry.h"
+#include "core/rateset.h"
 
 #include <QDialog>
 #include <QList>
@@ -8,6 +9,7 @@
 
 class QAction;
 class ListCommands;
+class ListFileKeeper;
 class QTableWidget;
 class SavedList;
 
@@ -18,41 +20,32 @@ class List;
 QT_END_NAMESPACE
 
 // The saved calculations, grouped by VAT rate in eight tabs: "Όλα" holds
-// every entry, one tab each of the six fixed rates, and "Λοιπά" the others.
-// The entries and their rules live in a SavedList, read from list.xml when the
-// window is made and written back within a second or two of every change,
-// when the window or the calculator is closed, and when the session ends;
-// each tab's table shows one of its groups, and the window turns the user's
-// commands into calls on it.
+// every entry, one tab each of the six preset rates, and "Λοιπά" the others;
+// the tabs are titled after the groups of the list.
+// The entries and their rules live in a SavedList, which the keeper of its
+// file starts reading when the window is made; each tab's table shows one of
+// its groups, and the window turns the user's commands into calls on it,
+// which wait while the list is read.
 class List : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit List(QWidget *parent = nullptr);
+    explicit List(ListFileKeeper &keeper, QWidget *parent = nullptr);
     ~List() override;
 
     void addEntry(const QString &poso, const QString &fpa, const QString &extraPoso,
                   const QString &finalPoso);
     // Writes the list at once, telling nobody when that fails.
     void saveList();
-    // Writes the list as the program closes; when that fails, asks the user
-    // whether to try again or to close without saving, until one is chosen.
-    void saveBeforeClosing();
-    // Writes the list as the session or the process ends; a failure is told
-    // once, when mayAsk.
-    void saveAtSessionEnd(bool mayAsk = true);
-    // The same when the process is told to end and goes without closing its
-    // windows: the rows still being read go into the list alone, not into
-    // the tables, which would take seconds for a long list.
-    void saveBeforeEnding();
 
     // Whether the whole saved list is in the tables.
     bool isLoaded() const;
     SavedList *savedList() const { return model; }
-    // Titles the rate tabs after the preset rates in force and files the
-    // rows again under them.
-    void followRates();
+    // Files the rows again under those preset rates, showing how far it is
+    // when that takes long; ratesFollowed() tells once the tabs follow them.
+    // Given up, the list stays under the rates it had.
+    void followRates(const RateSet &rates);
 
     // Where the window stood in an earlier run (from saveGeometry), taken up
     // the first time it is shown; without one it goes beside the calculator.
@@ -60,6 +53,9 @@ public:
     // Whether the window has been shown in this run, so its place is worth
     // keeping.
     bool hasBeenShown() const;
+
+signals:
+    void ratesFollowed(const RateSet &rates);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -73,26 +69,24 @@ private slots:
 
 private:
     void standApartFromTheCalculator();
-    void prepareDataLocation();
     void setUpTable(QTableWidget *table);
     void fitColumnsWhenTheyChange(QTableWidget *table);
-    QStringList tabNames() const;
-    void retitleRateTabs();
+    void titleTabs();
+    void showRefiled(bool followed);
     void loadList();
     void tellFailure(const QString &reason);
     QTableWidget *currentTable() const;
 
-    void nameTablesAndMarkTheFocusedTab();
+    void markTheFocusedTab();
     void showTotals();
     void placeBesideParent();
     void showChosenTabAfterNewRates(const QString &titleBefore);
-
-    static QString listFilePath();
 
     Ui::List *ui;
     QAction *removeSelectedAction;
     QAction *removeAllAction;
     QList<QTableWidget *> tables;
+    ListFileKeeper &keeper;
     SavedList *model;
     ListCommands *commands;
     QByteArray keptPlace;

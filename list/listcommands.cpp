@@ -2,6 +2,7 @@
 
 #include "businessdialog.h"
 #include "core/business.h"
+#include "core/listfilekeeper.h"
 #include "core/savedlist.h"
 #include "exportmodule.h"
 #include "periodchoice.h"
@@ -27,12 +28,25 @@ QKeySequence pdfKey()
     return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
 }
 
+// The commands of the menu are named with their keys, so that the keys are
+// learnt.
+QAction *addCommand(QMenu &menu, const QString &text, const QKeySequence &key = {})
+{
+    QAction *action = menu.addAction(text);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    action->setShortcutVisibleInContextMenu(true);
+    return action;
+}
+
 } // namespace
 
-ListCommands::ListCommands(SavedList *model, QTabWidget *tabs, const QList<QTableWidget *> &tables,
-                           QAction *removeSelected, QAction *removeAll, QWidget *window)
+ListCommands::ListCommands(ListFileKeeper &keeper, QTabWidget *tabs,
+                           const QList<QTableWidget *> &tables, QAction *removeSelected,
+                           QAction *removeAll, QWidget *window)
     : QObject(window)
-    , model(model)
+    , keeper(keeper)
+    , model(&keeper.list())
     , tabs(tabs)
     , tables(tables)
     , removeSelected(removeSelected)
@@ -59,51 +73,39 @@ void ListCommands::openMenuAt(const QPoint &globalPos)
     if (!table->selectedItems().isEmpty())
         menu.addAction(removeSelected);
     menu.addAction(removeAll);
-    // The other commands are named with their keys, so that the keys are
-    // learnt.
-    const auto addCommand = [&menu](const QString &text, const QKeySequence &key = {}) {
-        QAction *action = menu.addAction(text);
-        action->setShortcut(key);
-        action->setShortcutContext(Qt::WidgetShortcut);
-        action->setShortcutVisibleInContextMenu(true);
-        return action;
-    };
     menu.addSeparator();
-    QAction *csv = addCommand(QStringLiteral("Εξαγωγή σε CSV…"), QKeySequence::Save);
-    QAction *printout = addCommand(QStringLiteral("Εκτύπωση…"), QKeySequence::Print);
-    QAction *pdf = addCommand(QStringLiteral("Εξαγωγή σε PDF…"), pdfKey());
-#ifdef METRINO_XLSX
-    QAction *xlsx = addCommand(QStringLiteral("Εξαγωγή σε Excel (.xlsx)…"));
-#else
-    QAction *xlsx = nullptr;
-#endif
-    for (QAction *action : {csv, printout, pdf, xlsx}) {
-        if (action)
-            action->setEnabled(model->isLoaded());
-    }
-    QAction *business = addCommand(QStringLiteral("Στοιχεία επιχείρησης…"));
+    Commands commands;
+    addFileCommands(menu, commands);
+    commands.emplace_back(addCommand(menu, tr("Στοιχεία επιχείρησης…")),
+                          [this] { BusinessDialog(window).exec(); });
     menu.addSeparator();
-    QAction *copy = addCommand(QStringLiteral("Αντιγραφή"), QKeySequence::Copy);
-    QAction *undo = addCommand(QStringLiteral("Αναίρεση"), QKeySequence::Undo);
+    commands.emplace_back(addCommand(menu, tr("Αντιγραφή"), QKeySequence::Copy),
+                          [this] { copyRows(); });
+    QAction *undo = addCommand(menu, tr("Αναίρεση"), QKeySequence::Undo);
     undo->setEnabled(model->canUndo());
+    commands.emplace_back(undo, [this] { keeper.whenLoaded([list = model] { list->undo(); }); });
 
     QAction *chosen = menu.exec(globalPos);
-    if (chosen == csv)
-        handOn(&TabExportCommands::toCsv);
-    else if (chosen == printout)
-        handOn(&TabExportCommands::print);
-    else if (chosen == pdf)
-        handOn(&TabExportCommands::toPdf);
+    for (const auto &[action, command] : commands) {
+        if (action == chosen)
+            command();
+    }
+}
+
+// Those that hand the tab on, once the whole list is read.
+void ListCommands::addFileCommands(QMenu &menu, Commands &commands)
+{
+    const auto add = [&](const QString &text, TabExport::HandOn TabExportCommands::*how, const QKeySequence &key) {
+        QAction *action = addCommand(menu, text, key);
+        action->setEnabled(keeper.isLoaded());
+        commands.emplace_back(action, [this, how] { handOn(how); });
+    };
+    add(tr("Εξαγωγή σε CSV…"), &TabExportCommands::toCsv, QKeySequence::Save);
+    add(tr("Εκτύπωση…"), &TabExportCommands::print, QKeySequence::Print);
+    add(tr("Εξαγωγή σε PDF…"), &TabExportCommands::toPdf, pdfKey());
 #ifdef METRINO_XLSX
-    else if (chosen == xlsx)
-        handOn(&TabExportCommands::toXlsx);
+    add(tr("Εξαγωγή σε Excel (.xlsx)…"), &TabExportCommands::toXlsx, QKeySequence());
 #endif
-    else if (chosen == business)
-        BusinessDialog(window).exec();
-    else if (chosen == copy)
-        copyRows();
-    else if (chosen == undo)
-        model->undo();
 }
 
 bool ListCommands::eventFilter(QObject *watched, QEvent *event)
@@ -128,7 +130,7 @@ bool ListCommands::handleKey(const QKeyEvent *key)
     if (key->matches(QKeySequence::Copy))
         copyRows();
     else if (key->matches(QKeySequence::Undo))
-        model->undo();
+        keeper.whenLoaded([list = model] { list->undo(); });
     else if (key->matches(QKeySequence::Save))
         handOn(&TabExportCommands::toCsv);
     else if (key->matches(QKeySequence::Print))
@@ -230,9 +232,9 @@ ListPrinter::Content ListCommands::currentTab() const
     QStringList headers;
     for (int column = 0; column < table->columnCount(); ++column)
         headers << table->horizontalHeaderItem(column)->text();
-    headers << QStringLiteral("Ημερομηνία");
+    headers << tr("Ημερομηνία");
     ListPrinter::Content tab{tabs->tabText(group), headers, model->entries(group),
-                             model->totals(group).text()};
+                             model->totals(group).parts()};
     tab.business = Business::fromSettings().lines();
     return tab;
 }
@@ -241,7 +243,7 @@ ListPrinter::Content ListCommands::currentTab() const
 // not before it is all read.
 void ListCommands::handOn(TabExport::HandOn TabExportCommands::*command)
 {
-    if (!model->isLoaded())
+    if (!keeper.isLoaded())
         return;
     const TabExportCommands *commands = ExportModule::load(window);
     if (!commands)

@@ -6,12 +6,18 @@
 #include <QList>
 #include <QObject>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 class QAction;
 class QKeyEvent;
+class QMenu;
 class QPoint;
 class QTabWidget;
 class QTableWidget;
 class QWidget;
+class ListFileKeeper;
 class SavedList;
 struct TabExportCommands;
 
@@ -27,7 +33,7 @@ class ListCommands : public QObject
 public:
     // The two deletion commands are the window's own actions; the tables and
     // the tab bar of the window get their keys here.
-    ListCommands(SavedList *model, QTabWidget *tabs, const QList<QTableWidget *> &tables,
+    ListCommands(ListFileKeeper &keeper, QTabWidget *tabs, const QList<QTableWidget *> &tables,
                  QAction *removeSelected, QAction *removeAll, QWidget *window);
 
     // The menu of the current table, at a point on the screen; none while the
@@ -38,6 +44,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The menu's actions, each with what it does when chosen.
+    using Commands = std::vector<std::pair<QAction *, std::function<void()>>>;
+    void addFileCommands(QMenu &menu, Commands &commands);
     bool handleKey(const QKeyEvent *key);
     bool switchTab(const QKeyEvent *key);
     void requestMenuAtCurrentRow();
@@ -50,6 +59,7 @@ private:
     ListPrinter::Content currentTab() const;
     QTableWidget *currentTable() const;
 
+    ListFileKeeper &keeper;
     SavedList *model;
     QTabWidget *tabs;
     QList<QTableWidget *> tables;

@@ -1,7 +1,8 @@
 #include "listprinter.h"
 
 #include "core/entrydate.h"
-#include "core/listexport.h"
+#include "core/safefile.h"
+#include "core/totals.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -105,14 +106,14 @@ qreal PagePainter::heightOf(const QFont &font) const
     return QFontMetricsF(font, painter.device()).height();
 }
 
-// The totals line, broken where it is too wide only between its parts
-// ("Τελική 1.518,51 ·" on one line, "2 χωρίς ποσό" on the next).
+// The parts of the totals on a line, broken where it is too wide only between
+// them ("Τελική 1.518,51 ·" on one line, "2 χωρίς ποσό" on the next).
 QStringList PagePainter::totalsLines() const
 {
-    const QString separator = QStringLiteral(" · ");
+    const QString separator = GroupTotals::separator();
     const QFontMetricsF metrics(boldFont, painter.device());
     QStringList lines;
-    for (const QString &part : content.totals.split(separator)) {
+    for (const QString &part : content.totals) {
         const QString joined = lines.isEmpty() ? QString() : lines.last() + separator + part;
         if (!lines.isEmpty() && metrics.horizontalAdvance(joined) <= page.width()) {
             lines.last() = joined;
@@ -206,7 +207,7 @@ void PagePainter::paintBusiness()
 
 void PagePainter::paintFooter(int pageIndex, int pageCount)
 {
-    const QString number = QStringLiteral("Σελίδα %1 από %2")
+    const QString number = ListPrinter::tr("Σελίδα %1 από %2")
                                .arg(locale.toString(pageIndex + 1), locale.toString(pageCount));
     painter.setPen(Qt::black);
     painter.setFont(smallFont);
@@ -263,7 +264,7 @@ ListPrinter::ListPrinter(Content content, const QLocale &locale)
 
 QString ListPrinter::title() const
 {
-    const QString title = QStringLiteral("Φ.Π.Α. μετρίνο: ") + content.tabTitle;
+    const QString title = tr("Φ.Π.Α. μετρίνο: %1").arg(content.tabTitle);
     return content.period.isEmpty() ? title : title + QStringLiteral(" · ") + content.period;
 }
 
@@ -352,18 +353,21 @@ bool ListPrinter::print(QPagedPaintDevice *device) const
 void ListPrinter::setUp(QPdfWriter *writer) const
 {
     writer->setTitle(title());
-    writer->setCreator(QStringLiteral("Φ.Π.Α. μετρίνο"));
+    writer->setCreator(tr("Φ.Π.Α. μετρίνο"));
     useA4(writer);
 }
 
 bool ListPrinter::writePdf(const QString &path, QString *reason) const
 {
-    return ListExport::save(
-        path,
-        [this](QIODevice &file) {
-            QPdfWriter writer(&file);
-            setUp(&writer);
-            return print(&writer);
-        },
-        reason);
+    const auto pages = [this](QIODevice &file) {
+        QPdfWriter writer(&file);
+        setUp(&writer);
+        return print(&writer);
+    };
+    WriteFailure failure;
+    if (SafeFile::save(path, pages, &failure))
+        return true;
+    if (reason)
+        *reason = failure.text();
+    return false;
 }

@@ -2,6 +2,7 @@
 
 #include "core/entry.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QLocale>
 #include <QString>
@@ -18,12 +19,14 @@ class QPdfWriter;
 // a QPrinter for the printer, a QPdfWriter for a PDF file.
 class ListPrinter
 {
+    Q_DECLARE_TR_FUNCTIONS(ListPrinter)
+
 public:
     struct Content {
         QString tabTitle;
         QStringList headers; // the column titles: the table's four and the date's
         EntryGroup rows;
-        QString totals; // the totals line of the rows
+        QStringList totals; // the parts of the rows' totals line (GroupTotals::parts())
         QDate date = QDate::currentDate();
         // The part of the tab ("Δεκέμβριος 2026"); empty for the whole tab.
         QString period{};
@@ -76,7 +79,7 @@ public:
     void setUp(QPdfWriter *writer) const;
 
     // Writes the pages on A4 as a PDF file, replacing the file only once it is
-    // complete; on failure reason gets why, in Greek.
+    // complete; on failure reason gets why, in the user's words.
     bool writePdf(const QString &path, QString *reason = nullptr) const;
 
 private:

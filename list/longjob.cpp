@@ -27,7 +27,7 @@ LongJob::LongJob(QWidget *window, const QString &title, const QString &label)
     dialog->setBar(bar);
     // Shown by the job alone, not by the dialog's own timer.
     dialog->reset();
-    dialog->setCancelButton(new QPushButton(QStringLiteral("Ακύρωση"), dialog));
+    dialog->setCancelButton(new QPushButton(tr("Ακύρωση"), dialog));
     dialog->setAutoClose(false);
     dialog->setAutoReset(false);
     dialog->setWindowModality(Qt::WindowModal);

@@ -65,7 +65,7 @@ bool PeriodChoice::narrow(QWidget *parent, ListPrinter::Content &tab)
     GroupTotals totals;
     for (const Entry &entry : tab.rows)
         totals.add(entry);
-    tab.totals = totals.text();
+    tab.totals = totals.parts();
     tab.period = Period::describe(kind, today);
     return true;
 }

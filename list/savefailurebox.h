@@ -3,18 +3,9 @@
 #include <QString>
 
 class QWidget;
-class SavedList;
 
 // The boxes that tell of a list that could not be written to its file.
 namespace SaveFailureBox {
-
-// Writes the list as the program closes; when that fails while the file lacks
-// some of the list, asks whether to try again or to close without saving,
-// until one is chosen.
-void saveBeforeClosing(SavedList &list, QWidget *parent);
-// Writes the list as the session or the process ends; a failure is told once,
-// when mayAsk.
-void saveAtSessionEnd(SavedList &list, QWidget *parent, bool mayAsk);
 
 // Tells of it with a single button; the program tries again at the next
 // change and at close.

@@ -3,6 +3,7 @@
 #include "exportjobs.h"
 #include "longjob.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -21,23 +22,35 @@ namespace TabExport {
 
 namespace {
 
-const QString exportTitle = QStringLiteral("Φ.Π.Α. μετρίνο: Εξαγωγή");
-const QString printTitle = QStringLiteral("Φ.Π.Α. μετρίνο: Εκτύπωση");
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(TabExport)
+};
+
+QString exportTitle()
+{
+    return Text::tr("Φ.Π.Α. μετρίνο: Εξαγωγή");
+}
+
+QString printTitle()
+{
+    return Text::tr("Φ.Π.Α. μετρίνο: Εκτύπωση");
+}
+
 const QString folderKey = QStringLiteral("exportFolder");
 
 void tellFailure(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(box.addButton(QStringLiteral("Εντάξει"), QMessageBox::AcceptRole));
+    box.setDefaultButton(box.addButton(Text::tr("Εντάξει"), QMessageBox::AcceptRole));
     box.exec();
 }
 
 void tellFileFailure(QWidget *parent, const QString &path, const QString &reason)
 {
-    tellFailure(parent, exportTitle,
-                QStringLiteral("Το αρχείο\n%1\nδεν γράφτηκε.\n\n%2")
-                    .arg(QDir::toNativeSeparators(path), reason));
+    tellFailure(
+        parent, exportTitle(),
+        Text::tr("Το αρχείο\n%1\nδεν γράφτηκε.\n\n%2").arg(QDir::toNativeSeparators(path), reason));
 }
 
 // metrino-<tab title>-<YYYY-MM-DD>.<suffix>
@@ -66,7 +79,7 @@ QString proposedPath(const QString &tabTitle, const QDate &date, const QString &
 QString askForFile(QWidget *parent, const ListPrinter::Content &tab, const QString &suffix,
                    const QString &filter)
 {
-    QFileDialog dialog(parent, exportTitle);
+    QFileDialog dialog(parent, exportTitle());
     dialog.setObjectName(QStringLiteral("fileDialog_export"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -106,26 +119,26 @@ void exportAs(QWidget *parent, const ListPrinter::Content &tab, const QString &s
 
 void toCsv(QWidget *parent, const ListPrinter::Content &tab)
 {
-    exportAs(parent, tab, QStringLiteral("csv"), QStringLiteral("Αρχεία CSV (*.csv)"),
+    exportAs(parent, tab, QStringLiteral("csv"), Text::tr("Αρχεία CSV (*.csv)"),
              [parent, &tab](const QString &path, QString *reason) {
-                 return ExportJobs::csv(parent, exportTitle, path, tab, reason);
+                 return ExportJobs::csv(parent, exportTitle(), path, tab, reason);
              });
 }
 
 void toPdf(QWidget *parent, const ListPrinter::Content &tab)
 {
-    exportAs(parent, tab, QStringLiteral("pdf"), QStringLiteral("Αρχεία PDF (*.pdf)"),
+    exportAs(parent, tab, QStringLiteral("pdf"), Text::tr("Αρχεία PDF (*.pdf)"),
              [parent, &tab](const QString &path, QString *reason) {
-                 return ExportJobs::pdf(parent, exportTitle, path, ListPrinter(tab), reason);
+                 return ExportJobs::pdf(parent, exportTitle(), path, ListPrinter(tab), reason);
              });
 }
 
 #ifdef METRINO_XLSX
 void toXlsx(QWidget *parent, const ListPrinter::Content &tab)
 {
-    exportAs(parent, tab, QStringLiteral("xlsx"), QStringLiteral("Βιβλία εργασίας Excel (*.xlsx)"),
+    exportAs(parent, tab, QStringLiteral("xlsx"), Text::tr("Βιβλία εργασίας Excel (*.xlsx)"),
              [parent, &tab](const QString &path, QString *) {
-                 return ExportJobs::xlsx(parent, exportTitle, path, tab);
+                 return ExportJobs::xlsx(parent, exportTitle(), path, tab);
              });
 }
 #endif
@@ -134,14 +147,14 @@ HandOn printOrOfferPdf(QWidget *parent)
 {
     if (!QPrinterInfo::availablePrinterNames().isEmpty())
         return print;
-    QMessageBox box(QMessageBox::Information, printTitle,
-                    QStringLiteral("Δεν υπάρχει εκτυπωτής σε αυτόν τον υπολογιστή.\n\n"
-                                   "Μπορείτε να αποθηκεύσετε τον πίνακα ως αρχείο PDF και "
-                                   "να το εκτυπώσετε αργότερα."),
+    QMessageBox box(QMessageBox::Information, printTitle(),
+                    Text::tr("Δεν υπάρχει εκτυπωτής σε αυτόν τον υπολογιστή.\n\n"
+                             "Μπορείτε να αποθηκεύσετε τον πίνακα ως αρχείο PDF και "
+                             "να το εκτυπώσετε αργότερα."),
                     QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
-    QPushButton *pdf = box.addButton(QStringLiteral("Εξαγωγή σε PDF…"), QMessageBox::AcceptRole);
-    box.addButton(QStringLiteral("Άκυρο"), QMessageBox::RejectRole);
+    QPushButton *pdf = box.addButton(Text::tr("Εξαγωγή σε PDF…"), QMessageBox::AcceptRole);
+    box.addButton(Text::tr("Άκυρο"), QMessageBox::RejectRole);
     box.setDefaultButton(pdf);
     box.exec();
     return box.clickedButton() == pdf ? toPdf : nullptr;
@@ -156,18 +169,18 @@ void print(QWidget *parent, const ListPrinter::Content &tab)
     // ".pdf".
     printer->setDocName(proposedName(tab.tabTitle, tab.date, QStringLiteral("pdf")));
     QPrintDialog dialog(printer.get(), parent);
-    dialog.setWindowTitle(printTitle);
+    dialog.setWindowTitle(printTitle());
     if (dialog.exec() != QDialog::Accepted)
         return;
     QString reason;
     LongJob *job =
-        ExportJobs::print(parent, printTitle, std::move(printer), ListPrinter(tab), &reason);
+        ExportJobs::print(parent, printTitle(), std::move(printer), ListPrinter(tab), &reason);
     if (!job) {
-        tellFailure(parent, printTitle, reason);
+        tellFailure(parent, printTitle(), reason);
         return;
     }
     QObject::connect(job, &LongJob::failed, parent,
-                     [parent](const QString &why) { tellFailure(parent, printTitle, why); });
+                     [parent](const QString &why) { tellFailure(parent, printTitle(), why); });
     job->start();
 }
 

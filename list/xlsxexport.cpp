@@ -1,10 +1,10 @@
 #include "xlsxexport.h"
 
 #include "core/entrydate.h"
-#include "core/listexport.h"
-#include "core/listfile.h"
+#include "core/safefile.h"
 #include "core/totals.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -17,6 +17,10 @@
 namespace XlsxExport {
 
 namespace {
+
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(XlsxExport)
+};
 
 enum Column { PosoColumn, FpaColumn, ExtraPosoColumn, FinalPosoColumn, DateColumn, ColumnCount };
 constexpr std::array<Column, 3> amountColumns = {PosoColumn, ExtraPosoColumn, FinalPosoColumn};
@@ -109,7 +113,7 @@ bool Sheet::write(const ListPrinter::Content &tab, QString *reason, const GoOn &
 {
     if (!book || !(sheet = workbook_add_worksheet(book, sheetName(tab.tabTitle).constData()))) {
         if (reason)
-            *reason = QStringLiteral("Το βιβλίο εργασίας δεν μπόρεσε να δημιουργηθεί");
+            *reason = Text::tr("Το βιβλίο εργασίας δεν μπόρεσε να δημιουργηθεί");
         return false;
     }
     fitColumns(tab);
@@ -135,8 +139,8 @@ bool Sheet::write(const ListPrinter::Content &tab, QString *reason, const GoOn &
     const lxw_error closed = workbook_close(book);
     book = nullptr;
     if (closed != LXW_NO_ERROR && reason)
-        *reason = QStringLiteral("Η εγγραφή του βιβλίου εργασίας απέτυχε: ")
-                  + QString::fromUtf8(lxw_strerror(closed));
+        *reason = Text::tr("Η εγγραφή του βιβλίου εργασίας απέτυχε: %1")
+                      .arg(QString::fromUtf8(lxw_strerror(closed)));
     return closed == LXW_NO_ERROR;
 }
 
@@ -214,7 +218,7 @@ bool write(const QString &path, const ListPrinter::Content &tab, QString *reason
     if (!work.isValid()) {
         if (reason)
             *reason =
-                QStringLiteral("Δεν βρέθηκε χώρος για τα προσωρινά αρχεία: ") + work.errorString();
+                Text::tr("Δεν βρέθηκε χώρος για τα προσωρινά αρχεία: %1").arg(work.errorString());
         return false;
     }
     const QString made = work.filePath(QStringLiteral("tab.xlsx"));
@@ -228,17 +232,20 @@ bool write(const QString &path, const ListPrinter::Content &tab, QString *reason
             *reason = workbook.errorString();
         return false;
     }
-    return ListExport::save(
-        path,
-        [&workbook](QIODevice &device) {
-            while (!workbook.atEnd()) {
-                const QByteArray part = workbook.read(256 * 1024);
-                if (part.isEmpty() || !ListFile::writeAll(device, part))
-                    return false;
-            }
-            return true;
-        },
-        reason);
+    const auto copy = [&workbook](QIODevice &device) {
+        while (!workbook.atEnd()) {
+            const QByteArray part = workbook.read(256 * 1024);
+            if (part.isEmpty() || !SafeFile::writeAll(device, part))
+                return false;
+        }
+        return true;
+    };
+    WriteFailure failure;
+    if (SafeFile::save(path, copy, &failure))
+        return true;
+    if (reason)
+        *reason = failure.text();
+    return false;
 }
 
 } // namespace XlsxExport

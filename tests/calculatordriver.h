@@ -15,7 +15,8 @@
 
 // The calculator window as a user sees it, reached through its object names.
 struct Calculator {
-    MainWindow window;
+    TestSupport::ListOfTheRun saved;
+    MainWindow window{saved.keeper};
 
     // Shown, and with its list window made and loaded, as a user finds it.
     Calculator()

@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include "core/ratetabs.h"
+
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
@@ -85,6 +87,17 @@ void useGreekLocale()
 QString dataDirectory()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+ListOfTheRun::ListOfTheRun()
+    : ListOfTheRun(RateSet::load(QSettings()))
+{
+}
+
+ListOfTheRun::ListOfTheRun(const RateSet &rates)
+    : list(rates, RateTabs::groupNames(rates))
+    , keeper(ListFileKeeper::standardPath(), list)
+{
 }
 
 BoxAnswerer::BoxAnswerer(QStringList answers)

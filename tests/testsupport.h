@@ -2,6 +2,8 @@
 
 #include "app/toolkittranslator.h"
 #include "core/appinfo.h"
+#include "core/listfilekeeper.h"
+#include "core/savedlist.h"
 
 #include <QApplication>
 #include <QList>
@@ -32,6 +34,16 @@ void useGreekLocale();
 
 // Where the program keeps list.xml in this test run.
 QString dataDirectory();
+
+// The saved list and the keeper of its file, made as the program makes them
+// before its windows, under the rates in force.
+struct ListOfTheRun {
+    // Under the rates kept in the settings, as the program starts.
+    ListOfTheRun();
+    explicit ListOfTheRun(const RateSet &rates);
+    SavedList list;
+    ListFileKeeper keeper;
+};
 
 // The widget of that object name below root: tests drive the real widgets by
 // the names the forms give them, and cannot go on without one.

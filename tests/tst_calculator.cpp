@@ -1,6 +1,5 @@
 #include "calculator/mainwindow.h"
 #include "calculatordriver.h"
-#include "core/presetrates.h"
 #include "core/rateset.h"
 #include "core/ratetabs.h"
 #include "list/list.h"
@@ -9,6 +8,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
+#include <QButtonGroup>
 #include <QClipboard>
 #include <QDialog>
 #include <QDoubleSpinBox>
@@ -237,15 +237,18 @@ void TestCalculator::presetRatesMatchTheForms()
         if (auto *button = qobject_cast<QRadioButton *>(group->layout()->itemAt(i)->widget()))
             inLayoutOrder << button;
     }
-    QCOMPARE(inLayoutOrder.size(), int(PresetRates::all.size()));
-    // A first start shows the rates from 2011 to 2015.
+    QCOMPARE(inLayoutOrder.size(), RateSet::count);
+    // A first start shows the rates from 2011 to 2015; each button's id is
+    // the place of its rate.
     const QStringList texts = {"23%", "13%", "6.5%", "16%", "9%", "5%"};
-    for (size_t i = 0; i < PresetRates::all.size(); ++i) {
-        const PresetRates::Rate &rate = PresetRates::all[i];
-        QCOMPARE(inLayoutOrder.at(int(i))->objectName(), QLatin1String(rate.buttonName));
-        QCOMPARE(inLayoutOrder.at(int(i))->text(), texts.at(int(i)));
-        QCOMPARE(tabs->tabText(rate.tabIndex), texts.at(int(i)));
+    const auto *buttons = calc.window.findChild<QButtonGroup *>("buttonGroup");
+    for (int i = 0; i < RateSet::count; ++i) {
+        QCOMPARE(buttons->id(inLayoutOrder.at(i)), i);
+        QCOMPARE(inLayoutOrder.at(i)->text(), texts.at(i));
     }
+    const QStringList tabTitles = {"Όλα", "23%", "13%", "6.5%", "9%", "16%", "5%", "Λοιπά"};
+    for (int tab = 0; tab < tabs->count(); ++tab)
+        QCOMPARE(tabs->tabText(tab), tabTitles.at(tab));
 }
 
 void TestCalculator::rateButtonsWriteTheRateBox()
@@ -279,10 +282,21 @@ void TestCalculator::rateButtonsWriteTheRateBox()
 void TestCalculator::followsTheRatesTheUserSets_data()
 {
     QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<QString>("rate"); // as the rate box shows 24
+    QTest::addColumn<QString>("rate");           // as the rate box shows 24
+    QTest::addColumn<QString>("typedFirstRate"); // none: "Από 2016"
+    QTest::addColumn<QStringList>("buttonTexts");
+    QTest::addColumn<QStringList>("tabTitles");
 
-    QTest::newRow("Greek") << QLocale(QLocale::Greek, QLocale::Greece) << "24,00";
-    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << "24.00";
+    const QLocale greek(QLocale::Greek, QLocale::Greece);
+    const QStringList buttons2016 = {"24%", "13%", "6%", "17%", "9%", "4%"};
+    const QStringList tabs2016 = {"Όλα", "24%", "13%", "6%", "9%", "17%", "4%", "Λοιπά"};
+    QTest::newRow("Greek") << greek << "24,00" << QString() << buttons2016 << tabs2016;
+    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates) << "24.00"
+                             << QString() << buttons2016 << tabs2016;
+    QTest::newRow("the first rate typed")
+        << greek << "24,00"
+        << "24" << QStringList{"24%", "13%", "6.5%", "16%", "9%", "5%"}
+        << QStringList{"Όλα", "24%", "13%", "6.5%", "9%", "16%", "5%", "Λοιπά"};
 }
 
 // Ctrl+, opens the rates; "Από 2016" and OK retitle the buttons and tabs, put
@@ -292,9 +306,10 @@ void TestCalculator::followsTheRatesTheUserSets()
 {
     QFETCH(QLocale, locale);
     QFETCH(QString, rate);
+    QFETCH(QString, typedFirstRate);
+    QFETCH(QStringList, buttonTexts);
+    QFETCH(QStringList, tabTitles);
     QLocale::setDefault(locale);
-    const QStringList buttonTexts = {"24%", "13%", "6%", "17%", "9%", "4%"};
-    const QStringList tabTitles = {"Όλα", "24%", "13%", "6%", "9%", "17%", "4%", "Λοιπά"};
     const char *buttons[] = {"radioButton_fpa",   "radioButton_fpa_3", "radioButton_fpa_5",
                              "radioButton_fpa_2", "radioButton_fpa_4", "radioButton_fpa_6"};
     {
@@ -309,14 +324,22 @@ void TestCalculator::followsTheRatesTheUserSets()
         calc.type(calc.price(), "100");
         calc.rateButton("radioButton_fpa")->click();
         calc.addToListCommand(); // on "23%", which becomes "24%"
-        QTimer::singleShot(0, [] {
+        QTimer::singleShot(0, [typedFirstRate] {
             auto *rates = qobject_cast<QDialog *>(QApplication::activeModalWidget());
             QVERIFY(rates && rates->objectName() == "Rates");
-            TestSupport::child<QPushButton>(rates, "pushButton_rates_2016")->click();
+            if (typedFirstRate.isEmpty()) {
+                TestSupport::child<QPushButton>(rates, "pushButton_rates_2016")->click();
+            } else {
+                auto *first = TestSupport::child<QDoubleSpinBox>(rates, "doubleSpinBox_rate_1");
+                first->selectAll();
+                QTest::keyClicks(first, typedFirstRate);
+            }
             rates->accept();
         });
         QVERIFY(QTest::qWaitForWindowActive(&calc.window));
         QTest::keyClick(calc.price(), Qt::Key_Comma, Qt::ControlModifier);
+        // Once the list has followed them.
+        QTRY_COMPARE(calc.rateButton(buttons[0])->text(), buttonTexts.at(0));
 
         const auto *tabs = calc.list()->findChild<QTabWidget *>("tabWidget");
         QCOMPARE(tabs->currentIndex(), RateTabs::otherRates); // where the 23% entry went
@@ -431,7 +454,8 @@ void TestCalculator::decimalCommaShowsWhole()
     font.setPointSize(pointSize);
     QApplication::setFont(font);
     {
-        MainWindow window;
+        TestSupport::ListOfTheRun run;
+        MainWindow window(run.keeper);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         for (const char *name : {"doubleSpinBox_poso", "doubleSpinBox_fpa",
@@ -1028,7 +1052,8 @@ void TestCalculator::showsBeforeTheListIsMade()
 
     // Closed before it was ever painted: the saved list is left as it was.
     {
-        MainWindow window;
+        TestSupport::ListOfTheRun run;
+        MainWindow window(run.keeper);
         window.show();
         QVERIFY(!window.findChild<QDialog *>("List"));
         window.close();
@@ -1039,7 +1064,8 @@ void TestCalculator::showsBeforeTheListIsMade()
 
     // A command that needs the list before then makes it on the spot; the
     // entry joins the rows read once they are all in.
-    MainWindow window;
+    TestSupport::ListOfTheRun run;
+    MainWindow window(run.keeper);
     window.show();
     window.findChild<QDoubleSpinBox *>("doubleSpinBox_poso")->setValue(5);
     window.findChild<QPushButton *>("pushButton_add_to_list")->click();
@@ -1070,7 +1096,8 @@ void TestCalculator::ctrlLShowsTheListBesideTheCalculator()
     QFETCH(QString, side);
     QSettings().remove("listGeometry");
 
-    MainWindow window;
+    TestSupport::ListOfTheRun run;
+    MainWindow window(run.keeper);
     window.move(calculatorAt);
     window.show();
     pressCtrlL(&window);
@@ -1096,7 +1123,7 @@ void TestCalculator::ctrlLShowsTheListBesideTheCalculator()
 
     // A window of its own, which must not outlive the calculator.
     window.close();
-    QVERIFY(!list->isVisible());
+    QTRY_VERIFY(!list->isVisible());
 }
 
 void TestCalculator::listKeepsItsPlaceBetweenRuns()

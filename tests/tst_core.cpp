@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+Q_DECLARE_METATYPE(RateSet)
+
 // The program's logic that needs no window, tested without an application
 // object.
 class TestCore : public QObject
@@ -26,21 +28,23 @@ void TestCore::routesRateTextsToTabs_data()
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("rate");
     QTest::addColumn<int>("tab");
+    QTest::addColumn<RateSet>("rates");
 
     const QLocale greek(QLocale::Greek, QLocale::Greece);
-    QTest::newRow("23") << greek << "23,00" << 1;
-    QTest::newRow("13") << greek << "13,00" << 2;
-    QTest::newRow("6.5") << greek << "6,50" << 3;
-    QTest::newRow("9") << greek << "9,00" << 4;
-    QTest::newRow("16") << greek << "16,00" << 5;
-    QTest::newRow("5") << greek << "5,00" << 6;
-    QTest::newRow("24") << greek << "24,00" << RateTabs::otherRates;
-    QTest::newRow("0.5") << greek << "0,50" << RateTabs::otherRates;
-    QTest::newRow("23.001") << greek << "23,001" << RateTabs::otherRates;
-    QTest::newRow("one decimal") << greek << "23,0" << 1;
-    QTest::newRow("dot") << greek << "23.00" << 1;
-    QTest::newRow("empty") << greek << "" << RateTabs::otherRates;
-    QTest::newRow("not a number") << greek << "23%" << RateTabs::otherRates;
+    const RateSet until2015 = RateSet::until2015();
+    QTest::newRow("23") << greek << "23,00" << 1 << until2015;
+    QTest::newRow("13") << greek << "13,00" << 2 << until2015;
+    QTest::newRow("6.5") << greek << "6,50" << 3 << until2015;
+    QTest::newRow("9") << greek << "9,00" << 4 << until2015;
+    QTest::newRow("16") << greek << "16,00" << 5 << until2015;
+    QTest::newRow("5") << greek << "5,00" << 6 << until2015;
+    QTest::newRow("24") << greek << "24,00" << RateTabs::otherRates << until2015;
+    QTest::newRow("0.5") << greek << "0,50" << RateTabs::otherRates << until2015;
+    QTest::newRow("23.001") << greek << "23,001" << RateTabs::otherRates << until2015;
+    QTest::newRow("one decimal") << greek << "23,0" << 1 << until2015;
+    QTest::newRow("dot") << greek << "23.00" << 1 << until2015;
+    QTest::newRow("empty") << greek << "" << RateTabs::otherRates << until2015;
+    QTest::newRow("not a number") << greek << "23%" << RateTabs::otherRates << until2015;
 
     const struct {
         const char *name;
@@ -51,10 +55,18 @@ void TestCore::routesRateTextsToTabs_data()
                                                     {"9.00", 4},  {"16.00", 5}, {"5.00", 6}};
     for (const auto &[name, locale] : dotLocales) {
         for (const auto &[text, tab] : presets)
-            QTest::addRow("%s %s", name, text) << locale << text << tab;
-        QTest::addRow("%s 24.00", name) << locale << "24.00" << RateTabs::otherRates;
-        QTest::addRow("%s comma", name) << locale << "6,50" << 3;
+            QTest::addRow("%s %s", name, text) << locale << text << tab << until2015;
+        QTest::addRow("%s 24.00", name) << locale << "24.00" << RateTabs::otherRates << until2015;
+        QTest::addRow("%s comma", name) << locale << "6,50" << 3 << until2015;
     }
+
+    // Under the rates that the list is given, not those of a form.
+    const RateSet from2016 = RateSet::from2016();
+    QTest::newRow("24 from 2016") << greek << "24,00" << 1 << from2016;
+    QTest::newRow("23 from 2016") << greek << "23,00" << RateTabs::otherRates << from2016;
+    QTest::newRow("17 from 2016") << greek << "17,00" << 5 << from2016;
+    QTest::newRow("6 from 2016") << greek << "6,00" << 3 << from2016;
+    QTest::newRow("6.5 from 2016") << greek << "6,50" << RateTabs::otherRates << from2016;
 }
 
 void TestCore::routesRateTextsToTabs()
@@ -62,7 +74,8 @@ void TestCore::routesRateTextsToTabs()
     QFETCH(QLocale, locale);
     QFETCH(QString, rate);
     QFETCH(int, tab);
-    QCOMPARE(RateTabs::forRate(rate, locale), tab);
+    QFETCH(RateSet, rates);
+    QCOMPARE(RateTabs::forRate(rate, rates, locale), tab);
 }
 
 void TestCore::comparesVersionsByNumber_data()

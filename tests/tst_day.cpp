@@ -52,6 +52,8 @@ void setRatesFrom2016(Calculator &calc)
         rates->accept();
     });
     QTest::keyClick(calc.price(), Qt::Key_Comma, Qt::ControlModifier);
+    // The calculator takes them once the list has followed them.
+    QTRY_COMPARE(calc.rateButton("radioButton_fpa")->text(), QString("24%"));
 }
 
 // Types into whatever has the keyboard focus, then presses Enter there.

@@ -236,7 +236,8 @@ void TestGreek::initTestCase()
 
 void TestGreek::calculatorAndList()
 {
-    MainWindow window;
+    TestSupport::ListOfTheRun run;
+    MainWindow window(run.keeper);
     window.show();
     QVERIFY(QTest::qWaitFor([&] { return window.findChild<QDialog *>("List") != nullptr; }));
     QStringList texts = visibleTexts(&window);
@@ -305,7 +306,8 @@ void TestGreek::ratesDialog()
 
 void TestGreek::messageBoxes()
 {
-    MainWindow window;
+    TestSupport::ListOfTheRun run;
+    MainWindow window(run.keeper);
     window.show();
     QStringList texts = messageBoxTexts(
         [&] { window.findChild<QAbstractButton *>("pushButton_clipBoard")->click(); });
@@ -327,7 +329,8 @@ void TestGreek::messageBoxes()
 // open where the desktop has none.
 void TestGreek::exportDialogs()
 {
-    List list;
+    TestSupport::ListOfTheRun run;
+    List list(run.keeper);
     list.show();
     QVERIFY(QTest::qWaitFor([&] { return list.isLoaded(); }));
     auto *table =
@@ -399,7 +402,8 @@ void TestGreek::nothingCutOffAtALargerFont()
     large.setPointSize(13);
     QApplication::setFont(large);
 
-    MainWindow window;
+    TestSupport::ListOfTheRun run;
+    MainWindow window(run.keeper);
     window.show();
     About about;
     about.show();

@@ -1,8 +1,10 @@
 #include "calculator/mainwindow.h"
 #include "core/listfile.h"
-#include "core/presetrates.h"
+#include "core/rateset.h"
+#include "core/ratetabs.h"
 #include "core/savedlist.h"
 #include "list/list.h"
+#include "list/runend.h"
 #include "testsupport.h"
 
 #include <QAccessible>
@@ -12,6 +14,9 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QtTest>
@@ -66,9 +71,12 @@ const QStringList groupNames = {"Όλα", "23%", "13%", "6.5%", "9%", "16%", "5%
 // The list window reached through its object names, with the saved list
 // loaded into it.
 struct ListWindow {
+    TestSupport::ListOfTheRun run;
     List window;
 
-    ListWindow()
+    explicit ListWindow(const RateSet &rates = RateSet())
+        : run(rates)
+        , window(run.keeper)
     {
         if (!QTest::qWaitFor([this] { return window.isLoaded(); }))
             qFatal("the saved list never finished loading");
@@ -177,6 +185,8 @@ private slots:
     void tellsOfAFailedAutosaveOnce();
     void asksOnCloseWhenTheListCannotBeSaved_data();
     void asksOnCloseWhenTheListCannotBeSaved();
+    void everyOtherEndingWritesTheList_data();
+    void everyOtherEndingWritesTheList();
 };
 
 void TestList::init()
@@ -511,9 +521,7 @@ void TestList::tablesMirrorTheSavedList()
         groups[i % 3 ? 7 : 1] << entry;
     }
     QVERIFY(ListFile::write(listPath(), groupNames, groups));
-    PresetRates::setInForce(RateSet::from2016());
-    const auto restore = qScopeGuard([] { PresetRates::setInForce(RateSet::until2015()); });
-    ListWindow moved;
+    ListWindow moved(RateSet::from2016());
     moved.window.show();
     QCOMPARE(moved.tabs()->currentIndex(), 0);
     moved.window.savedList()->removeRow(7, 0);
@@ -523,6 +531,26 @@ void TestList::tablesMirrorTheSavedList()
     QCOMPARE(moved.table(1)->currentRow(), 2000);
     QTRY_VERIFY(mirrors(moved));
     QCOMPARE(moved.rows(7).size(), 999);
+
+    // Back to the rates until 2015, given up from the progress dialog: the
+    // tabs and rows stay, and no new rates are told; an entry added
+    // meanwhile goes by the rates kept. Then followed for good.
+    QSignalSpy followed(&moved.window, &List::ratesFollowed);
+    moved.window.followRates(RateSet::until2015());
+    auto *progress = moved.window.findChild<QProgressDialog *>("progressDialog");
+    auto *cancel = progress->findChild<QPushButton *>();
+    QCOMPARE(cancel->text(), "Ακύρωση");
+    cancel->click();
+    moved.add("6,00", "24,00", "1,44", "7,44");
+    QTRY_COMPARE(moved.window.savedList()->entries(1).size(), 2002);
+    QCOMPARE(moved.tabs()->tabText(1), "24%");
+    QCOMPARE(followed.count(), 0);
+    moved.window.followRates(RateSet::until2015());
+    QTRY_COMPARE(followed.count(), 1);
+    QVERIFY(followed.at(0).at(0).value<RateSet>() == RateSet::until2015());
+    QCOMPARE(moved.tabs()->tabText(1), "23%");
+    QCOMPARE(moved.tabs()->currentIndex(), RateTabs::otherRates); // where the 24% rows went
+    QTRY_VERIFY(mirrors(moved));
 }
 
 void TestList::firstCloseWritesEightEmptyGroups()
@@ -556,7 +584,8 @@ void TestList::neverOverwritesADamagedFileItCannotCopy()
     damaged.replace("</fpa>", " <fpa-tab>" + QByteArray(8000, ' ') + "</fpa-tab>\n</fpa>");
     writeFile(listPath(), damaged);
     {
-        MainWindow calculator;
+        TestSupport::ListOfTheRun run;
+        MainWindow calculator(run.keeper);
         List *list = calculator.listWindow();
         QVERIFY(QTest::qWaitFor([list] { return list->isLoaded(); }));
         list->addEntry("1,00", "5,00", "0,05", "1,05");
@@ -570,9 +599,9 @@ void TestList::neverOverwritesADamagedFileItCannotCopy()
         TestSupport::BoxAnswerer answerer({"Κλείσιμο χωρίς αποθήκευση"});
         calculator.show();
         calculator.close();
+        QTRY_COMPARE(answerer.seen.size(), 1);
         setrlimit(RLIMIT_FSIZE, &original);
 
-        QCOMPARE(answerer.seen.size(), 1);
         QVERIFY(answerer.seen[0].text.contains("δεν ήταν δυνατό να κρατηθεί αντίγραφό του"));
     }
     QCOMPARE(readFile(listPath()), damaged);
@@ -614,7 +643,8 @@ void TestList::asksOnCloseWhenTheListCannotBeSaved()
     QFETCH(QString, answer);
     QFETCH(bool, saved);
 
-    MainWindow calculator;
+    TestSupport::ListOfTheRun run;
+    MainWindow calculator(run.keeper);
     calculator.show();
     List *list = calculator.listWindow();
     QVERIFY(QTest::qWaitFor([list] { return list->isLoaded(); }));
@@ -623,7 +653,8 @@ void TestList::asksOnCloseWhenTheListCannotBeSaved()
 
     TestSupport::BoxAnswerer answerer({answer});
     answerer.onBox = [](QMessageBox *) { unblockDataFolder(); };
-    QVERIFY(calculator.close());
+    calculator.close();
+    QTRY_VERIFY(calculator.isHidden());
     QCOMPARE(answerer.seen.size(), 1);
     const TestSupport::SeenBox &box = answerer.seen[0];
     QCOMPARE(box.title, QString("Φ.Π.Α. μετρίνο: Λίστα"));
@@ -632,6 +663,44 @@ void TestList::asksOnCloseWhenTheListCannotBeSaved()
     QVERIFY(box.buttons.contains("Επανάληψη"));
     QVERIFY(box.buttons.contains("Κλείσιμο χωρίς αποθήκευση"));
     QCOMPARE(readFile(listPath()).contains("poso=\"100,00\""), saved);
+}
+
+// The end of the session, and quitting by another way than closing the
+// calculator, write the list at once; a failure is told once, where the
+// session lets the program ask.
+void TestList::everyOtherEndingWritesTheList_data()
+{
+    QTest::addColumn<RunEnd::Ending>("how");
+    QTest::addColumn<bool>("blocked");
+    QTest::addColumn<int>("boxes");
+    QTest::newRow("session ends") << RunEnd::Ending::SessionEnds << false << 0;
+    QTest::newRow("session ends, told once") << RunEnd::Ending::SessionEnds << true << 1;
+    QTest::newRow("session ends quietly") << RunEnd::Ending::SessionEndsQuietly << true << 0;
+    QTest::newRow("quitting") << RunEnd::Ending::Quitting << false << 0;
+}
+
+void TestList::everyOtherEndingWritesTheList()
+{
+    QFETCH(RunEnd::Ending, how);
+    QFETCH(bool, blocked);
+    QFETCH(int, boxes);
+
+    TestSupport::ListOfTheRun run;
+    MainWindow calculator(run.keeper);
+    List *list = calculator.listWindow();
+    QVERIFY(QTest::qWaitFor([list] { return list->isLoaded(); }));
+    list->addEntry("100,00", "23,00", "23,00", "123,00");
+    if (blocked)
+        blockDataFolder();
+    TestSupport::BoxAnswerer answerer;
+    calculator.runEnd()->end(how);
+    calculator.runEnd()->end(how);
+    QCOMPARE(answerer.seen.size(), boxes);
+    if (blocked)
+        unblockDataFolder();
+    else
+        QVERIFY(readFile(listPath()).contains("poso=\"100,00\""));
+    run.keeper.giveUp();
 }
 
 METRINO_TEST_MAIN(TestList)

@@ -495,8 +495,8 @@ void TestListFile::shortWriteKeepsTheOldFile()
     limited.rlim_cur = rlim_t(sizeLimit);
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    QString reason;
-    const bool written = ListFile::write(listPath(), next, &reason);
+    WriteFailure failure;
+    const bool written = ListFile::write(listPath(), next, &failure);
     const bool writtenInParts = ListFile::write(listPath(), tabNames, sampleList(1600));
     const QString copy = sizeLimit < old.size() ? ListFile::keepCopy(listPath()) : QString();
     setrlimit(RLIMIT_FSIZE, &original);
@@ -504,7 +504,7 @@ void TestListFile::shortWriteKeepsTheOldFile()
 
     QVERIFY(!written);
     QVERIFY(!writtenInParts);
-    QVERIFY(!reason.isEmpty());
+    QCOMPARE(failure.code, WriteFailure::WriteFailed);
     QVERIFY(copy.isEmpty());
     QCOMPARE(fileContent(listPath()), old);
     const QDir::Filters everything =
@@ -605,13 +605,14 @@ void TestListFile::leavesSpecialFilesAlone()
     QCOMPARE(load(path).status,
              kind == "dangling" ? ListFile::ReadStatus::Missing : ListFile::ReadStatus::Unreadable);
     QVERIFY(ListFile::keepCopy(path).isEmpty());
-    QString reason;
-    QVERIFY(!ListFile::write(path, "<fpa/>", &reason));
-    QVERIFY(!reason.isEmpty());
+    WriteFailure failure;
+    QVERIFY(!ListFile::write(path, "<fpa/>", &failure));
+    QVERIFY(failure.code != WriteFailure::None);
+    QVERIFY(!failure.text().isEmpty());
     // An export there follows the same rules.
-    reason.clear();
-    QVERIFY(!ListExport::save(path, QByteArray("1;2\r\n"), &reason));
-    QVERIFY(!reason.isEmpty());
+    failure = WriteFailure();
+    QVERIFY(!SafeFile::save(path, QByteArray("1;2\r\n"), &failure));
+    QVERIFY(failure.code != WriteFailure::None);
 
 #ifdef Q_OS_UNIX
     struct stat after;
@@ -637,9 +638,9 @@ void TestListFile::followsSymbolicLinks()
     // anywhere, such as on a drive that is not there now.
     QCOMPARE(load(link).status, ListFile::ReadStatus::Missing);
     const QByteArray first = ListFile::serialize(tabNames, sampleList(1));
-    QString reason;
-    QVERIFY(!ListFile::write(link, first, &reason));
-    QVERIFY(!reason.isEmpty());
+    WriteFailure failure;
+    QVERIFY(!ListFile::write(link, first, &failure));
+    QCOMPARE(failure.code, WriteFailure::DanglingLink);
     QVERIFY(!ListFile::write(link, tabNames, sampleList(1)));
     QVERIFY(!QFileInfo::exists(here.filePath("kept")));
     QVERIFY(ListFile::keepCopy(link).isEmpty());

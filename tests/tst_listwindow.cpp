@@ -25,7 +25,8 @@ namespace {
 
 // The list window, shown and loaded, reached through its object names.
 struct ListWindow {
-    List window;
+    TestSupport::ListOfTheRun saved;
+    List window{saved.keeper};
 
     ListWindow()
     {
@@ -155,7 +156,8 @@ void TestListWindow::totalsWaitForTheWholeList()
         list.window.addEntry("100,00", "23,00", "23,00", "123,00");
         list.window.saveList();
     }
-    List window;
+    TestSupport::ListOfTheRun saved;
+    List window(saved.keeper);
     auto *totals = TestSupport::child<QLabel>(&window, "label_totals");
     QCOMPARE(totals->text(), QString("Ανάγνωση λίστας…"));
     TestSupport::child<QTabWidget>(&window, "tabWidget")->setCurrentIndex(1);

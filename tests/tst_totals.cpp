@@ -1,5 +1,6 @@
 #include "core/entrydate.h"
 #include "core/listexport.h"
+#include "core/safefile.h"
 #include "core/totals.h"
 
 #include <QDir>
@@ -236,25 +237,49 @@ void TestTotals::writesCsvThatSpreadsheetsOpenSafely()
     QCOMPARE(ListExport::csv(headers, rows), expected);
 }
 
+// The one writer of the list and of every export.
 void TestTotals::failedSaveLeavesNoPartialFile_data()
 {
     QTest::addColumn<QString>("target");      // in the temporary folder
-    QTest::addColumn<bool>("fillSucceeds");   // or it fails half-way
+    QTest::addColumn<QString>("writing");     // whole, fails (half-way), cancelled, dropped
     QTest::addColumn<QByteArray>("previous"); // what the target held before
+    QTest::addColumn<bool>("makesFolder");    // as the list's own folder is made
+    QTest::addColumn<int>("failure");         // WriteFailure::Code; -1: stopped, none told
 
-    QTest::newRow("new file") << "tab.csv" << true << QByteArray();
-    QTest::newRow("replaces a file") << "tab.csv" << true << QByteArray("old");
-    QTest::newRow("fails half-way") << "tab.csv" << false << QByteArray();
-    QTest::newRow("fails, keeps the old file") << "tab.csv" << false << QByteArray("old");
-    QTest::newRow("a folder") << "folder" << true << QByteArray();
-    QTest::newRow("no such folder") << "missing/tab.csv" << true << QByteArray();
+    const QByteArray none;
+    const QByteArray old("old");
+    QTest::newRow("new file") << "tab.csv"
+                              << "whole" << none << false << int(WriteFailure::None);
+    QTest::newRow("replaces a file") << "tab.csv"
+                                     << "whole" << old << false << int(WriteFailure::None);
+    QTest::newRow("fails half-way") << "tab.csv"
+                                    << "fails" << none << false << int(WriteFailure::NotWritten);
+    QTest::newRow("fails, keeps the old file")
+        << "tab.csv"
+        << "fails" << old << false << int(WriteFailure::NotWritten);
+    QTest::newRow("cancelled, keeps the old file") << "tab.csv"
+                                                   << "cancelled" << old << false << -1;
+    QTest::newRow("never committed") << "tab.csv"
+                                     << "dropped" << old << false << -1;
+    QTest::newRow("a folder") << "folder"
+                              << "whole" << none << false << int(WriteFailure::Folder);
+    QTest::newRow("no such folder") << "missing/tab.csv"
+                                    << "whole" << none << false << int(WriteFailure::CannotCreate);
+    QTest::newRow("the list's folder made again")
+        << "missing/list.xml"
+        << "whole" << none << true << int(WriteFailure::None);
+    QTest::newRow("the list's folder, fails")
+        << "missing/list.xml"
+        << "fails" << none << true << int(WriteFailure::NotWritten);
 }
 
 void TestTotals::failedSaveLeavesNoPartialFile()
 {
     QFETCH(QString, target);
-    QFETCH(bool, fillSucceeds);
+    QFETCH(QString, writing);
     QFETCH(QByteArray, previous);
+    QFETCH(bool, makesFolder);
+    QFETCH(int, failure);
 
     QTemporaryDir here;
     QVERIFY(here.isValid());
@@ -268,22 +293,32 @@ void TestTotals::failedSaveLeavesNoPartialFile()
     const QStringList before = QDir(here.path()).entryList(QDir::AllEntries | QDir::Hidden);
 
     const QByteArray content = QByteArray("1;2\r\n").repeated(100000);
-    QString reason;
-    const bool saved = ListExport::save(
-        path,
-        [&](QIODevice &device) {
-            device.write(content.left(content.size() / 2));
-            return fillSucceeds;
-        },
-        &reason);
+    WriteFailure why;
+    bool saved = false;
+    {
+        SafeFile file(path,
+                      makesFolder ? SafeFile::Folder::MakeIfMissing : SafeFile::Folder::MustExist);
+        if (file.open(&why)) {
+            file.device().write(content.left(content.size() / 2));
+            if (writing == "whole")
+                saved =
+                    file.device().write(content.mid(content.size() / 2)) > 0 && file.commit(&why);
+            else if (writing != "dropped")
+                file.cancel(writing == "fails" ? &why : nullptr);
+        }
+    }
 
-    const bool canSucceed = fillSucceeds && !target.contains(u'/') && target != "folder";
-    QCOMPARE(saved, canSucceed);
-    QCOMPARE(QDir(here.path()).entryList(QDir::AllEntries | QDir::Hidden).size(),
-             before.size() + (saved && previous.isEmpty() ? 1 : 0));
-    if (saved)
+    QCOMPARE(saved, failure == WriteFailure::None);
+    if (failure >= 0)
+        QCOMPARE(int(why.code), failure);
+    const QString folder = makesFolder ? QFileInfo(path).path() : here.path();
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden).size(),
+             (makesFolder ? 2 : before.size()) + (saved && previous.isEmpty() ? 1 : 0));
+    if (saved) {
+        QCOMPARE(QFileInfo(path).size(), content.size());
         return;
-    QVERIFY2(hasGreek(reason), qPrintable(reason));
+    }
+    QVERIFY2(failure < 0 || hasGreek(why.text()), qPrintable(why.text()));
     QFile file(path);
     if (previous.isEmpty()) {
         QVERIFY(!file.exists() || QFileInfo(path).isDir());

@@ -9,12 +9,17 @@
 #include "app/toolkittranslator.h"
 #include "calculator/mainwindow.h"
 #include "core/appinfo.h"
+#include "core/listfilekeeper.h"
+#include "core/rateset.h"
+#include "core/ratetabs.h"
+#include "core/savedlist.h"
 #include "list/list.h"
 #include "probe.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QSettings>
 #include <QTimer>
 
 int main(int argc, char **argv)
@@ -23,7 +28,10 @@ int main(int argc, char **argv)
     AppInfo::applyIdentity();
     ToolkitTranslator greekToolkitTexts;
     QCoreApplication::installTranslator(&greekToolkitTexts);
-    MainWindow window;
+    const RateSet rates = RateSet::load(QSettings());
+    SavedList list(rates, RateTabs::groupNames(rates));
+    ListFileKeeper keeper(ListFileKeeper::standardPath(), list);
+    MainWindow window(keeper);
     FirstPaint firstPaint(&window);
     window.show();
     const auto listLoaded = [&window] {

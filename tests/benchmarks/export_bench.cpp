@@ -1,6 +1,7 @@
 #include "export_bench.h"
 
 #include "core/listexport.h"
+#include "core/safefile.h"
 #include "core/totals.h"
 #include "list/exportjobs.h"
 #include "list/listprinter.h"
@@ -70,11 +71,11 @@ void line(QTextStream &out, const QString &what, qint64 ms, const QString &note)
 
 ListPrinter::Content pdfContent(const EntryGroup &rows)
 {
-    ListPrinter::Content content{"Όλα", headers, rows, QString(), QDate::currentDate()};
+    ListPrinter::Content content{"Όλα", headers, rows, {}, QDate::currentDate()};
     GroupTotals totals(greek);
     for (const Entry &entry : content.rows)
         totals.add(entry);
-    content.totals = totals.text();
+    content.totals = totals.parts();
     return content;
 }
 
@@ -164,7 +165,7 @@ void benchmarkExport(QTextStream &out, int rowCount, int pdfRowCount, int runs)
     line(out, QString("totals of %1 rows, row by row").arg(rowCount), ms, totals.text());
 
     const QString csvPath = folder.filePath("tab.csv");
-    ms = medianMs(runs, [&] { ListExport::save(csvPath, ListExport::csv(headers, rows)); });
+    ms = medianMs(runs, [&] { SafeFile::save(csvPath, ListExport::csv(headers, rows)); });
     line(out, QString("CSV of %1 rows, made and written").arg(rowCount), ms,
          QString("%1 KiB").arg(QFileInfo(csvPath).size() / 1024));
 
@@ -179,7 +180,7 @@ void benchmarkXlsx(QTextStream &out, int rowCount, int runs)
 {
 #ifdef METRINO_XLSX
     QTemporaryDir folder;
-    ListPrinter::Content tab{"Όλα", headers, makeRows(rowCount), QString()};
+    ListPrinter::Content tab{"Όλα", headers, makeRows(rowCount), {}};
     tab.business = {"Επιχείρηση", "ΑΦΜ: 099999999", "Διεύθυνση"};
     const QString path = folder.filePath("tab.xlsx");
     const qint64 ms = medianMs(runs, [&] { XlsxExport::write(path, tab); });

@@ -9,8 +9,9 @@
 //   the events it causes have been handled and the windows repainted: seven
 //   new entries at different rates, the same entry again, and deleting a row.
 // - New preset rates with 170,000 entries: re-filing the rows and updating
-//   the tables, with "Λοιπά" shown, and counting the moves as the rates
-//   dialog does per keystroke.
+//   the tables, with "Λοιπά" shown, until the tabs follow the rates, and the
+//   longest time the GUI thread is held meanwhile; and counting the moves as
+//   the rates dialog does per keystroke.
 //
 // Every figure is the median of the runs, as wall time and as the GUI
 // thread's CPU time; on a busy machine the latter tells more.
@@ -18,7 +19,7 @@
 #include "calculator/mainwindow.h"
 #include "core/appinfo.h"
 #include "core/listfile.h"
-#include "core/presetrates.h"
+#include "core/listfilekeeper.h"
 #include "core/ratetabs.h"
 #include "core/savedlist.h"
 #include "export_bench.h"
@@ -191,7 +192,8 @@ Time longestStall(const std::function<void()> &start, const std::function<bool()
 // window open or not.
 Time longestLoadStall(bool listShown)
 {
-    MainWindow window;
+    TestSupport::ListOfTheRun saved;
+    MainWindow window(saved.keeper);
     const Time longest = longestStall(
         [&] {
             window.show();
@@ -199,18 +201,18 @@ Time longestLoadStall(bool listShown)
                 window.listWindow()->show();
         },
         [&] { return window.findChild<List *>() && window.listWindow()->isLoaded(); });
-    window.listWindow()->savedList()->giveUpUnsavedChanges();
+    saved.keeper.giveUp();
     return longest;
 }
 
 // The bare model: the same list, read with no window to show it.
 SavedList *loadedModel()
 {
-    auto *model = new SavedList(listPath(), groupNames);
-    model->load();
-    while (!model->isLoaded())
+    auto *model = new SavedList(RateSet(), groupNames);
+    ListFileKeeper keeper(listPath(), *model);
+    keeper.load();
+    while (!keeper.isLoaded())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    model->giveUpUnsavedChanges();
     return model;
 }
 
@@ -218,7 +220,8 @@ void benchmarkPresses(QTextStream &out, int entries, int runs)
 {
     writeList(entries);
     Figure add, again, remove, modelAdd, modelAgain, modelRemove;
-    MainWindow window;
+    TestSupport::ListOfTheRun saved;
+    MainWindow window(saved.keeper);
     window.show();
     settle();
     List *list = window.listWindow();
@@ -231,7 +234,7 @@ void benchmarkPresses(QTextStream &out, int entries, int runs)
     // Shown, as after the first add of the day.
     price->setValue(0.01), rate->setValue(23), addButton->click();
     settle();
-    list->savedList()->giveUpUnsavedChanges();
+    saved.keeper.giveUp();
     SavedList *model = loadedModel();
     int pressed = 0;
     for (int run = 0; run < runs; ++run) {
@@ -268,10 +271,55 @@ void benchmarkPresses(QTextStream &out, int entries, int runs)
     report(out, "delete the selected row", remove, modelRemove);
 }
 
+// From the start of a long piece of work until it is done: the time it takes,
+// and the longest time the GUI thread could not react meanwhile.
+std::pair<Time, Time> timeAndLongestHold(const std::function<void()> &start,
+                                         const std::function<bool()> &done)
+{
+    Time longest;
+    Stopwatch sinceTick;
+    QTimer ticker;
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const Time gap = sinceTick.elapsed();
+        longest = {std::max(longest.wall, gap.wall), std::max(longest.cpu, gap.cpu)};
+        sinceTick = Stopwatch();
+    });
+    ticker.start();
+    Stopwatch whole;
+    sinceTick = Stopwatch();
+    start();
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const Time took = whole.elapsed();
+    settle();
+    const Time gap = sinceTick.elapsed();
+    return {took, {std::max(longest.wall, gap.wall), std::max(longest.cpu, gap.cpu)}};
+}
+
+// Whether every table shows the rows of its group: the rows' count and the
+// last row.
+bool tablesCaughtUp(const List &list)
+{
+    const auto *tabs = list.findChild<QTabWidget *>("tabWidget");
+    for (int group = 0; group < tabs->count(); ++group) {
+        const auto *table = tabs->widget(group)->findChild<QTableWidget *>();
+        const EntryGroup &rows = list.savedList()->entries(group);
+        if (table->rowCount() != rows.size())
+            return false;
+        if (!rows.isEmpty()
+            && (!table->item(table->rowCount() - 1, 3)
+                || table->item(table->rowCount() - 1, 3)->text() != rows.constLast().finalPoso))
+            return false;
+    }
+    return true;
+}
+
 void benchmarkRates(QTextStream &out, int entries, int runs)
 {
     writeList(entries);
-    List list;
+    TestSupport::ListOfTheRun saved;
+    List list(saved.keeper);
     list.show();
     while (!list.isLoaded())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -279,10 +327,10 @@ void benchmarkRates(QTextStream &out, int entries, int runs)
     list.findChild<QTabWidget *>("tabWidget")->setCurrentIndex(RateTabs::otherRates);
     settle();
     SavedList *model = list.savedList();
-    model->giveUpUnsavedChanges();
+    saved.keeper.giveUp();
     SavedList *bare = loadedModel();
 
-    Figure refileStall, refile, count, bareRefile;
+    Figure refile, tablesCatchUp, hold, count, bareRefile, bareHold;
     int moves = 0;
     for (int run = 0; run < runs * 2; ++run) {
         const RateSet rates = run % 2 == 0 ? RateSet::from2016() : RateSet::until2015();
@@ -290,33 +338,33 @@ void benchmarkRates(QTextStream &out, int entries, int runs)
         moves = model->countMoves(rates);
         count << counting.elapsed();
 
-        Stopwatch bareRefiling;
-        bare->followRates(rates, bare->groupNames());
-        bareRefile << bareRefiling.elapsed();
-        // Done once every group holds what the bare model's holds.
-        const auto filed = [&] {
-            for (int group = 0; group < model->groupCount(); ++group) {
-                if (model->entries(group).size() != bare->entries(group).size())
-                    return false;
-            }
-            return true;
-        };
-        Stopwatch refiling;
-        refileStall << longestStall(
-            [&] {
-                PresetRates::setInForce(rates);
-                list.followRates();
-            },
-            filed);
-        refile << refiling.elapsed();
+        RateSet followed;
+        QObject context;
+        QObject::connect(&list, &List::ratesFollowed, &context,
+                         [&followed](const RateSet &r) { followed = r; });
+        const auto [took, held] =
+            timeAndLongestHold([&] { list.followRates(rates); }, [&] { return followed == rates; });
+        refile << took;
+        const auto [caughtUp, heldUntilCaughtUp] =
+            timeAndLongestHold([] {}, [&] { return tablesCaughtUp(list); });
+        tablesCatchUp << caughtUp;
+        hold << Time{std::max(held.wall, heldUntilCaughtUp.wall),
+                     std::max(held.cpu, heldUntilCaughtUp.cpu)};
+
+        const auto [bareTook, bareHeld] =
+            timeAndLongestHold([&] { bare->followRates(rates, RateTabs::groupNames(rates)); },
+                               [&] { return !bare->isRefiling(); });
+        bareRefile << bareTook;
+        bareHold << bareHeld;
     }
     delete bare;
     out << QString("new preset rates, %1 entries (%2 rows, %3 moving):\n")
                .arg(entries)
                .arg(entries * 2)
                .arg(moves);
-    report(out, "re-file the rows: GUI thread held up at most", refileStall, bareRefile);
-    report(out, "  the whole, until filed and repainted", refile);
+    report(out, "re-file the rows, until the tabs follow", refile, bareRefile);
+    report(out, "  then until every table shows its rows", tablesCatchUp);
+    report(out, "  the longest the GUI thread is held", hold, bareHold);
     report(out, "count the moves (per keystroke in the dialog)", count, count);
 }
 
@@ -328,23 +376,27 @@ void benchmarkClose(QTextStream &out, int entries, int runs)
     writeList(entries);
     Figure close, bareSave;
     for (int run = 0; run < runs; ++run) {
-        MainWindow window;
+        TestSupport::ListOfTheRun saved;
+        MainWindow window(saved.keeper);
         window.show();
         List *list = window.listWindow();
         while (!list->isLoaded())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         settle();
         // A change that the file can take: it holds as many rows as it may.
-        SavedList *model = list->savedList();
-        model->removeRow(0, 0);
-        close << longestStall([&] { window.close(); }, [&] { return !model->hasUnsavedChanges(); });
+        saved.list.removeRow(0, 0);
+        close << longestStall([&] { window.close(); },
+                              [&] { return !saved.keeper.hasUnsavedChanges(); });
 
-        SavedList *bare = loadedModel();
-        bare->removeRow(0, 0);
+        SavedList bare(RateSet(), groupNames);
+        ListFileKeeper bareKeeper(listPath(), bare);
+        bareKeeper.load();
+        while (!bareKeeper.isLoaded())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        bare.removeRow(0, 0);
         Stopwatch saving;
-        bare->save();
+        bareKeeper.saveNow(QDeadlineTimer::Forever);
         bareSave << saving.elapsed();
-        delete bare;
     }
     report(out, QString("close, %1 rows changed, until written").arg(entries * 2), close, bareSave);
 }
