@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include <utility>
+
 namespace EntryDate {
 
 namespace {
@@ -52,41 +54,69 @@ bool isValid(QStringView text)
            && QTime::isValid(number(text, 9, 2), number(text, 11, 2), 0);
 }
 
-bool split(QStringView text, QDate *day, QTime *time)
+bool split(EntryStamp stamp, QDate *day, QTime *time)
 {
-    if (!isValid(text))
+    if (stamp.isEmpty())
         return false;
-    *day = QDate(number(text, 0, 4), number(text, 4, 2), number(text, 6, 2));
-    *time = QTime(number(text, 9, 2), number(text, 11, 2));
+    const int days = stamp.dayNumber();
+    *day = QDate(days / 10000, days / 100 % 100, days % 100);
+    *time = QTime(stamp.hour(), stamp.minute());
     return true;
 }
 
-QString shown(const QString &text)
+QString shown(EntryStamp stamp)
 {
     QDate day;
     QTime time;
-    if (!split(text, &day, &time))
+    if (!split(stamp, &day, &time))
         return QString();
     return QLocale().toString(day, QStringLiteral("d/M/yyyy")) + QLatin1Char(' ')
            + QLocale().toString(time, QStringLiteral("HH:mm"));
 }
 
-QString forSpreadsheet(const QString &text)
+QString forSpreadsheet(EntryStamp stamp)
 {
     QDate day;
     QTime time;
-    if (!split(text, &day, &time))
+    if (!split(stamp, &day, &time))
         return QString();
     return day.toString(Qt::ISODate) + QLatin1Char(' ') + time.toString(QStringLiteral("HH:mm"));
 }
 
-QString toolTip(const QString &text)
+QString toolTip(EntryStamp stamp)
 {
-    const QString when = shown(text);
+    const QString when = shown(stamp);
     return when.isEmpty() ? QString() : Text::tr("Καταχωρίστηκε %1").arg(when);
 }
 
 } // namespace EntryDate
+
+EntryStamp::EntryStamp(QStringView text)
+{
+    if (!EntryDate::isValid(text))
+        return;
+    for (int i = 0; i < textLength; ++i) {
+        if (i != 8) // the "T"
+            number = number * 10 + (text.at(i).unicode() - '0');
+    }
+}
+
+QString EntryStamp::toString() const
+{
+    if (isEmpty())
+        return QString();
+    QString text(textLength, Qt::Uninitialized);
+    qint64 rest = number;
+    for (int i = textLength - 1; i >= 0; --i) {
+        if (i == 8) {
+            text[i] = QLatin1Char('T');
+        } else {
+            text[i] = QLatin1Char(char('0' + rest % 10));
+            rest /= 10;
+        }
+    }
+    return text;
+}
 
 namespace Period {
 
@@ -96,17 +126,19 @@ struct Text {
     Q_DECLARE_TR_FUNCTIONS(Period)
 };
 
-// What the dates of the period start with: "20261209", "202612"; nothing
-// for All.
-QString prefixOf(Kind kind, const QDate &today)
+int dayNumberOf(const QDate &day)
 {
-    switch (kind) {
-    case Today: return today.toString(QStringLiteral("yyyyMMdd"));
-    case ThisMonth: return today.toString(QStringLiteral("yyyyMM"));
-    case LastMonth: return today.addMonths(-1).toString(QStringLiteral("yyyyMM"));
-    case All: break;
-    }
-    return QString();
+    return day.year() * 10000 + day.month() * 100 + day.day();
+}
+
+// The first and the last day of the period, as yyyyMMdd numbers.
+std::pair<int, int> daysOf(Kind kind, const QDate &today)
+{
+    if (kind == Today)
+        return {dayNumberOf(today), dayNumberOf(today)};
+    const QDate month = kind == ThisMonth ? today : today.addMonths(-1);
+    const int first = dayNumberOf(QDate(month.year(), month.month(), 1));
+    return {first, first + 30};
 }
 
 } // namespace
@@ -142,10 +174,11 @@ EntryGroup rowsOf(const EntryGroup &rows, Kind kind, const QDate &today)
 {
     if (kind == All)
         return rows;
-    const QString prefix = prefixOf(kind, today);
+    const auto [first, last] = daysOf(kind, today);
     EntryGroup period;
     for (const Entry &entry : rows) {
-        if (!entry.date.isEmpty() && entry.date.startsWith(prefix))
+        const int day = entry.date.dayNumber();
+        if (day >= first && day <= last)
             period << entry;
     }
     return period;

@@ -18,19 +18,19 @@ QString now();
 // Whether text is a date in that form, and a real one (no 31 November).
 bool isValid(QStringView text);
 
-// Its day and time of day; false for an empty or malformed text. (No
-// QDateTime: it would look up the time zone for every row.)
-bool split(QStringView text, QDate *day, QTime *time);
+// Its day and time of day; false for no date. (No QDateTime: it would look
+// up the time zone for every row.)
+bool split(EntryStamp stamp, QDate *day, QTime *time);
 
 // "9/12/2026 14:32", as the user reads it; empty for no date.
-QString shown(const QString &text);
+QString shown(EntryStamp stamp);
 
 // "2026-12-09 14:32", which spreadsheets read as a date and time in any
 // language; empty for no date.
-QString forSpreadsheet(const QString &text);
+QString forSpreadsheet(EntryStamp stamp);
 
 // "Καταχωρίστηκε 9/12/2026 14:32", for a row's tool tip; empty for no date.
-QString toolTip(const QString &text);
+QString toolTip(EntryStamp stamp);
 
 } // namespace EntryDate
 

@@ -11,6 +11,7 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -68,8 +69,8 @@ Entry entryFrom(const QXmlStreamAttributes &attributes)
             entry.extraPoso = text(attribute);
         else if (name == QLatin1String("finalPoso"))
             entry.finalPoso = text(attribute);
-        else if (name == QLatin1String("date") && EntryDate::isValid(attribute.value()))
-            entry.date = attribute.value().toString(); // a malformed date counts as none
+        else if (name == QLatin1String("date"))
+            entry.date = EntryStamp(attribute.value()); // a malformed date counts as none
     }
     return entry;
 }
@@ -464,7 +465,8 @@ private:
             const int group = openGroups.back().group;
             if (rowCount == maxRows)
                 return false;
-            const Entry entry = entryFrom(xml.attributes());
+            Entry entry = entryFrom(xml.attributes());
+            shareTexts(entry);
             written.resize(0);
             appendItem(written, entry, rowsInGroup[group]);
             writtenSize += written.size();
@@ -500,6 +502,32 @@ private:
         return complete;
     }
 
+    // Every entry is in the file twice, in "Όλα" and in the group of its
+    // rate, and the rate texts are a handful: a row read shares the texts of
+    // an equal row read before, and the rate text of any, rather than keep
+    // copies of its own. A long list takes a good part less memory so.
+    void shareTexts(Entry &entry)
+    {
+        if (rateTexts.size() < maxRateTexts)
+            entry.fpa = *rateTexts.insert(entry.fpa).first;
+        else if (const auto rate = rateTexts.find(entry.fpa); rate != rateTexts.end())
+            entry.fpa = *rate;
+        const auto [seen, isNew] = entriesSeen.insert(entry);
+        if (!isNew) {
+            entry.poso = seen->poso;
+            entry.fpa = seen->fpa;
+            entry.extraPoso = seen->extraPoso;
+            entry.finalPoso = seen->finalPoso;
+        }
+    }
+
+    struct EntryTextsHash {
+        size_t operator()(const Entry &entry) const
+        {
+            return qHashMulti(0, entry.poso, entry.fpa, entry.extraPoso, entry.finalPoso);
+        }
+    };
+
     void handOver(int group)
     {
         if (!rows[group].isEmpty())
@@ -507,6 +535,9 @@ private:
     }
 
     static constexpr int rowsPerPart = 4096;
+    static constexpr size_t maxRateTexts = 64;
+    std::unordered_set<QString> rateTexts;
+    std::unordered_set<Entry, EntryTextsHash> entriesSeen; // equal by their four texts
     // Room for a group's start and end tags and the root's, written back.
     static constexpr qint64 writtenGroupAllowance = 1024;
     const int groupCount;

@@ -22,7 +22,7 @@ namespace {
 // in UTF-8, escaped, and the rest of the element.
 qint64 bytesOf(const Entry &entry)
 {
-    qint64 bytes = 80 + (entry.date.isEmpty() ? 0 : 8 + entry.date.size());
+    qint64 bytes = 80 + (entry.date.isEmpty() ? 0 : 8 + EntryStamp::textLength);
     for (const QString *text : {&entry.poso, &entry.fpa, &entry.extraPoso, &entry.finalPoso}) {
         for (const QChar c : *text) {
             const char16_t u = c.unicode();

@@ -4,8 +4,8 @@
 #include "core/business.h"
 #include "core/listfilekeeper.h"
 #include "core/savedlist.h"
+#include "exportmodule.h"
 #include "periodchoice.h"
-#include "tabexport.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -95,16 +95,16 @@ void ListCommands::openMenuAt(const QPoint &globalPos)
 // Those that hand the tab on, once the whole list is read.
 void ListCommands::addFileCommands(QMenu &menu, Commands &commands)
 {
-    const auto add = [&](const QString &text, TabExport::HandOn how, const QKeySequence &key) {
+    const auto add = [&](const QString &text, TabExport::HandOn TabExportCommands::*how, const QKeySequence &key) {
         QAction *action = addCommand(menu, text, key);
         action->setEnabled(keeper.isLoaded());
         commands.emplace_back(action, [this, how] { handOn(how); });
     };
-    add(tr("Εξαγωγή σε CSV…"), TabExport::toCsv, QKeySequence::Save);
-    add(tr("Εκτύπωση…"), TabExport::print, QKeySequence::Print);
-    add(tr("Εξαγωγή σε PDF…"), TabExport::toPdf, pdfKey());
+    add(tr("Εξαγωγή σε CSV…"), &TabExportCommands::toCsv, QKeySequence::Save);
+    add(tr("Εκτύπωση…"), &TabExportCommands::print, QKeySequence::Print);
+    add(tr("Εξαγωγή σε PDF…"), &TabExportCommands::toPdf, pdfKey());
 #ifdef METRINO_XLSX
-    add(tr("Εξαγωγή σε Excel (.xlsx)…"), TabExport::toXlsx, QKeySequence());
+    add(tr("Εξαγωγή σε Excel (.xlsx)…"), &TabExportCommands::toXlsx, QKeySequence());
 #endif
 }
 
@@ -132,11 +132,11 @@ bool ListCommands::handleKey(const QKeyEvent *key)
     else if (key->matches(QKeySequence::Undo))
         keeper.whenLoaded([list = model] { list->undo(); });
     else if (key->matches(QKeySequence::Save))
-        handOn(TabExport::toCsv);
+        handOn(&TabExportCommands::toCsv);
     else if (key->matches(QKeySequence::Print))
-        handOn(TabExport::print);
+        handOn(&TabExportCommands::print);
     else if (QKeySequence(key->keyCombination()) == pdfKey())
-        handOn(TabExport::toPdf);
+        handOn(&TabExportCommands::toPdf);
     else if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier)
         removeSelectedRowByKey();
     else if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)
@@ -241,12 +241,16 @@ ListPrinter::Content ListCommands::currentTab() const
 
 // The file commands hand on the tab, or the part of it that the user picks:
 // not before it is all read.
-void ListCommands::handOn(TabExport::HandOn how)
+void ListCommands::handOn(TabExport::HandOn TabExportCommands::*command)
 {
     if (!keeper.isLoaded())
         return;
-    if (how == TabExport::print)
-        how = TabExport::printOrOfferPdf(window);
+    const TabExportCommands *commands = ExportModule::load(window);
+    if (!commands)
+        return;
+    TabExport::HandOn how = commands->*command;
+    if (command == &TabExportCommands::print)
+        how = commands->printOrOfferPdf(window);
     if (!how)
         return;
     ListPrinter::Content tab = currentTab();

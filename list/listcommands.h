@@ -19,6 +19,7 @@ class QTableWidget;
 class QWidget;
 class ListFileKeeper;
 class SavedList;
+struct TabExportCommands;
 
 // The commands of the list window's tables, by menu and by key: deleting,
 // copying, undoing a deletion, handing the tab (or its entries of a period)
@@ -53,7 +54,7 @@ private:
     void removeSelectedRowByKey();
     void copyRows() const;
     // Writes or prints the tab shown, once the whole list is read.
-    void handOn(TabExport::HandOn how);
+    void handOn(TabExport::HandOn TabExportCommands::*command);
     // The tab shown, as it is handed on; the list must be loaded.
     ListPrinter::Content currentTab() const;
     QTableWidget *currentTable() const;

@@ -4,10 +4,12 @@
 # manual page are in it, it depends on Qt's print support, and lintian finds no
 # error and no warning.
 #
-# Usage: check-deb.sh BUILD_DIR
+# Usage: check-deb.sh BUILD_DIR MODULE
+#   MODULE: the export module's path below /usr, e.g. lib/x86_64-linux-gnu/metrino/metrino-export.so
 set -euo pipefail
 
 build=$1
+module=$2
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
@@ -23,18 +25,19 @@ fail() {
 
 contents="$(dpkg-deb -c "${deb[0]}" | awk '{print $NF}')"
 for file in ./usr/bin/metrino ./usr/share/doc/metrino/copyright \
-    ./usr/share/doc/metrino/changelog.gz ./usr/share/man/man1/metrino.1.gz; do
+    ./usr/share/doc/metrino/changelog.gz ./usr/share/man/man1/metrino.1.gz "./usr/$module"; do
     grep -qx -- "$file" <<<"$contents" || fail "the package lacks $file"
 done
 
-# Printing and the PDF export need Qt's print support.
+# Printing and the PDF export need Qt's print support, which the export
+# module links; the package must depend on it all the same.
 dpkg-deb -f "${deb[0]}" Depends | grep -q 'libqt6printsupport6' \
     || fail "the package does not depend on libqt6printsupport6"
 
 dpkg-deb -x "${deb[0]}" "$work/root"
 
 # The Excel export, where the program was built with it, needs libxlsxwriter.
-if objdump -p "$work/root/usr/bin/metrino" 2>/dev/null | grep -q 'NEEDED.*libxlsxwriter'; then
+if objdump -p "$work/root/usr/$module" 2>/dev/null | grep -q 'NEEDED.*libxlsxwriter'; then
     dpkg-deb -f "${deb[0]}" Depends | grep -q 'libxlsxwriter' \
         || fail "the package does not depend on libxlsxwriter"
 fi

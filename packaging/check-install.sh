@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix and checks that exactly the expected
-# files land there: the program, its desktop entry and metainfo, the badge as
-# hicolor icons of the right sizes, its copyright file, change log and manual.
+# files land there: the program and its modules, its desktop entry and
+# metainfo, the badge as hicolor icons of the right sizes, its copyright file,
+# change log and manual. The program itself must not need the libraries that
+# only its modules use.
 #
-# Usage: check-install.sh BUILD_DIR APP_ID
+# Usage: check-install.sh BUILD_DIR APP_ID MODULE...
+#   MODULE: a module's path below the prefix, e.g. lib/x86_64-linux-gnu/metrino/metrino-export.so
 set -euo pipefail
 
 build=$1
 id=$2
+modules=("${@:3}")
 sizes=(16 22 24 32 48 64 128 256)
 
 prefix="$(mktemp -d)"
@@ -23,6 +27,7 @@ expected=(
     "share/doc/metrino/copyright"
     "share/doc/metrino/changelog.gz"
     "share/man/man1/metrino.1.gz"
+    "${modules[@]}"
 )
 for s in "${sizes[@]}"; do
     expected+=("share/icons/hicolor/${s}x${s}/apps/$id.png")
@@ -42,6 +47,20 @@ if [[ "$actual" != "$wanted" ]]; then
 fi
 
 [[ -x "$prefix/bin/metrino" ]] || fail "bin/metrino is not executable"
+
+# Printing and the spreadsheet files come with the export module, loaded when
+# first used: the program starts without their libraries.
+if [[ -f "$prefix/bin/metrino" ]]; then
+    needed="$(readelf -d "$prefix/bin/metrino" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')"
+    for library in libQt6PrintSupport libxlsxwriter; do
+        grep -q "^$library\." <<<"$needed" && fail "bin/metrino needs $library at start"
+    done
+fi
+for module in "${modules[@]}"; do
+    [[ -f "$prefix/$module" ]] || continue
+    readelf -d "$prefix/$module" | grep -q 'libQt6PrintSupport' \
+        || fail "$module does not link Qt's print support"
+done
 
 # Width and height are the big-endian words at bytes 16 and 20 of a PNG.
 png_size() {

@@ -225,6 +225,11 @@ deploy() {
 }
 
 deploy "$build/app/metrino.exe" "$stage"
+# The program's modules, loaded when first used, beside it with what they need
+# (the export module brings Qt's print support and libxlsxwriter).
+for module in "$build"/app/metrino-*.dll; do
+    deploy "$module" "$stage"
+done
 # Plugins: the Windows platform, the native style and https through Schannel.
 for plugin in platforms/qwindows.dll styles/qwindowsvistastyle.dll tls/qschannelbackend.dll; do
     mkdir -p "$stage/$(dirname "$plugin")"

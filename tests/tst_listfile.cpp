@@ -254,6 +254,16 @@ void TestListFile::roundTrips_data()
         {},
         {},
         {}};
+    // Equal rows share their texts when read, never their dates.
+    QTest::newRow("equal rows, other dates") << QList<EntryGroup>{
+        {{"1,00", "23,00", "0,23", "1,23", "20261209T1432"}, {"1,00", "23,00", "0,23", "1,23"}},
+        {{"1,00", "23,00", "0,23", "1,23", "20251231T2359"}, {"1,00", "24,00", "0,24", "1,24"}},
+        {},
+        {},
+        {},
+        {},
+        {},
+        {}};
     QTest::newRow("Greek and empty texts")
         << QList<EntryGroup>{{}, {}, {}, {}, {}, {}, {}, {{"εκατό", "", "Φ.Π.Α.", ""}}};
 }

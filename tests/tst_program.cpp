@@ -1,8 +1,10 @@
 // The real program, started as a user starts it: one copy per user and data
 // folder, and the list kept when the program is told to end.
 
+#include "app/moduleloader.h"
 #include "app/singleinstance.h"
 #include "core/listfile.h"
+#include "list/exportmodule.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -93,6 +95,7 @@ private slots:
     void aLeftOverLockDoesNotBlockTheNextStart_data();
     void aLeftOverLockDoesNotBlockTheNextStart();
     void endsWhenToldEvenIfTheListCannotBeWritten();
+    void theExportModuleLoadsWhole();
 };
 
 // The list as the program writes it, and the same with a ninth group, which
@@ -287,4 +290,25 @@ void TestProgram::endsWhenToldEvenIfTheListCannotBeWritten()
 }
 
 METRINO_TEST_MAIN(TestProgram)
+// The program loads its export module on the first file or print command: a
+// module that lacks a symbol fails only then, in the user's hands.
+void TestProgram::theExportModuleLoadsWhole()
+{
+    QPluginLoader loader(QStringLiteral(METRINO_EXPORT_MODULE_PATH));
+    loader.setLoadHints(QLibrary::ResolveAllSymbolsHint);
+    auto *module = qobject_cast<ExportModule *>(loader.instance());
+    QVERIFY2(module, qPrintable(loader.errorString()));
+    const TabExportCommands commands = module->commands();
+    QVERIFY(commands.toCsv && commands.toPdf && commands.print && commands.printOrOfferPdf);
+#ifdef METRINO_XLSX
+    QVERIFY(commands.toXlsx);
+#endif
+
+    // One that is missing is told, in Greek, by its name.
+    QString reason;
+    QVERIFY(!ModuleLoader::instance(QStringLiteral("metrino-missing.so"), &reason));
+    QVERIFY2(reason.contains(QStringLiteral("Λείπει το αρχείο metrino-missing.so")),
+             qPrintable(reason));
+}
+
 #include "tst_program.moc"

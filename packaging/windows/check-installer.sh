@@ -82,6 +82,8 @@ folder=$(winepath -u "$(registry_value InstallLocation)" 2>/dev/null)
 shortcut=$(find "$WINEPREFIX/drive_c/users" -name 'Φ.Π.Α. μετρίνο.lnk' | head -n 1)
 [ -n "$folder" ] && [ -f "$folder/metrino.exe" ] && [ -f "$folder/uninstall.exe" ] ||
     fail "the program or its uninstaller is not in \"$folder\""
+# Printing and the export files come with a module beside the program.
+[ -f "$folder/metrino-export.dll" ] || fail "the export module is not in \"$folder\""
 [ -n "$shortcut" ] || fail "no Start-menu shortcut"
 [[ "$quiet" == *' /S _?='* ]] || fail "QuietUninstallString \"$quiet\" would not wait"
 files=$(find "$folder" | wc -l)

@@ -136,6 +136,20 @@ void benchmarkPdfStall(QTextStream &out, int rowCount)
     line(out, "as a job: total", total, QString("%1 KiB").arg(QFileInfo(path).size() / 1024));
 }
 
+PdfFigures measurePdf(int rowCount)
+{
+    QTemporaryDir folder;
+    const ListPrinter printer(pdfContent(makeRows(rowCount)), greek);
+    const QString path = folder.filePath("tab.pdf");
+    PdfFigures figures;
+    QElapsedTimer clock;
+    clock.start();
+    printer.writePdf(path);
+    figures.allAtOnceMs = clock.elapsed();
+    figures.longestStallMs = stallsOf(printer, path, &figures.jobMs).longestMs;
+    return figures;
+}
+
 void benchmarkExport(QTextStream &out, int rowCount, int pdfRowCount, int runs)
 {
     QTemporaryDir folder;

@@ -22,14 +22,17 @@
 #include "core/listfilekeeper.h"
 #include "core/ratetabs.h"
 #include "core/savedlist.h"
+#include "export_bench.h"
 #include "list/list.h"
 #include "testsupport.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -158,29 +161,46 @@ void settle()
         QCoreApplication::processEvents();
 }
 
-// The longest time the GUI thread could not react, wall and CPU, while the
-// calculator starts and reads its list, with the list window open or not.
-Time longestLoadStall(bool listShown)
+// The longest time the GUI thread could not react, wall and CPU, over the
+// whole of an operation: from start() until done() holds, with the events
+// that follow handled. Whatever goes on in the background meanwhile counts
+// only where it holds up the event loop.
+Time longestStall(const std::function<void()> &start, const std::function<bool()> &done)
 {
     Time longest;
     Stopwatch sinceTick;
-    QTimer ticker;
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
+    const auto tick = [&] {
         const Time gap = sinceTick.elapsed();
         longest = {std::max(longest.wall, gap.wall), std::max(longest.cpu, gap.cpu)};
         sinceTick = Stopwatch();
-    });
-    TestSupport::ListOfTheRun saved;
-    MainWindow window(saved.keeper);
-    window.show();
-    if (listShown)
-        window.listWindow()->show();
+    };
+    QTimer ticker;
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, tick);
     ticker.start();
     sinceTick = Stopwatch();
-    while (!window.findChild<List *>() || !window.listWindow()->isLoaded())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    start();
+    const QDeadlineTimer limit(600000);
+    while (!done() && !limit.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     settle();
+    tick();
+    return longest;
+}
+
+// The same while the calculator starts and reads its list, with the list
+// window open or not.
+Time longestLoadStall(bool listShown)
+{
+    TestSupport::ListOfTheRun saved;
+    MainWindow window(saved.keeper);
+    const Time longest = longestStall(
+        [&] {
+            window.show();
+            if (listShown)
+                window.listWindow()->show();
+        },
+        [&] { return window.findChild<List *>() && window.listWindow()->isLoaded(); });
     saved.keeper.giveUp();
     return longest;
 }
@@ -348,6 +368,103 @@ void benchmarkRates(QTextStream &out, int entries, int runs)
     report(out, "count the moves (per keystroke in the dialog)", count, count);
 }
 
+// Closing the calculator with a changed list of that many entries (twice as
+// many rows), until the list is written; beside it, the bare model writing
+// the same list. Each run loads the whole list into the windows first.
+void benchmarkClose(QTextStream &out, int entries, int runs)
+{
+    writeList(entries);
+    Figure close, bareSave;
+    for (int run = 0; run < runs; ++run) {
+        TestSupport::ListOfTheRun saved;
+        MainWindow window(saved.keeper);
+        window.show();
+        List *list = window.listWindow();
+        while (!list->isLoaded())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        settle();
+        // A change that the file can take: it holds as many rows as it may.
+        saved.list.removeRow(0, 0);
+        close << longestStall([&] { window.close(); },
+                              [&] { return !saved.keeper.hasUnsavedChanges(); });
+
+        SavedList bare(RateSet(), groupNames);
+        ListFileKeeper bareKeeper(listPath(), bare);
+        bareKeeper.load();
+        while (!bareKeeper.isLoaded())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        bare.removeRow(0, 0);
+        Stopwatch saving;
+        bareKeeper.saveNow(QDeadlineTimer::Forever);
+        bareSave << saving.elapsed();
+    }
+    report(out, QString("close, %1 rows changed, until written").arg(entries * 2), close, bareSave);
+}
+
+// A PDF of that many rows as the list window's job, and all at once.
+void benchmarkPdf(QTextStream &out, int rows)
+{
+    const PdfFigures pdf = measurePdf(rows);
+    Figure job, alone;
+    job << Time{double(pdf.longestStallMs), -1};
+    alone << Time{double(pdf.allAtOnceMs), -1};
+    report(out, QString("PDF of %1 rows (%2 ms in all)").arg(rows).arg(pdf.jobMs), job, alone);
+}
+
+// The time from a process's start until its first window is painted, and its
+// peak memory then, as the start-up probe tells.
+Time firstWindow(const QString &program)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    Stopwatch clock;
+    child.start(program, {"--first-window"});
+    while (child.waitForReadyRead(60000) || child.canReadLine()) {
+        const QStringList fields = QString::fromUtf8(child.readLine()).simplified().split(' ');
+        if (fields.value(0) == "shown") {
+            const double ms = clock.elapsed().wall;
+            child.waitForFinished();
+            return {ms, fields.value(1).toDouble()};
+        }
+    }
+    child.kill();
+    child.waitForFinished();
+    return {-1, -1};
+}
+
+// The calculator and a bare Qt Widgets window started in turn, a pair per
+// run after one pair not counted, so that the machine's ups and downs fall on
+// both alike: first window and peak memory, with the median ratio of the pairs.
+void benchmarkStart(QTextStream &out, int runs)
+{
+    const QDir here(QCoreApplication::applicationDirPath());
+    const QString calculator = here.filePath("calculator-probe");
+    const QString bare = here.filePath("minimal-widgets-probe");
+    QList<double> shown, bareShown, memory, bareMemory, shownRatio, memoryRatio;
+    firstWindow(calculator), firstWindow(bare);
+    for (int run = 0; run < runs * 2; ++run) {
+        const Time a = firstWindow(calculator), b = firstWindow(bare);
+        shown << a.wall, bareShown << b.wall, memory << a.cpu, bareMemory << b.cpu;
+        shownRatio << a.wall / b.wall, memoryRatio << a.cpu / b.cpu;
+    }
+    const auto figure = [](double value, int decimals) {
+        return QString::number(value, 'f', decimals).rightJustified(10);
+    };
+    out << "  "
+        << QString("first window shown, ms (ratio %1)")
+               .arg(median(shownRatio), 0, 'f', 2)
+               .leftJustified(44)
+        << figure(median(shown), 0) << QString().rightJustified(10) << figure(median(bareShown), 0)
+        << '\n';
+    out << "  "
+        << QString("  peak memory then, MiB (ratio %1)")
+               .arg(median(memoryRatio), 0, 'f', 2)
+               .leftJustified(44)
+        << figure(median(memory), 1) << QString().rightJustified(10)
+        << figure(median(bareMemory), 1) << '\n';
+    out.flush();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -364,6 +481,9 @@ int main(int argc, char **argv)
     out << "median of " << runs << " runs, offscreen platform, milliseconds\n"
         << QString().leftJustified(46) << "   the windows       bare model\n"
         << QString().leftJustified(46) << "      wall       CPU      wall       CPU\n";
+
+    out << "start-up against a bare Qt Widgets window, " << runs * 2 << " pairs in turn:\n";
+    benchmarkStart(out, runs);
 
     out << "loading, the longest time the GUI thread is held up:\n";
     Figure listStall, nestedStall, listStallShown, nestedStallShown;
@@ -384,5 +504,8 @@ int main(int argc, char **argv)
     out << QString("a press, %1 entries saved, until handled and repainted:\n").arg(pressEntries);
     benchmarkPresses(out, pressEntries, runs);
     benchmarkRates(out, 170000, runs);
+    out << "long jobs, the longest time the GUI thread is held up (bare: the work alone):\n";
+    benchmarkClose(out, 250000, 1);
+    benchmarkPdf(out, 100000);
     return 0;
 }
