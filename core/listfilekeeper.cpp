@@ -62,7 +62,7 @@ struct ListFileKeeper::Shared {
     QWaitCondition writeEnded;
     int lastEnded = 0;
     bool lastWritten = false;
-    QString lastReason;
+    WriteFailure lastFailure;
 
     // The keeper is going: nothing more is told to it, and a reader stops.
     // Whether a reader may still be running.
@@ -70,7 +70,7 @@ struct ListFileKeeper::Shared {
     void read(const QString &path, const QStringList &groupNames);
     void push(int group, EntryGroup &&rows);
     void finish(ListFile::ReadStatus result, bool holds);
-    bool write(const QString &path, const ListContent &content, int number, QString *reason);
+    bool write(const QString &path, const ListContent &content, int number, WriteFailure *failure);
     void writeAndTell(const QString &path, const ListContent &content, int number);
     bool waitForWrite(int number, QDeadlineTimer deadline);
 };
@@ -139,7 +139,7 @@ void ListFileKeeper::Shared::finish(ListFile::ReadStatus result, bool holds)
 // list.xml that is not a plain file is never written to; and a file that held
 // more than was read from it is first copied aside.
 bool ListFileKeeper::Shared::write(const QString &path, const ListContent &content, int number,
-                                   QString *reason)
+                                   WriteFailure *failure)
 {
     const QMutexLocker lock(&writing);
     if (number != newestWrite) // a newer write has been asked for: older rows never win
@@ -148,8 +148,7 @@ bool ListFileKeeper::Shared::write(const QString &path, const ListContent &conte
 
     // A symbolic link to a plain file counts as that file.
     if (file.exists() && !file.isFile()) {
-        if (reason)
-            *reason = notAPlainFileReason();
+        *failure = {WriteFailure::NotAPlainFile, QString()};
         return false;
     }
     // Changed on disk by someone else since: kept before it is replaced.
@@ -157,18 +156,13 @@ bool ListFileKeeper::Shared::write(const QString &path, const ListContent &conte
         copyKind = QStringLiteral("changed");
     if (!copyKind.isEmpty() && file.exists()) {
         if (ListFile::keepCopy(path, copyKind).isEmpty()) {
-            if (reason)
-                *reason = noCopyReason();
+            *failure = {WriteFailure::NoCopy, QString()};
             return false;
         }
     }
     copyKind.clear();
-    WriteFailure failure;
-    if (!ListFile::write(path, content.groupNames, content.groups, &failure)) {
-        if (reason)
-            *reason = failure.text();
+    if (!ListFile::write(path, content.groupNames, content.groups, failure))
         return false;
-    }
     known = ListFile::signatureOf(path);
     return true;
 }
@@ -176,18 +170,18 @@ bool ListFileKeeper::Shared::write(const QString &path, const ListContent &conte
 void ListFileKeeper::Shared::writeAndTell(const QString &path, const ListContent &content,
                                           int number)
 {
-    QString reason;
-    const bool written = write(path, content, number, &reason);
+    WriteFailure failure;
+    const bool written = write(path, content, number, &failure);
     const QMutexLocker lock(&mutex);
     lastEnded = number;
     lastWritten = written;
-    lastReason = reason;
+    lastFailure = failure;
     writeEnded.wakeAll();
     if (ListFileKeeper *keeper = receiver) {
         QMetaObject::invokeMethod(
             keeper,
-            [keeper, number, written, reason] {
-                keeper->writtenInBackground(number, written, reason);
+            [keeper, number, written, failure] {
+                keeper->writtenInBackground(number, written, failure);
             },
             Qt::QueuedConnection);
     }
@@ -241,29 +235,6 @@ ListFileKeeper::~ListFileKeeper()
 QString ListFileKeeper::standardPath()
 {
     return AppInfo::dataFolder() + QLatin1String("/list.xml");
-}
-
-QString ListFileKeeper::notAPlainFileReason()
-{
-    return QStringLiteral("Στη θέση του αρχείου υπάρχει φάκελος ή ειδικό αρχείο, που δεν "
-                          "αντικαθίσταται.");
-}
-
-QString ListFileKeeper::noCopyReason()
-{
-    return QStringLiteral("Το αρχείο περιέχει στοιχεία που η λίστα δεν διάβασε και δεν ήταν "
-                          "δυνατό να κρατηθεί αντίγραφό του· για να μη χαθούν, δεν "
-                          "αντικαθίσταται.");
-}
-
-QString ListFileKeeper::stillReadingReason()
-{
-    return QStringLiteral("Η λίστα διαβάζεται ακόμη από το αρχείο.");
-}
-
-QString ListFileKeeper::stillWritingReason()
-{
-    return QStringLiteral("Η λίστα γράφεται ακόμη στο αρχείο.");
 }
 
 void ListFileKeeper::setState(State state)
@@ -434,7 +405,7 @@ int ListFileKeeper::startWrite()
     return number;
 }
 
-void ListFileKeeper::writtenInBackground(int number, bool written, const QString &reason)
+void ListFileKeeper::writtenInBackground(int number, bool written, const WriteFailure &failure)
 {
     // A save at once made since then has told its own result.
     const bool changedSince = current == State::ChangedWhileSaving;
@@ -451,20 +422,20 @@ void ListFileKeeper::writtenInBackground(int number, bool written, const QString
         const bool toldBefore = beforeWrite == State::Failed || beforeWrite == State::Retrying;
         setState(changedSince ? State::Retrying : State::Failed);
         if (!toldBefore)
-            emit saveFailed(reason);
+            emit saveFailed(failure);
         if (changedSince && !autosaveTimer.isActive())
             autosaveTimer.start();
     }
-    emit writeEnded(written, reason);
+    emit writeEnded(written, failure);
 }
 
-bool ListFileKeeper::saveNow(QDeadlineTimer deadline, QString *reason)
+bool ListFileKeeper::saveNow(QDeadlineTimer deadline, WriteFailure *failure)
 {
     if (current == State::Unread || current == State::GivenUp)
         return true; // nothing of this run to write
     if (!finishLoading(deadline)) {
-        if (reason)
-            *reason = stillReadingReason();
+        if (failure)
+            *failure = {WriteFailure::StillReading, QString()};
         return false;
     }
     autosaveTimer.stop();
@@ -477,16 +448,16 @@ bool ListFileKeeper::saveNow(QDeadlineTimer deadline, QString *reason)
     if (!shared->waitForWrite(number, deadline)) {
         // Its result comes as that of a write in the background.
         beforeWrite = lacking ? (toldBefore ? State::Failed : State::Changed) : State::Clean;
-        if (reason)
-            *reason = stillWritingReason();
+        if (failure)
+            *failure = {WriteFailure::StillWriting, QString()};
         return false;
     }
     bool written;
     {
         const QMutexLocker lock(&shared->mutex);
         written = shared->lastWritten;
-        if (!written && reason)
-            *reason = shared->lastReason;
+        if (!written && failure)
+            *failure = shared->lastFailure;
     }
     setState(written || !lacking ? State::Clean : toldBefore ? State::Failed : State::Changed);
     return written;

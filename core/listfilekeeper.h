@@ -1,6 +1,7 @@
 #pragma once
 
 #include "entry.h"
+#include "safefile.h"
 
 #include <QDeadlineTimer>
 #include <QObject>
@@ -66,9 +67,9 @@ public:
     // Writes the list in the background now, changed or not.
     void saveSoon();
     // Writes the list now, after the rows still being read are in, waiting
-    // for both at most until the deadline; on failure, reason receives why.
+    // for both at most until the deadline; on failure, failure receives why.
     // A list never read, or whose changes were given up, is not written.
-    bool saveNow(QDeadlineTimer deadline, QString *reason = nullptr);
+    bool saveNow(QDeadlineTimer deadline, WriteFailure *failure = nullptr);
     // Whether the list has changes that the file lacks, also those waiting
     // for the loading to end.
     bool hasUnsavedChanges() const;
@@ -78,20 +79,14 @@ public:
     // the file lacks changes: a failure is told to the user once.
     bool takeFailureNotice();
 
-    // The reasons, in the user's language, for which the list is not written.
-    static QString notAPlainFileReason();
-    static QString noCopyReason();
-    static QString stillReadingReason();
-    static QString stillWritingReason();
-
 signals:
     void loaded();
     void stateChanged(ListFileKeeper::State state);
     // A write in the background failed while the file lacks changes; sent
     // once until a write works again.
-    void saveFailed(const QString &reason);
-    // A write in the background ended; reason tells why one failed.
-    void writeEnded(bool written, const QString &reason);
+    void saveFailed(const WriteFailure &failure);
+    // A write in the background ended; failure tells why one failed.
+    void writeEnded(bool written, const WriteFailure &failure);
 
 private:
     struct Shared;
@@ -103,7 +98,7 @@ private:
     void endLoading();
     void writeInBackground();
     int startWrite();
-    void writtenInBackground(int number, bool written, const QString &reason);
+    void writtenInBackground(int number, bool written, const WriteFailure &failure);
 
     const QString filePath;
     SavedList &saved;

@@ -10,25 +10,6 @@
 #include <sys/stat.h>
 #endif
 
-QString WriteFailure::text() const
-{
-    QString why;
-    switch (code) {
-    case DanglingLink: why = tr("Είναι σύνδεσμος προς αρχείο που δεν υπάρχει"); break;
-    case Folder: why = tr("Είναι φάκελος, όχι αρχείο"); break;
-    case SpecialFile: why = tr("Δεν είναι κανονικό αρχείο"); break;
-    case CannotCreate: why = tr("Το αρχείο δεν μπορεί να δημιουργηθεί σε αυτόν τον φάκελο"); break;
-    case ReadOnly: why = tr("Το αρχείο επιτρέπει μόνο ανάγνωση και δεν αντικαθίσταται"); break;
-    case WriteFailed: why = tr("Η εγγραφή του αρχείου απέτυχε (ίσως γέμισε ο δίσκος)"); break;
-    case NotWritten: why = tr("Το περιεχόμενο του αρχείου δεν μπόρεσε να γραφτεί"); break;
-    case CannotReplace: why = tr("Το νέο αρχείο δεν μπόρεσε να πάρει τη θέση του παλιού"); break;
-    case None:
-    case NotExamined:
-    case Other: why = tr("Το αρχείο δεν μπορεί να γραφτεί"); break;
-    }
-    return detail.isEmpty() ? why : why + QStringLiteral(": ") + detail;
-}
-
 SafeFile::SafeFile(const QString &path, Folder folder)
     : file(path)
     , folder(folder)

@@ -1,17 +1,13 @@
 #pragma once
 
-#include <QCoreApplication>
 #include <QSaveFile>
 #include <QString>
 
 #include <functional>
 
 // Why a file was not written: a code, and the system's own account where it
-// gave one.
+// gave one. The windows put it in the user's words.
 struct WriteFailure {
-    Q_DECLARE_TR_FUNCTIONS(WriteFailure)
-
-public:
     enum Code {
         None,
         DanglingLink,  // a symbolic link to nothing, which is not followed
@@ -23,14 +19,16 @@ public:
         WriteFailed,   // the system refused the content, as on a full disk
         NotWritten,    // the content could not be made or was stopped
         CannotReplace, // the new file could not take the old one's name
-        Other
+        Other,
+        // Why the list's own file was not written:
+        NotAPlainFile, // a folder or special file stands at its place, and is not replaced
+        NoCopy,        // it holds what the list did not read, and no copy of it could be kept
+        StillReading,  // the list was still being read from it
+        StillWriting   // the list was still being written to it
     };
 
     Code code = None;
     QString detail; // in the system's words; empty where it said nothing
-
-    // In the user's language: why, and the system's account after it.
-    QString text() const;
 };
 
 // A file written in parts that replaces a previous file only once it is

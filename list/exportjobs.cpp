@@ -2,6 +2,7 @@
 
 #include "core/listexport.h"
 #include "core/safefile.h"
+#include "failuretext.h"
 #include "longjob.h"
 #ifdef METRINO_XLSX
 #include "xlsxexport.h"
@@ -47,7 +48,7 @@ private:
     bool told(bool done, QString *reason) const
     {
         if (!done && reason)
-            *reason = failure.text();
+            *reason = failureText(failure);
         return done;
     }
 
@@ -160,7 +161,7 @@ public:
 protected:
     QString pageFailure() const override
     {
-        return WriteFailure{WriteFailure::WriteFailed, QString()}.text();
+        return failureText({WriteFailure::WriteFailed, QString()});
     }
     bool finish(QString *reason) override
     {

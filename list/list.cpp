@@ -371,7 +371,7 @@ void List::saveList()
     keeper.saveNow(QDeadlineTimer(waitMs));
 }
 
-void List::tellFailure(const QString &reason)
+void List::tellFailure(const WriteFailure &failure)
 {
-    SaveFailureBox::tell(isVisible() ? this : parentWidget(), keeper.path(), reason);
+    SaveFailureBox::tell(isVisible() ? this : parentWidget(), keeper.path(), failure);
 }

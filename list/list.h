@@ -12,6 +12,7 @@ class ListCommands;
 class ListFileKeeper;
 class QTableWidget;
 class SavedList;
+struct WriteFailure;
 
 QT_BEGIN_NAMESPACE
 namespace Ui {
@@ -74,7 +75,7 @@ private:
     void titleTabs();
     void showRefiled(bool followed);
     void loadList();
-    void tellFailure(const QString &reason);
+    void tellFailure(const WriteFailure &failure);
     QTableWidget *currentTable() const;
 
     void markTheFocusedTab();

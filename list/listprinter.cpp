@@ -3,6 +3,7 @@
 #include "core/entrydate.h"
 #include "core/safefile.h"
 #include "core/totals.h"
+#include "failuretext.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -368,6 +369,6 @@ bool ListPrinter::writePdf(const QString &path, QString *reason) const
     if (SafeFile::save(path, pages, &failure))
         return true;
     if (reason)
-        *reason = failure.text();
+        *reason = failureText(failure);
     return false;
 }

@@ -36,7 +36,8 @@ RunEnd::RunEnd(ListFileKeeper &keeper, QWidget *window, std::function<QWidget *(
     });
     connect(
         &keeper, &ListFileKeeper::writeEnded, this,
-        [this](bool, const QString &reason) { writtenInBackground(reason); }, Qt::QueuedConnection);
+        [this](bool, const WriteFailure &failure) { writtenInBackground(failure); },
+        Qt::QueuedConnection);
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         // The desktop's log-out asks before the changes are given up.
         connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &session) {
@@ -70,10 +71,10 @@ bool RunEnd::end(Ending how)
 
 void RunEnd::saveAtOnce(int waitMs, bool mayTell)
 {
-    QString reason;
-    if (!keeper.saveNow(QDeadlineTimer(waitMs), &reason) && mayTell && keeper.hasUnsavedChanges()
+    WriteFailure failure;
+    if (!keeper.saveNow(QDeadlineTimer(waitMs), &failure) && mayTell && keeper.hasUnsavedChanges()
         && keeper.takeFailureNotice())
-        tell(reason);
+        tell(failure);
 }
 
 bool RunEnd::closeWindow()
@@ -96,8 +97,8 @@ bool RunEnd::closeWindow()
 // on in the background.
 bool RunEnd::writeBeforeClosing()
 {
-    QString reason;
-    if (keeper.saveNow(QDeadlineTimer(closingWaitMs), &reason)) {
+    WriteFailure failure;
+    if (keeper.saveNow(QDeadlineTimer(closingWaitMs), &failure)) {
         finish();
         return true;
     }
@@ -112,11 +113,11 @@ bool RunEnd::writeBeforeClosing()
         return false;
     case ListFileKeeper::State::Saving:
     case ListFileKeeper::State::ChangedWhileSaving: keeper.takeFailureNotice(); return false;
-    default: return retryOrGiveUp(reason);
+    default: return retryOrGiveUp(failure);
     }
 }
 
-void RunEnd::writtenInBackground(const QString &reason)
+void RunEnd::writtenInBackground(const WriteFailure &failure)
 {
     if (phase != Phase::Writing)
         return;
@@ -127,7 +128,7 @@ void RunEnd::writtenInBackground(const QString &reason)
         break;
     case ListFileKeeper::State::Failed:
     case ListFileKeeper::State::Retrying:
-        if (retryOrGiveUp(reason))
+        if (retryOrGiveUp(failure))
             window->close();
         break;
     default: break; // changed meanwhile: written again
@@ -136,7 +137,7 @@ void RunEnd::writtenInBackground(const QString &reason)
 
 // Asks, until the list is written or the user closes without saving; false
 // when the writing goes on in the background.
-bool RunEnd::retryOrGiveUp(const QString &reason)
+bool RunEnd::retryOrGiveUp(const WriteFailure &failure)
 {
     // Nothing of this run is lost: the file holds what it held.
     if (!keeper.hasUnsavedChanges()) {
@@ -144,7 +145,7 @@ bool RunEnd::retryOrGiveUp(const QString &reason)
         return true;
     }
     note.reset();
-    if (SaveFailureBox::askToRetry(boxParent(), keeper.path(), reason))
+    if (SaveFailureBox::askToRetry(boxParent(), keeper.path(), failure))
         return writeBeforeClosing();
     keeper.giveUp();
     finish();
@@ -158,7 +159,7 @@ void RunEnd::finish()
     note.reset();
 }
 
-void RunEnd::tell(const QString &reason)
+void RunEnd::tell(const WriteFailure &failure)
 {
-    SaveFailureBox::tell(boxParent(), keeper.path(), reason);
+    SaveFailureBox::tell(boxParent(), keeper.path(), failure);
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 class ListFileKeeper;
+struct WriteFailure;
 class QWidget;
 class WaitIndicator;
 
@@ -47,11 +48,11 @@ private:
 
     bool closeWindow();
     bool writeBeforeClosing();
-    void writtenInBackground(const QString &reason);
-    bool retryOrGiveUp(const QString &reason);
+    void writtenInBackground(const WriteFailure &failure);
+    bool retryOrGiveUp(const WriteFailure &failure);
     void finish();
     void saveAtOnce(int waitMs, bool mayTell);
-    void tell(const QString &reason);
+    void tell(const WriteFailure &failure);
 
     ListFileKeeper &keeper;
     QWidget *window;

@@ -1,5 +1,7 @@
 #include "savefailurebox.h"
 
+#include "failuretext.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QMessageBox>
@@ -18,17 +20,17 @@ QString boxTitle()
     return Text::tr("Φ.Π.Α. μετρίνο: Λίστα");
 }
 
-QString failureText(const QString &path, const QString &reason)
+QString boxText(const QString &path, const WriteFailure &failure)
 {
     return Text::tr("Η λίστα δεν αποθηκεύτηκε στο αρχείο\n%1\n\n%2")
-        .arg(QDir::toNativeSeparators(path), reason);
+        .arg(QDir::toNativeSeparators(path), failureText(failure));
 }
 
 } // namespace
 
-void tell(QWidget *parent, const QString &path, const QString &reason)
+void tell(QWidget *parent, const QString &path, const WriteFailure &failure)
 {
-    QMessageBox box(QMessageBox::Critical, boxTitle(), failureText(path, reason),
+    QMessageBox box(QMessageBox::Critical, boxTitle(), boxText(path, failure),
                     QMessageBox::NoButton, parent);
     box.setDefaultButton(box.addButton(Text::tr("Εντάξει"), QMessageBox::AcceptRole));
     box.exec();
@@ -45,9 +47,9 @@ void tellFull(QWidget *parent)
     box.exec();
 }
 
-bool askToRetry(QWidget *parent, const QString &path, const QString &reason)
+bool askToRetry(QWidget *parent, const QString &path, const WriteFailure &failure)
 {
-    QMessageBox box(QMessageBox::Critical, boxTitle(), failureText(path, reason),
+    QMessageBox box(QMessageBox::Critical, boxTitle(), boxText(path, failure),
                     QMessageBox::NoButton, parent);
     QPushButton *retry = box.addButton(Text::tr("Επανάληψη"), QMessageBox::AcceptRole);
     box.addButton(Text::tr("Κλείσιμο χωρίς αποθήκευση"), QMessageBox::DestructiveRole);

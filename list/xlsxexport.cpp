@@ -3,6 +3,7 @@
 #include "core/entrydate.h"
 #include "core/safefile.h"
 #include "core/totals.h"
+#include "failuretext.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -244,7 +245,7 @@ bool write(const QString &path, const ListPrinter::Content &tab, QString *reason
     if (SafeFile::save(path, copy, &failure))
         return true;
     if (reason)
-        *reason = failure.text();
+        *reason = failureText(failure);
     return false;
 }
 

@@ -28,15 +28,6 @@ EntryGroup twelveRows(bool dotAsPoint)
     return rows;
 }
 
-bool hasGreek(const QString &text)
-{
-    for (const QChar c : text) {
-        if (c.script() == QChar::Script_Greek)
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 // The sums of the list, the CSV of a tab and the safe writing of exported
@@ -318,7 +309,6 @@ void TestTotals::failedSaveLeavesNoPartialFile()
         QCOMPARE(QFileInfo(path).size(), content.size());
         return;
     }
-    QVERIFY2(failure < 0 || hasGreek(why.text()), qPrintable(why.text()));
     QFile file(path);
     if (previous.isEmpty()) {
         QVERIFY(!file.exists() || QFileInfo(path).isDir());
