@@ -14,6 +14,11 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QVariantMap>
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
 
 namespace TestSupport {
 
@@ -40,6 +45,51 @@ void removeTestDataFolder()
     QDir dir(testDataFolder);
     for (int level = 0; level < 2 && dir.cdUp(); ++level)
         QDir().rmdir(dir.path()); // only when empty
+}
+
+// Qt's file dialog keeps its folders in the registry whatever the default
+// format, under HKCU\Software\QtProject: what the tests' dialogs add is taken
+// out when the test program ends, and what other programs kept there stays.
+const wchar_t qtProjectKey[] = L"Software\\QtProject";
+const wchar_t organisationDefaultsKey[] = L"Software\\QtProject\\OrganizationDefaults";
+bool qtProjectKeyExisted = false;
+bool organisationDefaultsKeyExisted = false;
+QVariantMap fileDialogStateBefore;
+
+bool registryKeyExists(const wchar_t *path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void keepFileDialogState()
+{
+    qtProjectKeyExisted = registryKeyExists(qtProjectKey);
+    organisationDefaultsKeyExisted = registryKeyExists(organisationDefaultsKey);
+    QSettings qt(QSettings::UserScope, QStringLiteral("QtProject"));
+    qt.beginGroup(QStringLiteral("FileDialog"));
+    for (const QString &key : qt.childKeys())
+        fileDialogStateBefore.insert(key, qt.value(key));
+}
+
+void restoreFileDialogState()
+{
+    {
+        QSettings qt(QSettings::UserScope, QStringLiteral("QtProject"));
+        qt.remove(QStringLiteral("FileDialog"));
+        qt.beginGroup(QStringLiteral("FileDialog"));
+        for (auto value = fileDialogStateBefore.cbegin(); value != fileDialogStateBefore.cend();
+             ++value)
+            qt.setValue(value.key(), value.value());
+    }
+    // Keys made for the tests alone; RegDeleteKeyW leaves a key with subkeys.
+    if (!organisationDefaultsKeyExisted)
+        RegDeleteKeyW(HKEY_CURRENT_USER, organisationDefaultsKey);
+    if (!qtProjectKeyExisted)
+        RegDeleteKeyW(HKEY_CURRENT_USER, qtProjectKey);
 }
 #endif
 
@@ -76,6 +126,8 @@ void useThrowAwayDataAndSettings()
         QDir(testDataFolder).removeRecursively();
         qAddPostRoutine(removeTestDataFolder);
     }
+    keepFileDialogState();
+    qAddPostRoutine(restoreFileDialogState);
 #endif
 }
 
