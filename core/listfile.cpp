@@ -512,13 +512,18 @@ private:
             entry.fpa = *rateTexts.insert(entry.fpa).first;
         else if (const auto rate = rateTexts.find(entry.fpa); rate != rateTexts.end())
             entry.fpa = *rate;
-        const auto [seen, isNew] = entriesSeen.insert(entry);
-        if (!isNew) {
-            entry.poso = seen->poso;
-            entry.fpa = seen->fpa;
-            entry.extraPoso = seen->extraPoso;
-            entry.finalPoso = seen->finalPoso;
+        // Past a list's usual size the set only looks: a set that grows with
+        // a huge file would make each look slower than the sharing gains.
+        auto seen = entriesSeen.find(entry);
+        if (seen == entriesSeen.end()) {
+            if (entriesSeen.size() < maxEntriesSeen)
+                entriesSeen.insert(entry);
+            return;
         }
+        entry.poso = seen->poso;
+        entry.fpa = seen->fpa;
+        entry.extraPoso = seen->extraPoso;
+        entry.finalPoso = seen->finalPoso;
     }
 
     struct EntryTextsHash {
@@ -536,6 +541,7 @@ private:
 
     static constexpr int rowsPerPart = 4096;
     static constexpr size_t maxRateTexts = 64;
+    static constexpr size_t maxEntriesSeen = 65536;
     std::unordered_set<QString> rateTexts;
     std::unordered_set<Entry, EntryTextsHash> entriesSeen; // equal by their four texts
     // Room for a group's start and end tags and the root's, written back.

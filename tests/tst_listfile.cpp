@@ -399,7 +399,10 @@ QByteArray hostileFile(const QString &kind, int n)
 } // namespace
 
 // Four times the units take about four times as long; quadratic work would
-// take sixteen. Encodings that hide markup from the limits are refused.
+// take sixteen. The texts of equal rows are shared through a table that
+// outgrows the processor's caches as the file grows, so a linear reader can
+// come to about eight times on a busy machine: ten is the bound.
+// Encodings that hide markup from the limits are refused.
 void TestListFile::readsInLinearTime_data()
 {
     QTest::addColumn<QString>("kind");
@@ -426,7 +429,7 @@ void TestListFile::readsInLinearTime()
         seconds[times == 1 ? 0 : 1] = secondsToRead(listPath());
     }
     qInfo("read in %.3f s, four times as much in %.3f s", seconds[0], seconds[1]);
-    QVERIFY(seconds[1] < 8 * std::max(seconds[0], 0.01));
+    QVERIFY(seconds[1] < 10 * std::max(seconds[0], 0.01));
 }
 
 // What is read is written back readable: a second round gives the same file.
