@@ -33,12 +33,14 @@ QObject *instance(const QString &fileName, QString *reason)
             loaders.insert(fileName, loader);
             return object;
         }
-        *reason = QStringLiteral("Το αρχείο %1 δεν φορτώθηκε:\n%2")
+        *reason = QCoreApplication::translate("ModuleLoader", "Το αρχείο %1 δεν φορτώθηκε:\n%2")
                       .arg(QDir::toNativeSeparators(path), loader->errorString());
         delete loader;
         return nullptr;
     }
-    *reason = QStringLiteral("Λείπει το αρχείο %1 από τον φάκελο του προγράμματος.").arg(fileName);
+    *reason = QCoreApplication::translate("ModuleLoader",
+                                          "Λείπει το αρχείο %1 από τον φάκελο του προγράμματος.")
+                  .arg(fileName);
     return nullptr;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QPluginLoader>
 #include <QString>
@@ -28,7 +29,9 @@ Interface *load(const QString &fileName, QString *reason)
     QObject *object = instance(fileName, reason);
     auto *module = qobject_cast<Interface *>(object);
     if (object && !module)
-        *reason = QStringLiteral("Το αρχείο %1 δεν ταιριάζει σε αυτήν την έκδοση.").arg(fileName);
+        *reason = QCoreApplication::translate("ModuleLoader",
+                                              "Το αρχείο %1 δεν ταιριάζει σε αυτήν την έκδοση.")
+                      .arg(fileName);
     return module;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/moduleloader.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 
 const TabExportCommands *ExportModule::load(QWidget *window)
@@ -15,12 +16,15 @@ const TabExportCommands *ExportModule::load(QWidget *window)
         commands = module->commands();
         return &commands;
     }
-    QMessageBox box(
-        QMessageBox::Critical, QStringLiteral("Φ.Π.Α. μετρίνο: Εξαγωγή"),
-        QStringLiteral("Η εξαγωγή και η εκτύπωση δεν είναι διαθέσιμες.\n\n%1").arg(reason),
-        QMessageBox::NoButton, window);
+    QMessageBox box(QMessageBox::Critical,
+                    QCoreApplication::translate("ExportModule", "Φ.Π.Α. μετρίνο: Εξαγωγή"),
+                    QCoreApplication::translate(
+                        "ExportModule", "Η εξαγωγή και η εκτύπωση δεν είναι διαθέσιμες.\n\n%1")
+                        .arg(reason),
+                    QMessageBox::NoButton, window);
     box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(box.addButton(QStringLiteral("Εντάξει"), QMessageBox::AcceptRole));
+    box.setDefaultButton(box.addButton(QCoreApplication::translate("ExportModule", "Εντάξει"),
+                                       QMessageBox::AcceptRole));
     box.exec();
     return nullptr;
 }
