@@ -4,7 +4,6 @@
 //   metrino-bench --export [entries] [runs]
 //   metrino-bench --xlsx [entries] [runs]
 //   metrino-bench --pdf [rows]                 (default: 100000 rows)
-//   metrino-bench --close [rows]               (default: 250000 rows)
 //
 // Starts, on the offscreen platform and in throw-away folders, a minimal Qt
 // Widgets program, the calculator with no saved list, and the calculator with
@@ -19,9 +18,8 @@
 // alone with --xlsx, how long the Excel workbook of "Όλα" takes, and the
 // process's peak memory; alone with --pdf, the longest time the window stands
 // still during a PDF export, and the export's whole time, written all at
-// once and as the list window's job; alone with --close, how long closing the
-// calculator holds its window still with a long list changed (250,000 dated rows
-// come near the 32 MiB that the file may take). The list's entries have dates;
+// once and as the list window's job. (Closing is measured with the other
+// waits of a long list, by metrino-rates-bench.) The list's entries have dates;
 // the reader is timed on the same list without them too.
 
 #include "calculator/mainwindow.h"
@@ -185,45 +183,6 @@ QString writeNestedItems(const QString &folder, int depth)
     return path;
 }
 
-// Closing the calculator with a list of the given rows, read in whole: the
-// longest time the window stands still, and how long until the window is gone
-// and the list is in its file. One run.
-void benchmarkClose(QTextStream &out, int rows)
-{
-    generateList(rows / 2, listPath(), true);
-    TestSupport::ListOfTheRun saved;
-    auto window = std::make_unique<MainWindow>(saved.keeper);
-    window->show();
-    while (!window->findChild<List *>() || !window->listWindow()->isLoaded())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    window->listWindow()->addEntry("1", "99,00", "0,99", "1,99");
-
-    QElapsedTimer sinceTick, clock;
-    qint64 longestStall = 0;
-    QTimer ticker;
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout,
-                     [&] { longestStall = std::max(longestStall, sinceTick.restart()); });
-    sinceTick.start();
-    ticker.start();
-    clock.start();
-    window->close();
-    while (window->isVisible())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    const qint64 closedMs = clock.elapsed();
-    const qint64 stallWhileOpen = std::max(longestStall, sinceTick.elapsed());
-    window.reset();
-    ticker.stop();
-    const qint64 total = clock.elapsed();
-    longestStall = std::max(stallWhileOpen, sinceTick.elapsed());
-    out << "closing with a list of " << rows << " rows, " << QFileInfo(listPath()).size() / 1024
-        << " KiB, one run:\n"
-        << "  window still at most " << longestStall << " ms, closed and written in " << total
-        << " ms\n"
-        << "  until the window is gone: still at most " << stallWhileOpen << " ms, " << closedMs
-        << " ms\n";
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -237,7 +196,6 @@ int main(int argc, char **argv)
     const bool exportOnly = args.removeAll("--export") > 0;
     const bool xlsxOnly = args.removeAll("--xlsx") > 0;
     const bool pdfOnly = args.removeAll("--pdf") > 0;
-    const bool closeOnly = args.removeAll("--close") > 0;
     const int entries = args.size() > 1 ? args[1].toInt() : 50000;
     const int runs = args.size() > 2 ? args[2].toInt() : 5;
     const QDir here = QFileInfo(app.applicationFilePath()).dir();
@@ -245,10 +203,6 @@ int main(int argc, char **argv)
     const QString calculator = here.filePath("calculator-probe");
     QTextStream out(stdout);
     const int pdfRows = 1000;
-    if (closeOnly) {
-        benchmarkClose(out, args.size() > 1 ? args[1].toInt() : 250000);
-        return 0;
-    }
     if (pdfOnly) {
         benchmarkPdfStall(out, args.size() > 1 ? args[1].toInt() : 100000);
         return 0;
