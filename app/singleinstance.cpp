@@ -5,7 +5,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalSocket>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QThread>
@@ -50,11 +49,12 @@ SingleInstance::SingleInstance(const QString &dataFolder, QObject *parent)
     , name(serverName(dataFolder))
     , folder(dataFolder)
     , lock(dataFolder + QStringLiteral("/list.xml.lock"))
+    , channel(showRequest, shownAnswer)
 {
     // Held for as long as the copy runs: only a copy that is gone, which the
     // lock file tells by its process id, leaves it stale.
     lock.setStaleLockTime(0);
-    connect(&server, &QLocalServer::newConnection, this, &SingleInstance::answerLaterStarts);
+    connect(&channel, &LocalChannel::requested, this, &SingleInstance::shownAgain);
     connect(&freshness, &QTimer::timeout, this, [this] {
         if (lock.isLocked())
             QFile(lock.fileName())
@@ -130,12 +130,9 @@ SingleInstance::Claim SingleInstance::claim()
 SingleInstance::Claim SingleInstance::start()
 {
     freshness.start(refreshMs);
-    // A socket left behind by a copy that crashed is stale.
-    QLocalServer::removeServer(name);
-    server.setSocketOptions(QLocalServer::UserAccessOption);
     // Should listening fail, this copy runs all the same: the lock keeps
     // other copies out.
-    server.listen(name);
+    channel.listen(name);
     return Claim::Claimed;
 }
 
@@ -219,34 +216,5 @@ bool SingleInstance::lockWithin(int timeout, bool folderBusy)
 // Waits at most timeout milliseconds in all for the running copy's answer.
 bool SingleInstance::askRunningCopyToShow(int timeout)
 {
-    const QDeadlineTimer deadline(timeout);
-    QLocalSocket socket;
-    socket.connectToServer(name);
-    if (!socket.waitForConnected(int(deadline.remainingTime())))
-        return false;
-    socket.write(showRequest);
-    socket.waitForBytesWritten(int(deadline.remainingTime()));
-    while (!socket.canReadLine() && socket.waitForReadyRead(int(deadline.remainingTime()))) {
-    }
-    return socket.readLine(shownAnswer.size() + 1) == shownAnswer;
-}
-
-void SingleInstance::answerLaterStarts()
-{
-    while (QLocalSocket *socket = server.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine()) {
-                if (socket->bytesAvailable() > showRequest.size())
-                    socket->abort();
-                return;
-            }
-            if (socket->readLine(showRequest.size() + 1) == showRequest) {
-                emit shownAgain();
-                socket->write(shownAnswer);
-                socket->flush();
-            }
-            socket->disconnectFromServer();
-        });
-    }
+    return LocalChannel::ask(name, showRequest, shownAnswer, timeout);
 }

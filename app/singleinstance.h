@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QLocalServer>
+#include "localchannel.h"
+
 #include <QLockFile>
 #include <QObject>
 #include <QTimer>
@@ -9,7 +10,7 @@
 // write the same list over each other. The running copy holds a lock file in
 // the data folder, beside the list, whatever the environment it was started
 // in. A later start finds it locked, asks the running copy through a local
-// socket named after the data folder to come to the front, and ends.
+// channel named after the data folder to come to the front, and ends.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -28,7 +29,7 @@ public:
     // Why the list could not be locked, in the user's language.
     QString blockedReason() const { return reason; }
 
-    // The local socket's name for a data folder.
+    // The local channel's name for a data folder.
     static QString serverName(const QString &dataFolder);
 
 signals:
@@ -43,12 +44,11 @@ private:
     bool lockWithin(int timeout, bool folderBusy);
     Claim start();
     bool askRunningCopyToShow(int timeout);
-    void answerLaterStarts();
 
     const QString name;
     const QString folder;
     QLockFile lock;
-    QLocalServer server;
+    LocalChannel channel;
     QTimer freshness; // touches the lock file, which tells other computers it is used
     QString reason;
     int folderHandle = -1; // held open, and locked, while the copy runs
