@@ -72,8 +72,15 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::serverName(const QString &dataFolder)
 {
+    // Every spelling of the folder gives the same name: through a link, with
+    // a closing separator, and under Windows in any case.
+    const QString canonical = QFileInfo(dataFolder).canonicalFilePath();
+    QString spelling = QDir::cleanPath(canonical.isEmpty() ? dataFolder : canonical);
+#ifdef Q_OS_WIN
+    spelling = spelling.toCaseFolded();
+#endif
     const QByteArray hash =
-        QCryptographicHash::hash(QDir::cleanPath(dataFolder).toUtf8(), QCryptographicHash::Sha1)
+        QCryptographicHash::hash(spelling.toUtf8(), QCryptographicHash::Sha1)
             .toHex()
             .left(16);
     const QString base = QStringLiteral("metrino-") + QString::fromLatin1(hash);

@@ -48,6 +48,7 @@ private slots:
     void initTestCase();
     void callersAreHeardWithinBounds_data();
     void callersAreHeardWithinBounds();
+    void aLaterStartShowsTheRunningCopy_data();
     void aLaterStartShowsTheRunningCopy();
 
 private:
@@ -102,18 +103,32 @@ void TestLocalChannel::callersAreHeardWithinBounds()
 }
 
 // A second start on the same data folder finds the list taken, has the
-// running copy come to the front, and ends; once the first has gone, a start
-// takes the list.
+// running copy come to the front, and ends, however the folder is spelled;
+// once the first has gone, a start takes the list.
+void TestLocalChannel::aLaterStartShowsTheRunningCopy_data()
+{
+    QTest::addColumn<QString>("spelling"); // of the folder "data", for the later start
+    QTest::newRow("the same") << "data";
+    QTest::newRow("with a closing separator") << "data/";
+#ifdef Q_OS_WIN
+    QTest::newRow("in capitals") << "DATA";
+#else
+    QTest::newRow("through a link") << "link";
+#endif
+}
+
 void TestLocalChannel::aLaterStartShowsTheRunningCopy()
 {
+    QFETCH(QString, spelling);
     const QString data = folder.filePath("data");
     QVERIFY(QDir().mkpath(data));
+    QFile::link(data, folder.filePath("link"));
     {
         SingleInstance running(data);
         QCOMPARE(running.claim(), SingleInstance::Claim::Claimed);
         QSignalSpy shown(&running, &SingleInstance::shownAgain);
         const auto later = whileAnswering<SingleInstance::Claim>([&] {
-            SingleInstance second(data);
+            SingleInstance second(folder.filePath(spelling));
             return second.claim();
         });
         QCOMPARE(later, SingleInstance::Claim::Shown);
