@@ -1,7 +1,9 @@
 // What a user of a long list waits for, in the real windows on the offscreen
 // platform, with the bare list model's share beside it.
 //
-//   metrino-rates-bench [runs]     (default: 5 runs)
+//   metrino-rates-bench [runs] [part...]    (default: 5 runs, every part)
+//
+// The parts: start, loading, presses, rates, close, pdf.
 //
 // - Loading: the longest time the GUI thread is held up while a list of
 //   50,000 entries, and a file of 200,000 nested items, is read in.
@@ -465,26 +467,10 @@ void benchmarkStart(QTextStream &out, int runs)
     out.flush();
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// The longest time the GUI thread is held while a long list, and a file of
+// many nested items, is read in, with and without the list window open.
+void benchmarkLoading(QTextStream &out, int runs)
 {
-    TestSupport::prepareEnvironment();
-    QApplication app(argc, argv);
-    AppInfo::applyIdentity();
-    TestSupport::useThrowAwayDataAndSettings();
-    TestSupport::useGreekLocale();
-    const QStringList args = app.arguments();
-    const int runs = std::max(1, args.size() > 1 ? args[1].toInt() : 5);
-
-    QTextStream out(stdout);
-    out << "median of " << runs << " runs, offscreen platform, milliseconds\n"
-        << QString().leftJustified(46) << "   the windows       bare model\n"
-        << QString().leftJustified(46) << "      wall       CPU      wall       CPU\n";
-
-    out << "start-up against a bare Qt Widgets window, " << runs * 2 << " pairs in turn:\n";
-    benchmarkStart(out, runs);
-
     out << "loading, the longest time the GUI thread is held up:\n";
     Figure listStall, nestedStall, listStallShown, nestedStallShown;
     for (int run = 0; run < runs; ++run) {
@@ -499,13 +485,49 @@ int main(int argc, char **argv)
     report(out, "  the same, the list window open", listStallShown);
     report(out, "a file of 200,000 nested items", nestedStall);
     report(out, "  the same, the list window open", nestedStallShown);
+}
 
-    const int pressEntries = 60000;
-    out << QString("a press, %1 entries saved, until handled and repainted:\n").arg(pressEntries);
-    benchmarkPresses(out, pressEntries, runs);
-    benchmarkRates(out, 170000, runs);
-    out << "long jobs, the longest time the GUI thread is held up (bare: the work alone):\n";
-    benchmarkClose(out, 250000, 1);
-    benchmarkPdf(out, 100000);
+} // namespace
+
+int main(int argc, char **argv)
+{
+    TestSupport::prepareEnvironment();
+    QApplication app(argc, argv);
+    AppInfo::applyIdentity();
+    TestSupport::useThrowAwayDataAndSettings();
+    TestSupport::useGreekLocale();
+    const QStringList args = app.arguments();
+    const int runs = std::max(1, args.size() > 1 ? args[1].toInt() : 5);
+    const QStringList parts = args.mid(2);
+    const auto wanted = [&parts](const char *part) {
+        return parts.isEmpty() || parts.contains(QLatin1String(part));
+    };
+
+    QTextStream out(stdout);
+    out << "median of " << runs << " runs, offscreen platform, milliseconds\n"
+        << QString().leftJustified(46) << "   the windows       bare model\n"
+        << QString().leftJustified(46) << "      wall       CPU      wall       CPU\n";
+
+    if (wanted("start")) {
+        out << "start-up against a bare Qt Widgets window, " << runs * 2 << " pairs in turn:\n";
+        benchmarkStart(out, runs);
+    }
+    if (wanted("loading"))
+        benchmarkLoading(out, runs);
+    if (wanted("presses")) {
+        const int pressEntries = 60000;
+        out << QString("a press, %1 entries saved, until handled and repainted:\n")
+                   .arg(pressEntries);
+        benchmarkPresses(out, pressEntries, runs);
+    }
+    if (wanted("rates"))
+        benchmarkRates(out, 170000, runs);
+    if (wanted("close") || wanted("pdf"))
+        out << "long jobs, the longest time the GUI thread is held up (bare: the work alone):\n";
+    if (wanted("close"))
+        benchmarkClose(out, 250000, 1);
+    if (wanted("pdf"))
+        benchmarkPdf(out, 100000);
     return 0;
 }
+
