@@ -14,8 +14,8 @@ class ModuleSiteClient : public SiteClient
 public:
     ModuleSiteClient(const SiteModule *module, QObject *parent)
         : SiteClient(parent)
-        , exchange(module->newExchange(
-              [this](std::optional<Failure> failure, const QByteArray &answer) {
+        , exchange(
+              module->newExchange([this](std::optional<Failure> failure, const QByteArray &answer) {
                   if (failure)
                       emit failed(*failure);
                   else

@@ -18,8 +18,8 @@ class SiteExchange
 {
 public:
     // How an exchange ended: the reason it failed, or else the answer.
-    using Done = std::function<void(std::optional<SiteClient::Failure> failure,
-                                    const QByteArray &answer)>;
+    using Done =
+        std::function<void(std::optional<SiteClient::Failure> failure, const QByteArray &answer)>;
     struct Limits {
         int transferTimeout; // without progress, in milliseconds
         int deadline;        // for the whole exchange, in milliseconds
@@ -29,8 +29,8 @@ public:
     // As SiteClient's functions of the same names, each ending in one call
     // of the Done given to the module, unless cancelled first.
     virtual void checkVersion(const QString &address, Limits limits) = 0;
-    virtual void sendMessage(const QString &address, const QString &message,
-                             const QString &version, Limits limits) = 0;
+    virtual void sendMessage(const QString &address, const QString &message, const QString &version,
+                             Limits limits) = 0;
     virtual void cancel() = 0;
     virtual bool isBusy() const = 0;
 };
