@@ -49,11 +49,12 @@ fi
 
 [[ -x "$prefix/bin/metrino" ]] || fail "bin/metrino is not executable"
 
-# Printing and the spreadsheet files come with the export module, loaded when
-# first used: the program starts without their libraries.
+# Printing and the spreadsheet files come with the export module, and the
+# network with the site module, each loaded when first used: the program
+# starts without their libraries.
 if [[ -f "$prefix/bin/metrino" ]]; then
     needed="$(readelf -d "$prefix/bin/metrino" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')"
-    for library in libQt6PrintSupport libxlsxwriter; do
+    for library in libQt6PrintSupport libxlsxwriter libQt6Network; do
         grep -q "^$library\." <<<"$needed" && fail "bin/metrino needs $library at start"
     done
 fi
