@@ -64,7 +64,7 @@ About::About(QWidget *parent)
     reachLinksByKeyboard();
     currentVersion = AppInfo::version();
     versionUrl = AppInfo::siteUrl(QStringLiteral("/programming/metrino/version.php")).toString();
-    site = new SiteClient(this);
+    site = SiteClient::create(this);
     site->setObjectName(QStringLiteral("siteClient"));
     connect(site, &SiteClient::versionAnswered, this, &About::reportVersion);
     connect(site, &SiteClient::failed, this, &About::reportFailure);

@@ -1,180 +1,91 @@
 #include "siteclient.h"
 
-#include "core/formencoding.h"
+#include "moduleloader.h"
+#include "sitemodule.h"
 
-#include <QNetworkReply>
-#include <QUrl>
-
-#include <cstring>
-#include <utility>
+#include <QTimer>
+#include <QtDebug>
 
 namespace {
 
-// A request body that can be read once only. When a connection breaks before
-// the answer, the network layer rewinds the body to send the request again;
-// this one refuses, which turns the resend into a failure, so that one press
-// of a button never delivers a message twice.
-class OneShotBody : public QIODevice
+// Hands the requests on to the site module's exchange.
+class ModuleSiteClient : public SiteClient
 {
 public:
-    explicit OneShotBody(const QByteArray &bytes)
-        : bytes(bytes)
+    ModuleSiteClient(const SiteModule *module, QObject *parent)
+        : SiteClient(parent)
+        , exchange(
+              module->newExchange([this](std::optional<Failure> failure, const QByteArray &answer) {
+                  if (failure)
+                      emit failed(*failure);
+                  else
+                      emit(this->*answerSignal)(answer);
+              }))
     {
-        open(QIODevice::ReadOnly);
     }
 
-    bool isSequential() const override { return true; }
-    bool reset() override { return false; }
-    qint64 bytesAvailable() const override
+    void checkVersion(const QString &address) override
     {
-        return bytes.size() - offset + QIODevice::bytesAvailable();
+        exchange->cancel();
+        answerSignal = &SiteClient::versionAnswered;
+        exchange->checkVersion(address, limits());
     }
-
-protected:
-    qint64 readData(char *to, qint64 maxSize) override
+    void sendMessage(const QString &address, const QString &message,
+                     const QString &version) override
     {
-        const qint64 count = qMin(maxSize, bytes.size() - offset);
-        std::memcpy(to, bytes.constData() + offset, size_t(count));
-        offset += count;
-        return count;
+        exchange->cancel();
+        answerSignal = &SiteClient::messageSent;
+        exchange->sendMessage(address, message, version, limits());
     }
-    qint64 writeData(const char *, qint64) override { return -1; }
+    void cancel() override { exchange->cancel(); }
+    bool isBusy() const override { return exchange->isBusy(); }
 
 private:
-    const QByteArray bytes;
-    qint64 offset = 0;
+    SiteExchange::Limits limits() const { return {transferTimeout(), deadline()}; }
+
+    void (SiteClient::*answerSignal)(const QByteArray &) = nullptr;
+    const std::unique_ptr<SiteExchange> exchange;
 };
 
-bool announcesTooMuch(const QNetworkReply *reply)
+// Stands in where the site module cannot be loaded: every request fails as a
+// network failure would, once control is back in the event loop, so that the
+// dialog shows its usual text.
+class UnavailableSiteClient : public SiteClient
 {
-    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-    return length.isValid() && length.toLongLong() > SiteClient::maxReplyBytes;
-}
+public:
+    explicit UnavailableSiteClient(QObject *parent)
+        : SiteClient(parent)
+    {
+        failure.setSingleShot(true);
+        failure.setInterval(0);
+        connect(&failure, &QTimer::timeout, this, [this] { emit failed(Failure::Network); });
+    }
+
+    void checkVersion(const QString &) override { failure.start(); }
+    void sendMessage(const QString &, const QString &, const QString &) override
+    {
+        failure.start();
+    }
+    void cancel() override { failure.stop(); }
+    bool isBusy() const override { return failure.isActive(); }
+
+private:
+    QTimer failure;
+};
 
 } // namespace
 
 SiteClient::SiteClient(QObject *parent)
     : QObject(parent)
 {
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);
-    connect(&deadline, &QTimer::timeout, this, [this] { conclude(Failure::TooSlow); });
-    afterError.setSingleShot(true);
-    afterError.setInterval(1000);
-    connect(&afterError, &QTimer::timeout, this, [this] { conclude(Failure::Network); });
 }
 
-SiteClient::~SiteClient()
+SiteClient *SiteClient::create(QObject *parent)
 {
-    cancel();
-}
-
-QNetworkRequest SiteClient::requestFor(const QString &address) const
-{
-    QNetworkRequest request{QUrl(address)};
-    request.setTransferTimeout(transferTimeout);
-    return request;
-}
-
-void SiteClient::checkVersion(const QString &address)
-{
-    cancel();
-    start(manager.get(requestFor(address)), &SiteClient::versionAnswered);
-}
-
-void SiteClient::sendMessage(const QString &address, const QString &message, const QString &version)
-{
-    cancel();
-    const QByteArray form = FormEncoding::encode(
-        {{QStringLiteral("message"), message}, {QStringLiteral("version"), version}});
-    QNetworkRequest request = requestFor(address);
-    request.setHeader(QNetworkRequest::ContentTypeHeader,
-                      QByteArrayLiteral("application/x-www-form-urlencoded"));
-    request.setHeader(QNetworkRequest::ContentLengthHeader, form.size());
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::ManualRedirectPolicy);
-    // Sent straight from the one-shot body rather than from a copy that the
-    // network layer could rewind and send again.
-    request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
-    auto *oneShot = new OneShotBody(form);
-    QNetworkReply *posted = manager.post(request, oneShot);
-    // The network layer reads the body until the reply is gone.
-    connect(posted, &QObject::destroyed, oneShot, [oneShot] { delete oneShot; });
-    start(posted, &SiteClient::messageSent);
-}
-
-void SiteClient::start(QNetworkReply *started, AnswerSignal answered)
-{
-    reply = started;
-    answerSignal = answered;
-    body.clear();
-    // The network layer then reads no further ahead than this. A request
-    // with a body starts only once control is back in the event loop, and the
-    // size given before it started is lost, so the network layer would read
-    // on without bound, faster than the answer is handed over: it is given
-    // again just after the start.
-    reply->setReadBufferSize(maxReplyBytes + 1);
-    QMetaObject::invokeMethod(
-        reply, [started] { started->setReadBufferSize(maxReplyBytes + 1); }, Qt::QueuedConnection);
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this] {
-        if (announcesTooMuch(reply))
-            conclude(Failure::TooLarge);
-    });
-    connect(reply, &QNetworkReply::readyRead, this, [this] {
-        if (readOverCap())
-            conclude(Failure::TooLarge);
-    });
-    connect(reply, &QNetworkReply::finished, this,
-            [this] { conclude(readOverCap() ? std::optional(Failure::TooLarge) : std::nullopt); });
-    connect(reply, &QNetworkReply::errorOccurred, &afterError, qOverload<>(&QTimer::start));
-    deadline.start(deadlineMs);
-}
-
-// Reads what has arrived, never more than one byte over the cap.
-bool SiteClient::readOverCap()
-{
-    if (reply->isOpen()) // an aborted transfer is closed
-        body += reply->read(maxReplyBytes + 1 - body.size());
-    return body.size() > maxReplyBytes;
-}
-
-// Ends the exchange and tells how it went: the reason given, or the reply's
-// own verdict once it has finished.
-void SiteClient::conclude(std::optional<Failure> reason)
-{
-    if (!reply)
-        return;
-    QNetworkReply *done = release();
-    if (!reason && done->error() != QNetworkReply::NoError)
-        reason = Failure::Network;
-    const int status = done->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (!reason && status >= 300 && status < 400)
-        reason = Failure::Redirected;
-    const QByteArray answer = std::exchange(body, QByteArray());
-    if (reason)
-        emit failed(*reason);
-    else
-        emit(this->*answerSignal)(answer);
-}
-
-void SiteClient::cancel()
-{
-    if (reply)
-        release();
-    body.clear();
-}
-
-// Lets go of the reply, stopping its transfer if it still runs; it is deleted
-// once the event that is being handled is over.
-QNetworkReply *SiteClient::release()
-{
-    QNetworkReply *done = std::exchange(reply, nullptr);
-    deadline.stop();
-    afterError.stop();
-    done->disconnect(this);
-    done->disconnect(&afterError);
-    if (!done->isFinished())
-        done->abort();
-    done->deleteLater();
-    return done;
+    QString reason;
+    if (const SiteModule *module =
+            ModuleLoader::load<SiteModule>(QStringLiteral(METRINO_SITE_MODULE), &reason))
+        return new ModuleSiteClient(module, parent);
+    qWarning().noquote() << reason;
+    return new UnavailableSiteClient(parent);
 }

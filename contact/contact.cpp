@@ -24,7 +24,7 @@ Contact::Contact(QWidget *parent)
     connect(ui->textEdit, &QTextEdit::textChanged, this, &Contact::nameCounter);
     currentVersion = AppInfo::version();
     messageUrl = AppInfo::siteUrl(QStringLiteral("/programming/metrino/bugtracker.php")).toString();
-    site = new SiteClient(this);
+    site = SiteClient::create(this);
     site->setObjectName(QStringLiteral("siteClient"));
     connect(site, &SiteClient::messageSent, this, &Contact::reportSent);
     connect(site, &SiteClient::failed, this, &Contact::reportFailure);

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Builds the Debian package of a build in a temporary folder and checks it:
-# the copyright file in the machine-readable format, the change log and the
-# manual page are in it, it depends on Qt's print support, and lintian finds no
-# error and no warning.
+# the copyright file in the machine-readable format, the change log, the
+# manual page and the modules are in it, it depends on Qt's print support and
+# network library, and lintian finds no error and no warning.
 #
-# Usage: check-deb.sh BUILD_DIR MODULE
-#   MODULE: the export module's path below /usr, e.g. lib/x86_64-linux-gnu/metrino/metrino-export.so
+# Usage: check-deb.sh BUILD_DIR EXPORT_MODULE SITE_MODULE
+#   EXPORT_MODULE: the export module's path below /usr, e.g. lib/x86_64-linux-gnu/metrino/metrino-export.so
+#   SITE_MODULE: the site module's path below /usr, e.g. lib/x86_64-linux-gnu/metrino/metrino-site.so
 set -euo pipefail
 
 build=$1
 module=$2
+site_module=$3
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
@@ -25,7 +27,8 @@ fail() {
 
 contents="$(dpkg-deb -c "${deb[0]}" | awk '{print $NF}')"
 for file in ./usr/bin/metrino ./usr/share/doc/metrino/copyright \
-    ./usr/share/doc/metrino/changelog.gz ./usr/share/man/man1/metrino.1.gz "./usr/$module"; do
+    ./usr/share/doc/metrino/changelog.gz ./usr/share/man/man1/metrino.1.gz "./usr/$module" \
+    "./usr/$site_module"; do
     grep -qx -- "$file" <<<"$contents" || fail "the package lacks $file"
 done
 
@@ -33,6 +36,9 @@ done
 # module links; the package must depend on it all the same.
 dpkg-deb -f "${deb[0]}" Depends | grep -q 'libqt6printsupport6' \
     || fail "the package does not depend on libqt6printsupport6"
+# The About and Contact dialogs reach the site through the site module.
+dpkg-deb -f "${deb[0]}" Depends | grep -q 'libqt6network6' \
+    || fail "the package does not depend on libqt6network6"
 
 dpkg-deb -x "${deb[0]}" "$work/root"
 

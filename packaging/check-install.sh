@@ -7,6 +7,7 @@
 #
 # Usage: check-install.sh BUILD_DIR APP_ID MODULE...
 #   MODULE: a module's path below the prefix, e.g. lib/x86_64-linux-gnu/metrino/metrino-export.so
+#   and lib/x86_64-linux-gnu/metrino/metrino-site.so
 set -euo pipefail
 
 build=$1
@@ -48,18 +49,26 @@ fi
 
 [[ -x "$prefix/bin/metrino" ]] || fail "bin/metrino is not executable"
 
-# Printing and the spreadsheet files come with the export module, loaded when
-# first used: the program starts without their libraries.
+# Printing and the spreadsheet files come with the export module, and the
+# network with the site module, each loaded when first used: the program
+# starts without their libraries.
 if [[ -f "$prefix/bin/metrino" ]]; then
     needed="$(readelf -d "$prefix/bin/metrino" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')"
-    for library in libQt6PrintSupport libxlsxwriter; do
+    for library in libQt6PrintSupport libxlsxwriter libQt6Network; do
         grep -q "^$library\." <<<"$needed" && fail "bin/metrino needs $library at start"
     done
 fi
+# Each module brings its own library: the export module Qt's print support,
+# the site module Qt's network library.
 for module in "${modules[@]}"; do
     [[ -f "$prefix/$module" ]] || continue
-    readelf -d "$prefix/$module" | grep -q 'libQt6PrintSupport' \
-        || fail "$module does not link Qt's print support"
+    case "$(basename "$module")" in
+        metrino-export.*) library=libQt6PrintSupport ;;
+        metrino-site.*) library=libQt6Network ;;
+        *) fail "$module is no module of this program"; continue ;;
+    esac
+    readelf -d "$prefix/$module" | grep -q "(NEEDED).*\[$library\." \
+        || fail "$module does not link $library"
 done
 
 # Width and height are the big-endian words at bytes 16 and 20 of a PNG.

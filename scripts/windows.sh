@@ -226,7 +226,8 @@ deploy() {
 
 deploy "$build/app/metrino.exe" "$stage"
 # The program's modules, loaded when first used, beside it with what they need
-# (the export module brings Qt's print support and libxlsxwriter).
+# (the export module brings Qt's print support and libxlsxwriter, the site
+# module Qt's network library).
 for module in "$build"/app/metrino-*.dll; do
     deploy "$module" "$stage"
 done

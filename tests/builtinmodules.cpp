@@ -4,3 +4,4 @@
 #include <QtPlugin>
 
 Q_IMPORT_PLUGIN(TabExportModule)
+Q_IMPORT_PLUGIN(NetworkSiteModule)

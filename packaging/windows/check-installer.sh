@@ -84,6 +84,9 @@ shortcut=$(find "$WINEPREFIX/drive_c/users" -name 'Φ.Π.Α. μετρίνο.lnk'
     fail "the program or its uninstaller is not in \"$folder\""
 # Printing and the export files come with a module beside the program.
 [ -f "$folder/metrino-export.dll" ] || fail "the export module is not in \"$folder\""
+# So does the site client, with Qt's network library that it loads.
+[ -f "$folder/metrino-site.dll" ] || fail "the site module is not in \"$folder\""
+[ -f "$folder/Qt6Network.dll" ] || fail "Qt's network library is not in \"$folder\""
 [ -n "$shortcut" ] || fail "no Start-menu shortcut"
 [[ "$quiet" == *' /S _?='* ]] || fail "QuietUninstallString \"$quiet\" would not wait"
 files=$(find "$folder" | wc -l)
