@@ -72,6 +72,18 @@ struct Program {
     }
 };
 
+// Whether a running copy comes to the front when asked: its windows are made
+// and its event loop runs.
+bool copyShows()
+{
+    QLocalSocket socket;
+    socket.connectToServer(SingleInstance::serverName(dataDirectory()));
+    if (!socket.waitForConnected(200))
+        return false;
+    socket.write("show\n");
+    return socket.waitForReadyRead(2000) && socket.readAll() == "shown\n";
+}
+
 // Whether a running copy answers on the data folder's socket.
 bool copyAnswers()
 {
@@ -96,6 +108,7 @@ private slots:
     void aLeftOverLockDoesNotBlockTheNextStart();
     void endsWhenToldEvenIfTheListCannotBeWritten();
     void theExportModuleLoadsWhole();
+    void startsWithoutWhatFewRunsNeed();
 };
 
 // The list as the program writes it, and the same with a ninth group, which
@@ -309,6 +322,23 @@ void TestProgram::theExportModuleLoadsWhole()
     QVERIFY(!ModuleLoader::instance(QStringLiteral("metrino-missing.so"), &reason));
     QVERIFY2(reason.contains(QStringLiteral("Λείπει το αρχείο metrino-missing.so")),
              qPrintable(reason));
+}
+
+// Printing, the exports and the site, with the libraries they bring, are
+// loaded when first used; the icons of the windows are read without trying
+// every image plugin first.
+void TestProgram::startsWithoutWhatFewRunsNeed()
+{
+    Program program;
+    QTRY_VERIFY_WITH_TIMEOUT(copyShows(), 10000);
+    QTest::qWait(500); // the list window is made once the calculator is painted
+    const QByteArray maps =
+        readFile(QString("/proc/%1/maps").arg(program.process.processId()));
+    QVERIFY(maps.contains("libQt6Widgets"));
+    for (const char *unneeded : {"libQt6Network", "libQt6PrintSupport", "/imageformats/",
+                                 "metrino-export", "metrino-site", "libxlsxwriter"})
+        QVERIFY2(!maps.contains(unneeded), unneeded);
+    QVERIFY(program.end(SIGTERM));
 }
 
 #include "tst_program.moc"
