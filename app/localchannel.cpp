@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <functional>
+
 #ifdef Q_OS_WIN
 #include <QWinEventNotifier>
 #include <qt_windows.h>
@@ -13,7 +15,6 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
-#include <functional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -25,6 +26,9 @@ namespace {
 
 // What is read at a time; no line that is heard is longer.
 constexpr int chunkSize = 64;
+
+// Hears a caller's bytes into its line: see LocalChannel::answerTo().
+using Hearing = std::function<std::optional<QByteArray>(QByteArray &, const char *, qint64)>;
 
 // For poll() and the Windows waits alike, -1 is for ever.
 int remainingMs(const QDeadlineTimer &deadline)
@@ -78,8 +82,6 @@ bool connectWithin(int socket, const sockaddr_un &address, const QDeadlineTimer 
         ::poll(nullptr, 0, qMin(10, remainingMs(deadline)));
     }
 }
-
-using Hearing = std::function<std::optional<QByteArray>(QByteArray &, const char *, qint64)>;
 
 // One caller of the running copy, heard until its line is complete.
 class Caller : public QObject
@@ -212,64 +214,63 @@ bool LocalChannel::ask(const QString &name, const QByteArray &request, const QBy
 
 #else
 
-// One instance of the pipe, which takes one caller at a time: a later one
-// waits for it, and a caller that keeps it long is dropped.
-class LocalChannel::Listener
+namespace {
+
+std::wstring pipePath(const QString &name)
+{
+    return L"\\\\.\\pipe\\" + name.toStdWString();
+}
+
+// One instance of the pipe and the caller it takes: it waits for a caller,
+// hears it, lets it go, and is gone. Once it has its caller, the next
+// instance waits for the next one, so that a caller that keeps its instance
+// holds up no other.
+class PipeCaller : public QObject
 {
 public:
-    ~Listener()
+    PipeCaller(HANDLE pipe, Hearing hear, std::function<void()> taken, QObject *parent)
+        : QObject(parent)
+        , pipe(pipe)
+        , hear(std::move(hear))
+        , taken(std::move(taken))
     {
-        notifier.reset();
-        if (pipe != INVALID_HANDLE_VALUE) {
-            CancelIo(pipe);
-            DWORD count;
-            GetOverlappedResult(pipe, &pending, &count, TRUE);
-            CloseHandle(pipe);
-        }
+        pending.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        notifier.setHandle(pending.hEvent);
+        connect(&notifier, &QWinEventNotifier::activated, this, &PipeCaller::carryOn);
+        giveUp.setSingleShot(true);
+        connect(&giveUp, &QTimer::timeout, this, &PipeCaller::finish);
+        // Should no caller ever be waited for, the channel takes no more:
+        // the lock still keeps other copies out.
+        if (!pending.hEvent)
+            finish();
+        else if (ConnectNamedPipe(pipe, &pending) || GetLastError() == ERROR_IO_PENDING)
+            notifier.setEnabled(true);
+        else if (GetLastError() == ERROR_PIPE_CONNECTED)
+            startReading();
+        else
+            finish();
+    }
+    ~PipeCaller() override
+    {
+        notifier.setEnabled(false);
+        CancelIo(pipe);
+        DWORD count;
+        GetOverlappedResult(pipe, &pending, &count, TRUE);
+        DisconnectNamedPipe(pipe);
+        CloseHandle(pipe);
         if (pending.hEvent)
             CloseHandle(pending.hEvent);
     }
 
-    bool listen(const QString &name)
-    {
-        const std::wstring pipeName = L"\\\\.\\pipe\\" + name.toStdWString();
-        pipe = CreateNamedPipeW(
-            pipeName.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-            PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, chunkSize,
-            chunkSize, 0, nullptr);
-        pending.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        return pipe != INVALID_HANDLE_VALUE && pending.hEvent;
-    }
-
-    void takeCallers(LocalChannel *channel)
-    {
-        owner = channel;
-        notifier = std::make_unique<QWinEventNotifier>(pending.hEvent);
-        QObject::connect(notifier.get(), &QWinEventNotifier::activated, channel,
-                         [this] { carryOn(); });
-        giveUp.setSingleShot(true);
-        QObject::connect(&giveUp, &QTimer::timeout, channel, [this] { dropCaller(); });
-        waitForCaller();
-    }
-
 private:
-    enum class Stage { Connecting, Reading, Closing };
-
-    void waitForCaller()
-    {
-        stage = Stage::Connecting;
-        line.clear();
-        if (ConnectNamedPipe(pipe, &pending) || GetLastError() == ERROR_IO_PENDING)
-            return;
-        if (GetLastError() == ERROR_PIPE_CONNECTED)
-            startReading();
-        // Otherwise the pipe is broken: the lock still keeps other copies out.
-    }
+    enum class Stage { Connecting, Reading, Closing, Done };
 
     void startReading()
     {
         stage = Stage::Reading;
         giveUp.start(LocalChannel::callerTimeoutMs);
+        notifier.setEnabled(true);
+        taken();
         readMore();
     }
 
@@ -277,7 +278,7 @@ private:
     {
         if (!ReadFile(pipe, bytes, sizeof bytes, nullptr, &pending)
             && GetLastError() != ERROR_IO_PENDING)
-            dropCaller();
+            finish();
     }
 
     // The operation under way has ended, or the caller has gone.
@@ -290,18 +291,22 @@ private:
         // Set again when the next operation ends, and not before.
         ResetEvent(pending.hEvent);
         if (stage == Stage::Connecting) {
-            done ? startReading() : dropCaller();
+            if (done) {
+                startReading();
+            } else {
+                taken();
+                finish();
+            }
             return;
         }
         const std::optional<QByteArray> answer =
-            stage == Stage::Reading && done && count > 0 ? owner->answerTo(line, bytes, count)
-                                                         : QByteArray();
+            stage == Stage::Reading && done && count > 0 ? hear(line, bytes, count) : QByteArray();
         if (!answer)
             readMore();
         else if (!answer->isEmpty())
             sendAndWaitForClose(*answer);
         else
-            dropCaller();
+            finish();
     }
 
     // The answer fits the pipe's buffer, which is empty: it goes at once. The
@@ -311,30 +316,77 @@ private:
         DWORD written = 0;
         if (!WriteFile(pipe, answer.constData(), DWORD(answer.size()), nullptr, &pending)
             && GetLastError() != ERROR_IO_PENDING)
-            return dropCaller();
+            return finish();
         GetOverlappedResult(pipe, &pending, &written, TRUE);
         stage = Stage::Closing;
         readMore();
     }
 
-    void dropCaller()
+    void finish()
     {
+        stage = Stage::Done;
+        notifier.setEnabled(false);
         giveUp.stop();
-        CancelIo(pipe);
-        DWORD count;
-        GetOverlappedResult(pipe, &pending, &count, TRUE);
-        DisconnectNamedPipe(pipe);
-        waitForCaller();
+        deleteLater();
     }
 
-    LocalChannel *owner = nullptr;
-    HANDLE pipe = INVALID_HANDLE_VALUE;
+    const HANDLE pipe;
     OVERLAPPED pending{};
-    std::unique_ptr<QWinEventNotifier> notifier;
+    QWinEventNotifier notifier;
     QTimer giveUp;
+    const Hearing hear;
+    const std::function<void()> taken;
     Stage stage = Stage::Connecting;
     QByteArray line;
     char bytes[chunkSize];
+};
+
+} // namespace
+
+class LocalChannel::Listener
+{
+public:
+    ~Listener()
+    {
+        if (first != INVALID_HANDLE_VALUE)
+            CloseHandle(first);
+    }
+
+    bool listen(const QString &name)
+    {
+        path = pipePath(name);
+        first = newInstance(FILE_FLAG_FIRST_PIPE_INSTANCE);
+        return first != INVALID_HANDLE_VALUE;
+    }
+
+    void takeCallers(LocalChannel *channel)
+    {
+        owner = channel;
+        waitWith(std::exchange(first, INVALID_HANDLE_VALUE));
+    }
+
+private:
+    HANDLE newInstance(DWORD flags) const
+    {
+        return CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | flags,
+                                PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT
+                                    | PIPE_REJECT_REMOTE_CLIENTS,
+                                PIPE_UNLIMITED_INSTANCES, chunkSize, chunkSize, 0, nullptr);
+    }
+
+    void waitWith(HANDLE pipe)
+    {
+        if (pipe == INVALID_HANDLE_VALUE)
+            return;
+        const Hearing hear = [channel = owner](QByteArray &line, const char *bytes, qint64 count) {
+            return channel->answerTo(line, bytes, count);
+        };
+        new PipeCaller(pipe, hear, [this] { waitWith(newInstance(0)); }, owner);
+    }
+
+    std::wstring path;
+    HANDLE first = INVALID_HANDLE_VALUE;
+    LocalChannel *owner = nullptr;
 };
 
 namespace {
@@ -372,7 +424,7 @@ bool LocalChannel::ask(const QString &name, const QByteArray &request, const QBy
                        int timeout)
 {
     const QDeadlineTimer deadline(timeout);
-    const HANDLE pipe = openPipe(L"\\\\.\\pipe\\" + name.toStdWString(), deadline);
+    const HANDLE pipe = openPipe(pipePath(name), deadline);
     if (pipe == INVALID_HANDLE_VALUE)
         return false;
     OVERLAPPED operation{};
