@@ -132,6 +132,7 @@ class LocalChannel::Listener
 public:
     ~Listener()
     {
+        notifier.reset();
         if (socket >= 0) {
             ::close(socket);
             QFile::remove(path);
