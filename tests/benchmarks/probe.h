@@ -17,6 +17,7 @@
 #include <psapi.h>
 #else
 #include <sys/resource.h>
+#include <time.h>
 #endif
 
 inline double peakMemoryMiB()
@@ -32,21 +33,39 @@ inline double peakMemoryMiB()
 #endif
 }
 
+#ifdef Q_OS_WIN
+inline double milliseconds(FILETIME t)
+{
+    return (quint64(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e4;
+}
+#endif
+
 // The processor time the process has taken so far, all its threads.
 inline double processCpuMs()
 {
 #ifdef Q_OS_WIN
     FILETIME created, ended, kernel, user;
     GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user);
-    const auto ms = [](FILETIME t) {
-        return (quint64(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e4;
-    };
-    return ms(kernel) + ms(user);
+    return milliseconds(kernel) + milliseconds(user);
 #else
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const auto ms = [](timeval t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
+#endif
+}
+
+// The processor time the calling thread has taken so far.
+inline double threadCpuMs()
+{
+#ifdef Q_OS_WIN
+    FILETIME created, ended, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user);
+    return milliseconds(kernel) + milliseconds(user);
+#else
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
 #endif
 }
 

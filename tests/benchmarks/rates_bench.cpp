@@ -26,6 +26,7 @@
 #include "core/savedlist.h"
 #include "export_bench.h"
 #include "list/list.h"
+#include "probe.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -44,15 +45,6 @@
 
 #include <algorithm>
 #include <functional>
-
-#ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#else
-#include <time.h>
-#endif
 
 namespace {
 
@@ -94,22 +86,6 @@ void writeNestedItems(int depth)
         qFatal("cannot write the list");
     file.write("<fpa><fpa-tab>" + item.repeated(depth) + QByteArray("</fpa-item>").repeated(depth)
                + "</fpa-tab></fpa>");
-}
-
-double threadCpuMs()
-{
-#ifdef Q_OS_WIN
-    FILETIME created, ended, kernel, user;
-    GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user);
-    const auto ms = [](FILETIME t) {
-        return (quint64(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e4;
-    };
-    return ms(kernel) + ms(user);
-#else
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-#endif
 }
 
 // Wall and GUI-thread CPU milliseconds of one measurement.
